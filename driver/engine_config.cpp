@@ -1,0 +1,71 @@
+#include "driver/engine_config.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+
+#include "board/pattern_tables.h"
+#include "driver/text_lines.h"
+#include "driver/zarvo_const.h"
+
+namespace zarvo {
+
+std::string ExeBaseNameOf(std::string_view programPath) {
+  const auto dot = programPath.find('.');
+  if (dot == std::string_view::npos) return kDefaultExeBaseName;
+  return std::string(programPath.substr(0, dot));
+}
+
+int32_t MaxDepthForBudget(int64_t budgetMs) {
+  // Lower bounds of each budget band in milliseconds and the depth it allows.
+  constexpr struct {
+    int64_t FromMs;
+    int32_t Depth;
+  } kBands[] = {{4000, 9}, {2000, 7}, {500, 5}, {200, 3}, {100, 1}};
+  for (const auto& band : kBands)
+    if (budgetMs >= band.FromMs) return band.Depth;
+  return 0;
+}
+
+int64_t BudgetMs(int32_t amountMs, int64_t limitMs) {
+  const double third = static_cast<double>(amountMs) / 3.0;
+  const double budget = std::max(0.0, std::min(third, static_cast<double>(limitMs)));
+  return std::llround(budget);
+}
+
+void SetTimeBudget(TEngineState& state, int32_t amountMs, int64_t limitMs) {
+  const int64_t budget = BudgetMs(amountMs, limitMs);
+  state.Time.TimeBudget = static_cast<double>(budget) / 24 / 60 / 60 / 1000;
+  state.MaxDepth = MaxDepthForBudget(budget);
+}
+
+void ReadTimeOuts(TEngineState& state) {
+  const std::filesystem::path path = state.FilePath(kTimeOutsFileName);
+  std::error_code error;
+  if (!std::filesystem::exists(path, error) || std::filesystem::is_directory(path, error)) return;
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return;
+
+  // Longer lines than this cannot hold a 32-bit number in any sane spelling.
+  constexpr std::size_t kMaxNumberLine = 256;
+  const auto readNumber = [&in]() -> int32_t {
+    auto line = ReadTextLine(in, kMaxNumberLine);
+    if (!line || line->Truncated) return -1;
+    return ParseInt32(line->Text).value_or(-1);
+  };
+  const int32_t seconds = readNumber();
+  const int32_t amountMs = readNumber();
+  // Formed in 64 bits: a large number of seconds must not overflow into a small or negative limit.
+  SetTimeBudget(state, amountMs, int64_t{seconds} * 1000);
+}
+
+void InitEngine(TEngineState& state, std::string_view programPath, std::optional<uint32_t> seed) {
+  state.Rng.Seed(seed.value_or(ClockSeed()));
+  state.ExeBaseName = ExeBaseNameOf(programPath);
+  ReadTimeOuts(state);
+  BuildPairClass();  // WindowClass is a compile-time table
+}
+
+}  // namespace zarvo

@@ -1,0 +1,36 @@
+// Start-up settings of one move: the random seed, the book base name, the time limits.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "select/engine_state.h"
+
+namespace zarvo {
+
+// Base of the opening-book file names: the program path up to its first "." (directories
+// included), or "Zarvo" when the path has no ".".
+std::string ExeBaseNameOf(std::string_view programPath);
+
+// Depth limit for a budget in milliseconds.
+int32_t MaxDepthForBudget(int64_t budgetMs);
+
+// Budget in milliseconds: max(0, min(amountMs / 3, limitMs)), rounded to the nearest integer.
+int64_t BudgetMs(int32_t amountMs, int64_t limitMs);
+
+// Sets TimeBudget and MaxDepth from the time amount b (ms, a third of it allowed) and the limit
+// m (ms).
+void SetTimeBudget(TEngineState& state, int32_t amountMs, int64_t limitMs);
+
+// Reads "TimeOuts.dat" (line 1 seconds, line 2 milliseconds; a bad line counts as -1); keeps the
+// defaults when the file is absent or cannot be opened.
+void ReadTimeOuts(TEngineState& state);
+
+// Seeds the generator (from the high-resolution counter unless a seed is given), sets the book
+// base name from the program path, reads the time limits and builds the pattern tables.
+void InitEngine(TEngineState& state, std::string_view programPath,
+                std::optional<uint32_t> seed = std::nullopt);
+
+}  // namespace zarvo

@@ -1,0 +1,102 @@
+#include "driver/move_files.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "driver/text_lines.h"
+#include "driver/zarvo_const.h"
+
+namespace zarvo {
+namespace {
+
+// Opens a file for reading; a directory counts as a file that cannot be opened.
+bool OpenForReading(const std::filesystem::path& path, std::ifstream& in) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return false;
+  in.open(path, std::ios::binary);
+  return in.is_open();
+}
+
+uint8_t StoneOfChar(char c) {
+  if (c == 'x') return kStoneX;
+  if (c == 'o') return kStoneO;
+  return kEmpty;
+}
+
+}  // namespace
+
+TBoardText ReadBoardText(std::istream& in) {
+  TBoardText board;
+  while (board.RowCount < kBoardSize) {
+    auto line = ReadTextLine(in, kBoardSize);
+    if (!line || line->Text.empty()) break;  // an empty or missing line ends the board
+    board.Rows[board.RowCount++] = std::move(line->Text);
+  }
+  return board;
+}
+
+int SideOfMoveChar(int c) {
+  if (c == '-') return kEmpty;
+  if (c == 'x') return kStoneX;
+  if (c == 'o') return kStoneO;
+  return -1;
+}
+
+uint8_t SideFromCounts(const TBoardText& board) {
+  int xs = 0;
+  int os = 0;
+  for (int y = 0; y < board.RowCount; ++y) {
+    for (char c : board.Rows[y]) {
+      xs += c == 'x';
+      os += c == 'o';
+    }
+  }
+  return xs == os + 1 ? kStoneO : kStoneX;
+}
+
+void LoadBoard(TEngineState& state, int side, const TBoardText& board, TPosition& position) {
+  state.Sides = TSideMaps{};
+  state.Sides.OwnStone = side >= 0 ? static_cast<uint8_t>(side) : SideFromCounts(board);
+  SetSideMaps(state.Sides);
+
+  for (int y = 0; y < board.RowCount; ++y) {
+    const std::string& row = board.Rows[y];
+    for (int x = 0; x < static_cast<int>(row.size()); ++x) {
+      const uint8_t stone = StoneOfChar(row[x]);
+      if (stone == kEmpty) continue;
+      ++state.StoneCount;
+      if (state.StoneCount < 3 && stone != state.Sides.OwnStone) state.EarlyOppStone = {x, y};
+      PlaceStone(state.Sides, stone, x, y, position);
+      if (state.StoneCount == 1) state.FirstStone = {x, y};
+    }
+  }
+}
+
+bool ReadMoveFiles(TEngineState& state, TPosition& position) {
+  InitPosition(position);
+
+  std::ifstream moveFile;
+  if (!OpenForReading(state.FilePath(kMoveFileName), moveFile)) return false;
+  const int side = SideOfMoveChar(moveFile.get());
+  moveFile.close();
+
+  std::ifstream boardFile;
+  if (!OpenForReading(state.FilePath(kBoardFileName), boardFile)) return false;
+  LoadBoard(state, side, ReadBoardText(boardFile), position);
+  return true;
+}
+
+bool WriteMoveFile(const TEngineState& state, int8_t moveX, int8_t moveY) {
+  const std::filesystem::path path = state.FilePath(kMoveFileName);
+  std::ifstream probe;
+  const bool present = OpenForReading(path, probe);
+  probe.close();
+
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!present || !out.is_open()) return false;
+  out << static_cast<int>(moveX) << ',' << static_cast<int>(moveY) << "\r\n";
+  out.flush();
+  return static_cast<bool>(out);
+}
+
+}  // namespace zarvo

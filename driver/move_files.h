@@ -1,0 +1,45 @@
+// The move-file protocol: the side to play from "Tah.dat", the board from "Plocha.dat", and the
+// answer written back into "Tah.dat".
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <istream>
+#include <string>
+
+#include "board/position.h"
+#include "select/engine_state.h"
+
+namespace zarvo {
+
+// The rows of a board text as the reader keeps them: rows before the first empty or missing
+// line, each cut to 20 characters.
+struct TBoardText {
+  std::array<std::string, kBoardSize> Rows;
+  int RowCount = 0;
+};
+
+TBoardText ReadBoardText(std::istream& in);
+
+// Stone code of the side named by the first character of the move file: "-" 0, "x" 1, "o" 2;
+// -1 for anything else.
+int SideOfMoveChar(int c);
+
+// Side chosen when the move file names none: the side whose turn the stone counts show ("x" when
+// the counts are equal, "o" when "x" has one stone more, otherwise "x").
+uint8_t SideFromCounts(const TBoardText& board);
+
+// Sets the side maps from the side to play and places the stones of the board in reading order
+// (line by line, within a line by increasing X), recording StoneCount, FirstStone and
+// EarlyOppStone. side is -1 when the move file named no side.
+void LoadBoard(TEngineState& state, int side, const TBoardText& board, TPosition& position);
+
+// Reads both exchange files into the position and the state. False, with nothing read, when
+// either file cannot be opened.
+bool ReadMoveFiles(TEngineState& state, TPosition& position);
+
+// Replaces the move file with the line "X,Y" CR LF. When the move file has disappeared it is
+// re-created empty and no answer is written. True when the answer was written.
+bool WriteMoveFile(const TEngineState& state, int8_t moveX, int8_t moveY);
+
+}  // namespace zarvo
