@@ -1,0 +1,16 @@
+// Subcommands of the zarvo tool. Each takes its own arguments (without the subcommand name),
+// writes to out and err, and returns the exit status: 0 done, 1 failed, 2 bad usage.
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string_view>
+
+namespace zarvo::tool {
+
+using TArgs = std::span<const std::string_view>;
+
+int RunEval(TArgs args, std::ostream& out, std::ostream& err);
+int RunBook(TArgs args, std::ostream& out, std::ostream& err);
+
+}  // namespace zarvo::tool

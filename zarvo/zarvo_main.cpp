@@ -1,0 +1,38 @@
+// zarvo: tools around the engine for people who study positions and make books.
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include "zarvo/commands.h"
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: zarvo COMMAND [ARGS]\n"
+    "\n"
+    "commands:\n"
+    "  eval DIR      evaluate the board of a working directory (Tah.dat, Plocha.dat)\n"
+    "  book ...      build, dump and probe opening books\n"
+    "\n"
+    "'zarvo COMMAND --help' explains a command.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace zarvo::tool;
+  std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (args.empty()) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  const std::string_view command = args.front();
+  const TArgs rest(args.data() + 1, args.size() - 1);
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (command == "eval") return RunEval(rest, std::cout, std::cerr);
+  if (command == "book") return RunBook(rest, std::cout, std::cerr);
+  std::cerr << "zarvo: unknown command '" << command << "' (see 'zarvo --help')\n";
+  return 2;
+}
