@@ -33,6 +33,8 @@ void UpdateThreatLists(TThreatLists& lists, int x, int y, TClassPair oldPair, TC
 void SyncThreatLists(TThreatLists& lists, int x, int y, const TPosition& from,
                      const TPosition& to) {
   const auto sync = [&](int sx, int sy) {
+    // The border holds only five cells, so an off-board move square must not reach past it.
+    if (!OnBoard(sx, sy)) return;
     UpdateThreatLists(lists, sx, sy, from.Cell(sx, sy).TopClass, to.Cell(sx, sy).TopClass);
   };
   sync(x, y);
