@@ -9,6 +9,7 @@
 
 #include "board/random.h"
 #include "board/stones.h"
+#include "select/search_state.h"
 #include "select/time_control.h"
 
 namespace zarvo {
@@ -34,6 +35,7 @@ struct TEngineState {
   int32_t MaxDepth = kDefaultMaxDepth;
   TTimeControl Time;
   TRandom Rng;
+  TSearchState Search;
 
   // Name of an exchange file inside WorkDir.
   std::filesystem::path FilePath(const char* name) const { return WorkDir / name; }

@@ -1,0 +1,58 @@
+// The continuous-four solver: can the attacker force five by playing nothing but fours, each
+// answered by the defender's single block?
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "board/position.h"
+#include "select/engine_state.h"
+#include "select/square_pool.h"
+
+namespace zarvo {
+
+inline constexpr int8_t kNoSquare = 111;
+
+class TSearchNode {
+ public:
+  TSearchNode(uint8_t tag, int8_t x, int8_t y, uint8_t option, int32_t count, uint8_t limit,
+              uint8_t nested)
+      : X(x), Y(y), Count(count), Tag(tag), Limit(limit), Option(option), Nested(nested) {}
+
+  // The construction values of the two callers: the threat search and the move selection.
+  static TSearchNode ForThreatSearch() { return {0, kNoSquare, kNoSquare, 0, 0, 19, 1}; }
+  static TSearchNode ForMoveSelection() { return {0, kNoSquare, kNoSquare, 0, 0, 19, 0}; }
+
+  // The first square of the list from which a win by fours exists, stored in X, Y. Gives up when
+  // the time budget is spent.
+  bool FindVcf(TEngineState& state, const TPosition& position, const TXYList& squares,
+               uint8_t attacker);
+  // The last square of the list among those whose win needs the fewest fours, stored in X, Y;
+  // BestDepth holds that length afterwards. No time check.
+  bool FindShortestVcf(TEngineState& state, const TPosition& position, const TXYList& squares,
+                       uint8_t attacker);
+
+  bool SolveVcf(TEngineState& state, const TPosition& position, int x, int y, uint8_t attacker);
+  bool SolveVcfShortest(TEngineState& state, const TPosition& position, int x, int y,
+                        uint8_t attacker);
+
+  int8_t X;
+  int8_t Y;
+  uint8_t Mark = 0;
+  int32_t Count;
+  uint8_t Tag;
+  std::vector<TSearchNode> Children;  // carried for the node's shape; nothing adds children
+  uint8_t Limit;
+  uint8_t Option;
+  uint8_t Nested;
+  int32_t Depth = 0;      // nesting of the shortest search
+  int32_t BestDepth = 0;  // fewest nestings of a win found by the shortest search
+
+ private:
+  template <bool Shortest>
+  bool Solve(TEngineState& state, const TPosition& position, int x, int y, uint8_t attacker,
+             std::size_t ply);
+};
+
+}  // namespace zarvo
