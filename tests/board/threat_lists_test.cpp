@@ -85,6 +85,21 @@ TEST(ThreatLists, OffBoardSquaresChangeNothing) {
   EXPECT_EQ(Contents(lists), (TListContents{{{}, {}, {}, {}, {{0, 0}}, {{0, 0}}}}));
 }
 
+// Stepping back over an off-board square reads no cell outside the padded board; of its reach,
+// only the on-board squares are synced.
+TEST(ThreatLists, SyncOverAnOffBoardSquareTouchesOnlyOnBoardSquares) {
+  TPosition from{}, to{};
+  InitPosition(from);
+  InitPosition(to);
+  to.Cell(0, 0).TopClass = {kClassFive, kClassFour};
+  TThreatLists lists;
+  for (auto [x, y] : {std::pair{-9, -9}, {30, 2}, {0, 24}, {-5, 10}})  // nothing on board in reach
+    SyncThreatLists(lists, x, y, from, to);
+  EXPECT_EQ(Contents(lists), TListContents{});
+  SyncThreatLists(lists, -1, 0, from, to);  // (0, 0) is one step away
+  EXPECT_EQ(Contents(lists), (TListContents{{{{0, 0}}, {}, {}, {}, {}, {{0, 0}}}}));
+}
+
 TEST(ThreatLists, RescanAllListsOpenFourSquaresInScanOrder) {
   BuildPairClass();
   TSideMaps sides;
