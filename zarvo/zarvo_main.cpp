@@ -11,7 +11,8 @@ constexpr std::string_view kUsage =
     "usage: zarvo COMMAND [ARGS]\n"
     "\n"
     "commands:\n"
-    "  eval DIR      evaluate the board of a working directory (Tah.dat, Plocha.dat)\n"
+    "  eval [--json] DIR\n"
+    "                evaluate the board of a working directory (Tah.dat, Plocha.dat)\n"
     "  book ...      build, dump and probe opening books\n"
     "\n"
     "'zarvo COMMAND --help' explains a command.\n";
