@@ -12,10 +12,11 @@ namespace zarvo {
 namespace {
 
 // The value of the state file; 0 when it is missing or cannot be read. A shorter file leaves the
-// high-order bytes 0.
+// high-order bytes 0. Only a regular file is opened: a directory cannot be read, and a pipe of
+// that name would block the move until someone wrote to it.
 int32_t ReadLossState(const std::filesystem::path& path) {
   std::error_code error;
-  if (!std::filesystem::exists(path, error) || std::filesystem::is_directory(path, error)) return 0;
+  if (!std::filesystem::is_regular_file(path, error)) return 0;
   std::ifstream in(path, std::ios::binary);
   if (!in.is_open()) return 0;
   std::array<char, 4> bytes{};

@@ -1,6 +1,7 @@
 #include "select/loss_marker.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <optional>
 
@@ -67,6 +68,12 @@ TEST(RecordLoss, FileErrorsAreSwallowed) {
   {  // the state file is a directory: it cannot be read, so the value is 0
     TTempDir dir;
     std::filesystem::create_directory(dir / kState);
+    RecordLoss(StateIn(dir, 1));
+    EXPECT_EQ(dir.Read(kMarker), Bytes({0, 0, 0, 0}));
+  }
+  {  // the state file is a pipe nobody writes to: not waited for, the value is 0
+    TTempDir dir;
+    ASSERT_EQ(::mkfifo((dir / kState).c_str(), 0600), 0);
     RecordLoss(StateIn(dir, 1));
     EXPECT_EQ(dir.Read(kMarker), Bytes({0, 0, 0, 0}));
   }
