@@ -1,0 +1,66 @@
+// Making opening books: positions given as games in real board coordinates become book entries
+// in exactly the form the matcher looks for, merged and split into the two book files.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "book/opennings.h"
+
+namespace zarvo {
+
+struct TBookSquare {
+  int X = 0;
+  int Y = 0;
+  friend bool operator==(const TBookSquare&, const TBookSquare&) = default;
+};
+
+// One book position: the moves of a game in play order, the reply for the side to move and the
+// reply's counters.
+struct TBookPosition {
+  std::vector<TBookSquare> Moves;
+  TBookSquare Reply;
+  uint32_t PlusCount = 0;
+  uint32_t MinusCount = 0;
+};
+
+inline constexpr int kBookMaxStones = 127;  // StoneTotal is a signed byte
+
+// Why the position cannot be a book entry, or nothing when it can: at least one and at most 127
+// moves, every move and the reply on the board, no square played twice, the reply empty.
+std::optional<std::string> CheckBookPosition(const TBookPosition& position);
+
+// The entry the matcher finds for this position on the board: the last move's side is the
+// opponent, the other side is the side to move ("own"); stones and reply in the window frame,
+// the window's extents, both lists in CompareCoords order. The position must pass the check.
+std::unique_ptr<TOpenning> MakeBookEntry(const TBookPosition& position);
+
+// a + b, stopping at 4294967295.
+uint32_t SaturatingAdd(uint32_t a, uint32_t b);
+
+// Collects entries for the two book files.
+class TBookBuilder {
+ public:
+  TBookBuilder();
+
+  // Adds the position, or says why it cannot. The same position with the same reply given again
+  // adds its counters to the entry there (saturating).
+  std::optional<std::string> Add(const TBookPosition& position);
+
+  // Entries of BASE.ob1 (even stone count, index 0) or BASE.ob2 (odd, index 1), in
+  // CompareOpenings order.
+  const TOpenning_Book& Book(int parity) const { return books_[parity]; }
+  int32_t MergedCount() const { return merged_; }
+
+  // The bytes of book file parity (0 for .ob1, 1 for .ob2).
+  std::string Encode(int parity) const;
+
+ private:
+  TOpenning_Book books_[2];
+  int32_t merged_ = 0;
+};
+
+}  // namespace zarvo
