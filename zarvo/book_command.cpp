@@ -1,10 +1,350 @@
+// zarvo book: build opening books from text, print them, and show what they answer to a board.
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "book/book_builder.h"
+#include "book/book_probe.h"
+#include "book/opennings.h"
+#include "driver/move_files.h"
 #include "zarvo/commands.h"
 
 namespace zarvo::tool {
+namespace {
 
-int RunBook(TArgs, std::ostream&, std::ostream& err) {
-  err << "zarvo book: not available yet\n";
+constexpr std::string_view kBookUsage =
+    "usage: zarvo book build [--out BASE] TEXTFILE...\n"
+    "       zarvo book dump FILE\n"
+    "       zarvo book probe DIR [--book BASE]\n"
+    "\n"
+    "'zarvo book SUBCOMMAND --help' explains a subcommand.\n";
+
+constexpr std::string_view kBuildUsage =
+    "usage: zarvo book build [--out BASE] TEXTFILE...\n"
+    "\n"
+    "Writes the opening books BASE.ob1 (positions with an even number of stones) and BASE.ob2\n"
+    "(odd) from text files; BASE is Zarvo unless given. Each line of a text file is one\n"
+    "position:\n"
+    "\n"
+    "  MOVE MOVE ... : REPLY PLUS MINUS\n"
+    "\n"
+    "MOVE and REPLY are squares X,Y (0..19, X the character position in a line of Plocha.dat,\n"
+    "Y the line number); the moves are a game in play order, the reply is the move for the side\n"
+    "to move next. PLUS and MINUS are the reply's counters (0..4294967295). Text after '#' is a\n"
+    "comment; blank lines are skipped. The same position with the same reply given again adds\n"
+    "its counters (stopping at 4294967295).\n"
+    "\n"
+    "Exit status: 0 written, 1 a file cannot be read or written or a line is wrong, 2 bad usage.\n";
+
+constexpr std::string_view kDumpUsage =
+    "usage: zarvo book dump FILE\n"
+    "\n"
+    "Prints the entries of a book file in file order, one line each, in the book's window\n"
+    "frame:\n"
+    "\n"
+    "  N: stones T extent EX,EY own X,Y ... opp X,Y ... reply X,Y plus P minus M\n"
+    "\n"
+    "Exit status: 0 read completely, 1 unreadable or malformed (the entries before the fault\n"
+    "are printed), 2 bad usage.\n";
+
+constexpr std::string_view kProbeUsage =
+    "usage: zarvo book probe DIR [--book BASE]\n"
+    "\n"
+    "Reads the board of working directory DIR (Tah.dat, Plocha.dat) and shows which entries of\n"
+    "the book the engine would read there (BASE.ob1 for an even number of stones, BASE.ob2 for\n"
+    "an odd one; BASE is DIR/Zarvo unless given) match it under the eight symmetries, and which\n"
+    "squares and counters they give, in the order the engine applies them.\n"
+    "\n"
+    "Exit status: 0 probed (with or without a match), 1 the board or the book cannot be read,\n"
+    "2 bad usage.\n";
+
+bool IsHelp(std::string_view arg) {
+  return arg == "--help" || arg == "-h";
+}
+
+int BadUsage(std::ostream& err, std::string_view what, std::string_view subcommand) {
+  err << "zarvo book" << (subcommand.empty() ? "" : " ") << subcommand << ": " << what
+      << " (see 'zarvo book" << (subcommand.empty() ? "" : " ") << subcommand << " --help')\n";
   return 2;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text format
+
+bool ParseNumber(std::string_view text, uint64_t limit, uint64_t& value) {
+  if (text.empty()) return false;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() && value <= limit;
+}
+
+bool ParseSquare(std::string_view text, TBookSquare& square) {
+  const size_t comma = text.find(',');
+  if (comma == std::string_view::npos) return false;
+  uint64_t x, y;
+  if (!ParseNumber(text.substr(0, comma), 1000, x) || !ParseNumber(text.substr(comma + 1), 1000, y))
+    return false;
+  square = {static_cast<int>(x), static_cast<int>(y)};
+  return true;
+}
+
+std::vector<std::string_view> Words(std::string_view text) {
+  std::vector<std::string_view> words;
+  size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    const size_t start = i;
+    while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
+    if (i > start) words.push_back(text.substr(start, i - start));
+  }
+  return words;
+}
+
+std::string NotASquare(std::string_view what, std::string_view word) {
+  std::string text(what);
+  text.append("'").append(word).append("' is not a square X,Y");
+  return text;
+}
+
+// One line of the text format; empty optional with `problem` set when it is wrong, empty
+// optional with no problem for a blank or comment line.
+std::optional<TBookPosition> ParseBookLine(std::string_view line, std::string& problem) {
+  problem.clear();
+  if (const size_t hash = line.find('#'); hash != std::string_view::npos)
+    line = line.substr(0, hash);
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+  const size_t colon = line.find(':');
+  if (colon == std::string_view::npos) {
+    if (!Words(line).empty()) problem = "expected 'MOVE MOVE ... : REPLY PLUS MINUS'";
+    return std::nullopt;
+  }
+  TBookPosition position;
+  for (std::string_view word : Words(line.substr(0, colon))) {
+    TBookSquare move;
+    if (!ParseSquare(word, move)) {
+      problem = NotASquare("", word);
+      return std::nullopt;
+    }
+    position.Moves.push_back(move);
+  }
+  const std::vector<std::string_view> tail = Words(line.substr(colon + 1));
+  if (tail.size() != 3) {
+    problem = "expected 'REPLY PLUS MINUS' after ':'";
+    return std::nullopt;
+  }
+  if (!ParseSquare(tail[0], position.Reply)) {
+    problem = NotASquare("reply ", tail[0]);
+    return std::nullopt;
+  }
+  uint64_t plus, minus;
+  if (!ParseNumber(tail[1], UINT32_MAX, plus) || !ParseNumber(tail[2], UINT32_MAX, minus)) {
+    problem = "PLUS and MINUS must be whole numbers 0..4294967295";
+    return std::nullopt;
+  }
+  position.PlusCount = static_cast<uint32_t>(plus);
+  position.MinusCount = static_cast<uint32_t>(minus);
+  return position;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Printing
+
+void PrintList(std::ostream& out, const TOPlayerMoves& list) {
+  if (list.Count() == 0) out << " -";
+  for (int32_t i = 0; i < list.Count(); ++i) {
+    out << ' ' << int{list.Get(i).X} << ',' << int{list.Get(i).Y};
+  }
+}
+
+void PrintEntry(std::ostream& out, const TOpenning& entry) {
+  out << "stones " << int{entry.StoneTotal} << " extent " << int{entry.ExtentX} << ','
+      << int{entry.ExtentY} << " own";
+  PrintList(out, entry.OwnMoves);
+  out << " opp";
+  PrintList(out, entry.OppMoves);
+  out << " reply " << int{entry.ReplyX} << ',' << int{entry.ReplyY} << " plus " << entry.PlusCount
+      << " minus " << entry.MinusCount;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Subcommands
+
+int RunBuild(TArgs args, std::ostream& out, std::ostream& err) {
+  std::string base = "Zarvo";
+  std::vector<std::string> inputs;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (IsHelp(args[i])) {
+      out << kBuildUsage;
+      return 0;
+    }
+    if (args[i] == "--out") {
+      if (i + 1 >= args.size()) return BadUsage(err, "--out needs a BASE", "build");
+      base = std::string(args[++i]);
+    } else if (args[i].starts_with("-") && args[i] != "-") {
+      return BadUsage(err, "unknown option '" + std::string(args[i]) + "'", "build");
+    } else {
+      inputs.emplace_back(args[i]);
+    }
+  }
+  if (inputs.empty()) return BadUsage(err, "no TEXTFILE given", "build");
+  if (base.empty()) return BadUsage(err, "BASE must not be empty", "build");
+
+  TBookBuilder builder;
+  for (const std::string& input : inputs) {
+    std::ifstream in(input, std::ios::binary);
+    if (!in.is_open() || std::filesystem::is_directory(input)) {
+      err << "zarvo book build: cannot read '" << input << "'\n";
+      return 1;
+    }
+    std::string line;
+    for (int lineNumber = 1; std::getline(in, line); ++lineNumber) {
+      std::string problem;
+      std::optional<TBookPosition> position = ParseBookLine(line, problem);
+      if (position) {
+        if (auto rejected = builder.Add(*position)) problem = *rejected;
+      }
+      if (!problem.empty()) {
+        err << "zarvo book build: " << input << ':' << lineNumber << ": " << problem << '\n';
+        return 1;
+      }
+    }
+  }
+
+  for (int parity = 0; parity < 2; ++parity) {
+    const std::string name = BookFileName(base, parity);
+    std::ofstream file(name, std::ios::binary | std::ios::trunc);
+    const std::string bytes = builder.Encode(parity);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) {
+      err << "zarvo book build: cannot write '" << name << "'\n";
+      return 1;
+    }
+    out << name << ": " << builder.Book(parity).Count() << " entries\n";
+  }
+  if (builder.MergedCount() > 0) {
+    out << builder.MergedCount() << " repeated positions merged into their entries\n";
+  }
+  return 0;
+}
+
+int RunDump(TArgs args, std::ostream& out, std::ostream& err) {
+  if (args.size() == 1 && IsHelp(args[0])) {
+    out << kDumpUsage;
+    return 0;
+  }
+  if (args.size() != 1) return BadUsage(err, "expects exactly one FILE", "dump");
+  const std::string name(args[0]);
+  const TBookFile file = ReadBookFile(name);
+  if (file.Status == TBookLoadStatus::NoFile || file.Status == TBookLoadStatus::Unreadable) {
+    err << "zarvo book dump: cannot read '" << name << "'\n";
+    return 1;
+  }
+  out << name << ": " << file.Entries.size() << " entries\n";
+  for (size_t i = 0; i < file.Entries.size(); ++i) {
+    out << i + 1 << ": ";
+    PrintEntry(out, *file.Entries[i]);
+    out << '\n';
+  }
+  if (file.Status != TBookLoadStatus::Complete) {
+    err << "zarvo book dump: " << name << ": stops after " << file.Entries.size() << " of "
+        << file.DeclaredCount << " entries: " << DescribeLoadStatus(file.Status) << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+int RunProbe(TArgs args, std::ostream& out, std::ostream& err) {
+  std::string dir;
+  std::optional<std::string> base;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (IsHelp(args[i])) {
+      out << kProbeUsage;
+      return 0;
+    }
+    if (args[i] == "--book") {
+      if (i + 1 >= args.size()) return BadUsage(err, "--book needs a BASE", "probe");
+      base = std::string(args[++i]);
+    } else if (args[i].starts_with("-")) {
+      return BadUsage(err, "unknown option '" + std::string(args[i]) + "'", "probe");
+    } else if (dir.empty()) {
+      dir = std::string(args[i]);
+    } else {
+      return BadUsage(err, "expects one DIR", "probe");
+    }
+  }
+  if (dir.empty()) return BadUsage(err, "no DIR given", "probe");
+
+  TEngineState state;
+  state.WorkDir = dir;
+  TPosition position;
+  if (!ReadMoveFiles(state, position)) {
+    err << "zarvo book probe: cannot read Tah.dat and Plocha.dat in '" << dir << "'\n";
+    return 1;
+  }
+  if (state.Sides.OwnStone == kEmpty) {
+    err << "zarvo book probe: Tah.dat names no side to move ('-'), so no book position applies\n";
+    return 1;
+  }
+  const char side = state.Sides.OwnStone == kStoneX ? 'x' : 'o';
+  if (state.StoneCount == 0) {
+    out << "empty board: the engine answers 9,9 without the book\n";
+    return 0;
+  }
+  const std::string bookName = base ? BookFileName(*base, state.StoneCount) : BookPathFor(state);
+
+  TOpenning_Book book;
+  book.FileName = bookName;
+  book.Load(false);
+  if (book.LoadStatus == TBookLoadStatus::NoFile ||
+      book.LoadStatus == TBookLoadStatus::Unreadable) {
+    err << "zarvo book probe: cannot read '" << bookName << "'\n";
+    return 1;
+  }
+  out << "board: " << state.StoneCount << " stones, " << side << " to move\n";
+  out << "book " << bookName << ": " << book.Count() << " entries";
+  if (book.LoadStatus != TBookLoadStatus::Complete) {
+    out << " (" << DescribeLoadStatus(book.LoadStatus) << "; the entries before it are used)";
+  }
+  out << '\n';
+
+  const std::unique_ptr<TOpenning> query = BookQuery(position, state.Sides);
+  std::vector<TOResObj> results;
+  book.FindMatches(results, *query, [&](int k, const TOpenning& entry, const TOResObj& result) {
+    out << int{result.X} << ',' << int{result.Y} << " plus " << result.PlusCount << " minus "
+        << result.MinusCount << " (symmetry " << k;
+    if (!OnBoard(result.X, result.Y)) {
+      out << ", off the board: ignored";
+    } else if (position.Cell(result.X, result.Y).Stone != kEmpty) {
+      out << ", occupied: ignored";
+    }
+    out << "; entry ";
+    PrintEntry(out, entry);
+    out << ")\n";
+  });
+  if (results.empty()) out << "no entry matches\n";
+  return 0;
+}
+
+}  // namespace
+
+int RunBook(TArgs args, std::ostream& out, std::ostream& err) {
+  if (args.empty()) {
+    err << kBookUsage;
+    return 2;
+  }
+  const std::string_view subcommand = args.front();
+  const TArgs rest(args.data() + 1, args.size() - 1);
+  if (IsHelp(subcommand)) {
+    out << kBookUsage;
+    return 0;
+  }
+  if (subcommand == "build") return RunBuild(rest, out, err);
+  if (subcommand == "dump") return RunDump(rest, out, err);
+  if (subcommand == "probe") return RunProbe(rest, out, err);
+  return BadUsage(err, "unknown subcommand '" + std::string(subcommand) + "'", "");
 }
 
 }  // namespace zarvo::tool
