@@ -53,7 +53,7 @@ void InitPosition(TPosition& position) {
 
 bool PlaceStone(const TSideMaps& sides, uint8_t stone, int x, int y, TPosition& position) {
   if (!OnBoard(x, y)) return true;
-  if (stone != kStoneX && stone != kStoneO) return true;  // only the two colours have a slot
+  if (stone > kStoneO) return true;  // an off-board code has no slot
   const uint8_t slot = sides.SlotOfStone[stone];
 
   TCell& cell = position.Cell(x, y);

@@ -35,10 +35,13 @@ int64_t BudgetMs(int32_t amountMs, int64_t limitMs) {
   return std::llround(budget);
 }
 
+void SetBudgetMs(TEngineState& state, int64_t budgetMs) {
+  state.Time.TimeBudget = static_cast<double>(budgetMs) / 24 / 60 / 60 / 1000;
+  state.MaxDepth = MaxDepthForBudget(budgetMs);
+}
+
 void SetTimeBudget(TEngineState& state, int32_t amountMs, int64_t limitMs) {
-  const int64_t budget = BudgetMs(amountMs, limitMs);
-  state.Time.TimeBudget = static_cast<double>(budget) / 24 / 60 / 60 / 1000;
-  state.MaxDepth = MaxDepthForBudget(budget);
+  SetBudgetMs(state, BudgetMs(amountMs, limitMs));
 }
 
 void ReadTimeOuts(TEngineState& state) {

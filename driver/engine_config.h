@@ -20,6 +20,9 @@ int32_t MaxDepthForBudget(int64_t budgetMs);
 // Budget in milliseconds: max(0, min(amountMs / 3, limitMs)), rounded to the nearest integer.
 int64_t BudgetMs(int32_t amountMs, int64_t limitMs);
 
+// Sets TimeBudget and MaxDepth for a budget in milliseconds.
+void SetBudgetMs(TEngineState& state, int64_t budgetMs);
+
 // Sets TimeBudget and MaxDepth from the time amount b (ms, a third of it allowed) and the limit
 // m (ms).
 void SetTimeBudget(TEngineState& state, int32_t amountMs, int64_t limitMs);

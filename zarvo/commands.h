@@ -12,5 +12,6 @@ using TArgs = std::span<const std::string_view>;
 
 int RunEval(TArgs args, std::ostream& out, std::ostream& err);
 int RunBook(TArgs args, std::ostream& out, std::ostream& err);
+int RunBench(TArgs args, std::ostream& out, std::ostream& err);
 
 }  // namespace zarvo::tool

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -14,6 +15,7 @@
 #include "driver/move_files.h"
 #include "driver/zarvo_const.h"
 #include "select/engine_state.h"
+#include "select/move_selection.h"
 #include "zarvo/commands.h"
 
 namespace zarvo::tool {
@@ -109,6 +111,24 @@ std::string SquareText(const TXYList& list) {
     text << '(' << int{item->X} << ',' << int{item->Y} << ')';
   }
   return text.str();
+}
+
+// The level-1 candidates as the move search ranks them before it searches them.
+void PrintCandidates(std::ostream& out, const TEngineState& state, const TCandidateList& list) {
+  out << "\nLevel-1 candidates for " << SlotName(state.Sides, 0)
+      << " in the order the search tries them (value; class own/opponent)\n";
+  int shown = 0;
+  for (int k = 0; k < kCandidateSlots; ++k) {
+    const TCell& cell = list[k];
+    if (cell.Value[0] == kUnfilledMark) continue;
+    std::ostringstream square;
+    square << '(' << int{cell.X} << ',' << int{cell.Y} << ')';
+    out << "  " << std::setw(2) << k + 1 << ". " << std::left << std::setw(8) << square.str()
+        << std::right << std::setw(8) << cell.Value[0] << "  " << int{cell.TopClass[0]} << '/'
+        << int{cell.TopClass[1]} << '\n';
+    ++shown;
+  }
+  if (shown == 0) out << "  -\n";
 }
 
 void PrintPicture(std::ostream& out, const std::string& dir, const TEngineState& state,
@@ -236,9 +256,15 @@ int RunEval(TArgs args, std::ostream& out, std::ostream& err) {
 
   if (parsed.Json) {
     PrintJson(out, state, position, lists);
-  } else {
-    PrintPicture(out, *parsed.Dir, state, position, lists);
+    return 0;
   }
+  PrintPicture(out, *parsed.Dir, state, position, lists);
+  const auto context = std::make_unique<TMoveContext>();
+  context->W = position;
+  state.Search.Lists = &lists;
+  PrepareLevelOne(state, *context);
+  state.Search.Lists = nullptr;
+  PrintCandidates(out, state, context->LevelCandidates[1]);
   return 0;
 }
 

@@ -14,6 +14,7 @@ constexpr std::string_view kUsage =
     "  eval [--json] DIR\n"
     "                evaluate the board of a working directory (Tah.dat, Plocha.dat)\n"
     "  book ...      build, dump and probe opening books\n"
+    "  bench         the fixed benchmark and the search's signature\n"
     "\n"
     "'zarvo COMMAND --help' explains a command.\n";
 
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
   }
   if (command == "eval") return RunEval(rest, std::cout, std::cerr);
   if (command == "book") return RunBook(rest, std::cout, std::cerr);
+  if (command == "bench") return RunBench(rest, std::cout, std::cerr);
   std::cerr << "zarvo: unknown command '" << command << "' (see 'zarvo --help')\n";
   return 2;
 }

@@ -1,9 +1,14 @@
 // The real Zarvo2 program, started in temporary working directories as a manager starts it.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <regex>
+#include <optional>
+#include <set>
+#include <sstream>
 
+#include "board/position.h"
+#include "driver/move_files.h"
 #include "tests/test_support.h"
 
 namespace zarvo {
@@ -11,6 +16,15 @@ namespace {
 
 using testing::BoardText;
 using testing::TTempDir;
+
+// The square of an answer line "X,Y" CR LF, when the text is exactly one such line.
+std::optional<std::pair<int, int>> ParseAnswer(const std::string& text) {
+  int x = -1, y = -1, length = 0;
+  if (std::sscanf(text.c_str(), "%d,%d\r\n%n", &x, &y, &length) != 2) return std::nullopt;
+  if (length != static_cast<int>(text.size()) || text.find('\n') != text.size() - 1)
+    return std::nullopt;
+  return std::pair(x, y);
+}
 
 int RunEngineIn(const TTempDir& dir) {
   const std::string command = "cd '" + dir.Path().string() + "' && '" ZARVO2_EXE "'";
@@ -55,18 +69,76 @@ TEST(Zarvo2Process, JunkInputStillGetsALegalAnswer) {
       {"", std::string(1 << 20, 'x') + "\n", "-1\n-1\n"},
       {"x", std::string("\0\0\0x\0o", 6), "99999999999\n99999999999\n"},
   };
-  const std::regex answer(R"((\d+),(\d+)\r\n)");
   for (const Case& c : cases) {
     TTempDir dir;
     dir.Write("Tah.dat", c.MoveFile);
     dir.Write("Plocha.dat", c.Board);
     dir.Write("TimeOuts.dat", c.TimeOuts);
     EXPECT_EQ(RunEngineIn(dir), 0);
-    std::smatch match;
     const std::string written = dir.Read("Tah.dat");
-    ASSERT_TRUE(std::regex_match(written, match, answer)) << written;
-    const int x = std::stoi(match[1]), y = std::stoi(match[2]);
-    EXPECT_TRUE(x < 20 && y < 20) << written;
+    const auto answer = ParseAnswer(written);
+    ASSERT_TRUE(answer) << written;
+    EXPECT_TRUE(OnBoard(answer->first, answer->second)) << written;
+    // An empty square of the board as the engine reads it.
+    std::istringstream board(c.Board);
+    const TBoardText text = ReadBoardText(board);
+    if (answer->second < text.RowCount &&
+        answer->first < static_cast<int>(text.Rows[answer->second].size())) {
+      const char square = text.Rows[answer->second][answer->first];
+      EXPECT_TRUE(square != 'x' && square != 'o') << written;
+    }
+  }
+}
+
+// Positions with few sound answers, played through the files with a one-second budget.
+TEST(Zarvo2Process, PlaysTheForcedMoves) {
+  struct Case {
+    const char* What;
+    char Side;
+    std::initializer_list<testing::TStone> Stones;
+    std::set<std::pair<int, int>> Allowed;
+  } const cases[] = {
+      {"completes its four",
+       'x',
+       {{5, 5, 'x'},
+        {6, 5, 'x'},
+        {7, 5, 'x'},
+        {8, 5, 'x'},
+        {4, 5, 'o'},
+        {12, 12, 'o'},
+        {13, 13, 'o'}},
+       {{9, 5}}},
+      {"blocks the single five-square",
+       'o',
+       {{5, 5, 'x'},
+        {6, 5, 'x'},
+        {7, 5, 'x'},
+        {8, 5, 'x'},
+        {4, 5, 'o'},
+        {12, 12, 'o'},
+        {13, 13, 'x'}},
+       {{9, 5}}},
+      {"blocks an open three",
+       'o',
+       {{5, 5, 'x'},
+        {6, 5, 'x'},
+        {7, 5, 'x'},
+        {12, 12, 'x'},
+        {9, 9, 'o'},
+        {10, 10, 'o'},
+        {14, 3, 'o'}},
+       {{4, 5}, {8, 5}, {3, 5}, {9, 5}}},
+  };
+  for (const Case& c : cases) {
+    TTempDir dir;
+    dir.Write("Tah.dat", std::string(1, c.Side));
+    dir.Write("Plocha.dat", BoardText(c.Stones));
+    dir.Write("TimeOuts.dat", "1\r\n3000\r\n");
+    EXPECT_EQ(RunEngineIn(dir), 0);
+    const auto answer = ParseAnswer(dir.Read("Tah.dat"));
+    ASSERT_TRUE(answer) << c.What;
+    EXPECT_TRUE(c.Allowed.contains(*answer))
+        << c.What << ": " << answer->first << "," << answer->second;
   }
 }
 

@@ -224,6 +224,9 @@ TEST(ZarvoEval, PictureShowsStonesClassesValuesAndLists) {
   EXPECT_NE(run.Out.find("open four  x: (4,5) (8,5)\n"), std::string::npos) << run.Out;
   EXPECT_NE(run.Out.find("five       o: (14,14)\n"), std::string::npos) << run.Out;
   EXPECT_NE(run.Out.find("five       x: -\n"), std::string::npos) << run.Out;
+  // The candidates the search would try, best first: the block of o's five leads.
+  EXPECT_NE(run.Out.find("Level-1 candidates for x"), std::string::npos) << run.Out;
+  EXPECT_NE(run.Out.find("\n   1. (14,14) "), std::string::npos) << run.Out;
 }
 
 TEST(ZarvoEval, HelpExplainsTheUsage) {

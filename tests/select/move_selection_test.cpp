@@ -1,0 +1,180 @@
+#include "select/move_selection.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "board/pattern_tables.h"
+#include "driver/move_files.h"
+#include "tests/search/search_fixture.h"
+#include "tests/test_support.h"
+
+namespace zarvo {
+namespace {
+
+using testing::TTempDir;
+
+// One engine move on a board given as stones ("x 9,9 o 10,10"), read through the board reader
+// as the engine reads "Plocha.dat", with a fixed seed and a fixed depth.
+struct TPlayed {
+  TMove Move;
+  TEngineState State;
+  TPosition Position{};
+};
+
+TPlayed Play(const std::string& stones, uint8_t side, uint32_t seed, int maxDepth = 3,
+             const std::filesystem::path& workDir = {}) {
+  BuildPairClass();
+  TPosition scratch{};
+  InitPosition(scratch);
+  TSideMaps sides;
+  sides.OwnStone = kStoneX;
+  SetSideMaps(sides);
+  testing::PlaceStones(sides, stones, scratch);
+  std::ostringstream text;
+  for (int y = 0; y < 20; ++y) {
+    for (int x = 0; x < 20; ++x) text << ".xo"[scratch.Cell(x, y).Stone];
+    text << "\n";
+  }
+  std::istringstream in(text.str());
+
+  TPlayed played;
+  played.State.WorkDir = workDir;
+  played.State.ExeBaseName = "/nonexistent/zarvo-test";  // no book
+  played.State.Rng.Seed(seed);
+  played.State.MaxDepth = maxDepth;
+  InitPosition(played.Position);
+  LoadBoard(played.State, side, ReadBoardText(in), played.Position);
+  played.Move = FindMove(played.State, played.Position);
+  return played;
+}
+
+std::pair<int, int> At(const TMove& move) {
+  return {move.X, move.Y};
+}
+
+TEST(MoveSelection, EmptyBoardAndFirstStone) {
+  EXPECT_EQ(At(Play("", kStoneX, 1).Move), std::pair(9, 9));
+  EXPECT_EQ(At(Play("x 1,10", kStoneO, 1).Move), std::pair(9, 9));   // near the edge
+  EXPECT_EQ(At(Play("x 15,4", kStoneO, 1).Move), std::pair(14, 5));  // one line nearer the centre
+  std::set<std::pair<int, int>> answers;
+  for (uint32_t seed = 1; seed <= 200; ++seed)
+    answers.insert(At(Play("x 9,9", kStoneO, seed).Move));
+  const std::set<std::pair<int, int>> neighbours{{8, 8},  {9, 8},  {10, 8}, {8, 9},
+                                                 {10, 9}, {8, 10}, {9, 10}, {10, 10}};
+  EXPECT_EQ(answers, neighbours);
+}
+
+TEST(MoveSelection, SecondStoneAgainstADiagonalReply) {
+  // The squares the diagonal test accepts against a reply at (10, 10).
+  const std::set<std::pair<int, int>> accepted{{10, 8}, {8, 10}, {8, 8}, {8, 9}, {9, 8}};
+  std::set<std::pair<int, int>> answers;
+  for (uint32_t seed = 1; seed <= 100; ++seed)
+    answers.insert(At(Play("x 9,9 o 10,10", kStoneX, seed).Move));
+  EXPECT_EQ(answers, accepted);
+}
+
+TEST(MoveSelection, SecondStoneWithoutOwnCentreStoneAnswersAnEmptySquareNearTheCentre) {
+  for (const char* stones : {"o 9,9 x 10,10", "x 8,8 o 9,9", "x 9,10 o 10,9"}) {
+    for (uint32_t seed = 1; seed <= 30; ++seed) {
+      const TPlayed played = Play(stones, kStoneX, seed);
+      const TCell& cell = played.Position.Cell(played.Move.X, played.Move.Y);
+      EXPECT_EQ(cell.Stone, kEmpty) << stones;
+      EXPECT_LE(std::abs(played.Move.X - 9) + std::abs(played.Move.Y - 9), 4) << stones;
+    }
+  }
+}
+
+TEST(MoveSelection, ImmediateCases) {
+  struct Case {
+    const char* What;
+    const char* Stones;
+    uint8_t Side;
+    std::set<std::pair<int, int>> Allowed;
+  } const cases[] = {
+      {"own four completed", "x 5,5 6,5 7,5 8,5 o 4,5 12,12 13,13 14,14", kStoneX, {{9, 5}}},
+      {"own open three made an open four",
+       "x 5,5 6,5 7,5 o 12,12 13,13",
+       kStoneX,
+       {{4, 5}, {8, 5}}},
+      {"the single five-square blocked", "o 5,5 6,5 7,5 8,5 x 4,5 12,12 13,13", kStoneX, {{9, 5}}},
+      {"a win by continuous fours",
+       "x 5,5 6,5 7,5 8,6 8,7 8,8 o 4,5 8,9 15,15 16,14 14,16",
+       kStoneX,
+       {{8, 5}}},
+  };
+  for (const Case& c : cases) {
+    for (uint32_t seed = 1; seed <= 3; ++seed) {
+      const TPlayed played = Play(c.Stones, c.Side, seed);
+      EXPECT_TRUE(c.Allowed.contains(At(played.Move)))
+          << c.What << ": " << int(played.Move.X) << "," << int(played.Move.Y);
+    }
+  }
+}
+
+TEST(MoveSelection, LostPositionWritesTheMarkerAndPlaysACorner) {
+  TTempDir dir;
+  // The opponent has two five-squares; seven stones, so the engine is the second player.
+  const TPlayed played = Play("o 5,5 6,5 7,5 8,5 x 12,12 13,13 14,15", kStoneX, 7, 3, dir.Path());
+  const std::set<std::pair<int, int>> corners{{0, 0}, {0, 19}, {19, 0}, {19, 19}};
+  EXPECT_TRUE(corners.contains(At(played.Move)));
+  EXPECT_EQ(dir.Read("DiDeRoLose.zrv"), std::string(4, '\0'));
+
+  // All corners taken: the first empty square.
+  const TPlayed full =
+      Play("o 5,5 6,5 7,5 8,5 0,0 0,19 x 19,0 19,19 12,12", kStoneX, 7, 3, dir.Path());
+  EXPECT_EQ(At(full.Move), std::pair(0, 1));
+}
+
+// The generator advanced by n draws from the seed: how many draws a move made.
+int DrawsMade(const TEngineState& state, uint32_t seed) {
+  TRandom rng(seed);
+  for (int n = 0; n < 100; ++n) {
+    if (rng.State() == state.Rng.State()) return n;
+    rng.Random(2);
+  }
+  return -1;
+}
+
+TEST(MoveSelection, TheBookIsProbedUpToFifteenStonesOnly) {
+  // A quiet position; each added pair of far stones keeps it quiet.
+  std::string stones = "x 9,9 11,9 o 10,10 10,8";
+  for (const char* pair :
+       {" x 2,2 o 17,17", " x 2,17 o 17,2", " x 4,2 o 15,17", " x 2,15 o 17,4", " x 6,2 o 13,17"})
+    stones += pair;
+  const TPlayed fifteen = Play(stones + " x 2,13", kStoneO, 11);
+  ASSERT_EQ(fifteen.State.StoneCount, 15);
+  EXPECT_EQ(DrawsMade(fifteen.State, 11), 2);  // the book's threshold draw and the final choice
+  const TPlayed sixteen = Play(stones + " x 2,13 o 17,6", kStoneX, 11);
+  ASSERT_EQ(sixteen.State.StoneCount, 16);
+  EXPECT_EQ(DrawsMade(sixteen.State, 11), 1);  // the final choice only
+}
+
+TEST(MoveSelection, TwoStonesOutsideTheCentralBlockGoToTheGeneralCase) {
+  for (uint32_t seed = 1; seed <= 5; ++seed) {
+    const TPlayed played = Play("x 3,3 o 4,4", kStoneX, seed);
+    EXPECT_EQ(played.Position.Cell(played.Move.X, played.Move.Y).Stone, kEmpty);
+    // Searched near the stones, not drawn near the centre.
+    EXPECT_LE(std::max(std::abs(played.Move.X - 4), std::abs(played.Move.Y - 4)), 3);
+  }
+}
+
+TEST(MoveSelection, ExactTiesAreDrawnWithEqualChance) {
+  // Symmetric under the swap of X and Y and under the half turn: tied squares come in orbits.
+  std::map<std::pair<int, int>, int> counts;
+  constexpr int kRuns = 400;
+  for (uint32_t seed = 1; seed <= kRuns; ++seed)
+    ++counts[At(Play("x 9,9 10,10 o 9,10 10,9", kStoneX, seed, 1).Move)];
+  ASSERT_GE(counts.size(), 2u);
+  for (const auto& [square, count] : counts) {
+    EXPECT_NEAR(count, kRuns / static_cast<int>(counts.size()), kRuns / 8)
+        << square.first << "," << square.second;
+    // Every answer's mirror image is an answer too.
+    EXPECT_TRUE(counts.contains({square.second, square.first}));
+  }
+}
+
+}  // namespace
+}  // namespace zarvo

@@ -1,0 +1,244 @@
+// zarvo bench: the engine's fixed benchmark, whose total node count is the search's signature.
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/engine.h"
+#include "zarvo/bench_suite.h"
+#include "zarvo/commands.h"
+#include "zarvo/text_args.h"
+
+namespace zarvo::tool {
+namespace {
+
+constexpr std::string_view kBenchUsage =
+    "usage: zarvo bench [--depth N] [--budget MS] [--seed S] [--suite FILE]\n"
+    "       zarvo bench --generate GAMES [--depth N] [--seed S]\n"
+    "\n"
+    "Searches every position of the benchmark suite as a full engine move, with a fixed seed,\n"
+    "no opening book and no time limit, and prints per position the answer, the nodes of the\n"
+    "threat search, the calls of the continuous-four solver and the time; then the totals and\n"
+    "the nodes per second. The total node count is the search's signature: it is the same on\n"
+    "every machine and changes only when the search's behaviour changes.\n"
+    "\n"
+    "  --depth N       search depth (default 9, the engine's own)\n"
+    "  --budget MS     a time budget per position in milliseconds, as a manager would give it\n"
+    "                  (the depth then follows from it unless --depth is given)\n"
+    "  --seed S        the random seed of every position (default 1)\n"
+    "  --suite FILE    positions to use instead of the built-in suite: one per line, the moves\n"
+    "                  of a game as X,Y in play order, x moving first; '#' starts a comment\n"
+    "  --generate N    print a suite taken from N games the engine plays against itself\n";
+
+struct TBenchPosition {
+  std::vector<TSquare> Moves;  // play order, x first
+};
+
+std::optional<std::vector<TBenchPosition>> ParseSuite(std::istream& in, std::string& error) {
+  std::vector<TBenchPosition> suite;
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    if (const auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+    std::istringstream words(line);
+    TBenchPosition position;
+    std::string word;
+    while (words >> word) {
+      const auto square = ParseSquare(word);
+      if (!square) {
+        error = "line " + std::to_string(number) + ": '" + word + "' is not a square X,Y (0..19)";
+        return std::nullopt;
+      }
+      position.Moves.push_back(*square);
+    }
+    if (!position.Moves.empty()) suite.push_back(std::move(position));
+  }
+  return suite;
+}
+
+TBoardText BoardOf(const std::vector<TSquare>& moves) {
+  TBoardText board;
+  for (auto& row : board.Rows) row.assign(kBoardSize, '.');
+  board.RowCount = kBoardSize;
+  for (std::size_t k = 0; k < moves.size(); ++k)
+    board.Rows[moves[k].Y][moves[k].X] = k % 2 == 0 ? 'x' : 'o';
+  return board;
+}
+
+uint8_t SideToMove(const std::vector<TSquare>& moves) {
+  return moves.size() % 2 == 0 ? kStoneX : kStoneO;
+}
+
+// A book base name that can never exist, so no book file changes the signature.
+constexpr const char* kNoBook = "/dev/null/no-book";
+
+// A working directory of the benchmark's own, so a lost position's marker file lands nowhere
+// that matters; removed with everything in it.
+class TScratchDir {
+ public:
+  TScratchDir() {
+    std::error_code error;
+    path_ =
+        std::filesystem::temp_directory_path(error) / ("zarvo-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(path_, error);
+  }
+  ~TScratchDir() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+  TScratchDir(const TScratchDir&) = delete;
+  TScratchDir& operator=(const TScratchDir&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+TEngineOptions BenchOptions(uint32_t seed, std::optional<int64_t> budgetMs,
+                            std::optional<int32_t> depth) {
+  TEngineOptions options;
+  options.ProgramPath = std::string(kNoBook) + ".";
+  options.Seed = seed;
+  options.BudgetMs = budgetMs.value_or(3'600'000);
+  options.MaxDepth = depth;
+  if (!budgetMs && !depth) options.MaxDepth = kDefaultMaxDepth;
+  return options;
+}
+
+bool HasFive(const TBoardText& board, char stone) {
+  for (int y = 0; y < kBoardSize; ++y)
+    for (int x = 0; x < kBoardSize; ++x)
+      for (int d = 0; d < 4; ++d) {
+        int run = 0;
+        for (int k = 0; k < 5; ++k) {
+          const int nx = x + k * DirDX[d], ny = y + k * DirDY[d];
+          run += OnBoard(nx, ny) && board.Rows[ny][nx] == stone;
+        }
+        if (run == 5) return true;
+      }
+  return false;
+}
+
+// Positions from self-play: every third position of each game from the fourth stone on.
+int Generate(int games, uint32_t seed, int32_t depth, std::ostream& out) {
+  const TScratchDir workDir;
+  out << "# " << games << " self-play games, seed " << seed << ", depth " << depth << "\n";
+  for (int game = 0; game < games; ++game) {
+    std::vector<TSquare> moves;
+    for (int ply = 0; ply < 400; ++ply) {
+      if (ply >= 4 && ply % 3 == 1) {
+        for (const TSquare& move : moves) out << move.X << ',' << move.Y << ' ';
+        out << '\n';
+      }
+      TEngineState state;
+      state.WorkDir = workDir.Path();
+      const TBoardText board = BoardOf(moves);
+      TEngineOptions options = BenchOptions(seed + 7919u * game + ply, std::nullopt, depth);
+      const TMove move = PlayPosition(state, SideToMove(moves), board, options);
+      moves.push_back({move.X, move.Y});
+      if (HasFive(BoardOf(moves), moves.size() % 2 == 1 ? 'x' : 'o')) break;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
+  std::optional<int32_t> depth;
+  std::optional<int64_t> budgetMs;
+  std::optional<int> generate;
+  uint32_t seed = 1;
+  std::string suitePath;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      out << kBenchUsage;
+      return 0;
+    }
+    const bool takesValue = arg == "--depth" || arg == "--budget" || arg == "--seed" ||
+                            arg == "--suite" || arg == "--generate";
+    if (!takesValue) {
+      err << "zarvo bench: unknown argument '" << arg << "' (see 'zarvo bench --help')\n";
+      return 2;
+    }
+    if (i + 1 >= args.size()) {
+      err << "zarvo bench: " << arg << " needs a value\n";
+      return 2;
+    }
+    const std::string_view value = args[++i];
+    if (arg == "--suite") {
+      suitePath = std::string(value);
+      continue;
+    }
+    const auto number = ParseNumber(value);
+    if (!number || *number < 0) {
+      err << "zarvo bench: " << arg << " takes a whole number, not '" << value << "'\n";
+      return 2;
+    }
+    if (arg == "--depth") depth = static_cast<int32_t>(std::min<int64_t>(*number, 15));
+    if (arg == "--budget") budgetMs = *number;
+    if (arg == "--seed") seed = static_cast<uint32_t>(*number);
+    if (arg == "--generate") generate = static_cast<int>(*number);
+  }
+  if (generate) return Generate(*generate, seed, depth.value_or(5), out);
+
+  std::string error;
+  std::optional<std::vector<TBenchPosition>> suite;
+  if (suitePath.empty()) {
+    std::istringstream in{std::string(kBenchSuite)};
+    suite = ParseSuite(in, error);
+  } else {
+    std::ifstream in(suitePath);
+    if (!in) {
+      err << "zarvo bench: cannot read suite '" << suitePath << "'\n";
+      return 2;
+    }
+    suite = ParseSuite(in, error);
+  }
+  if (!suite) {
+    err << "zarvo bench: " << (suitePath.empty() ? "built-in suite" : suitePath) << ": " << error
+        << "\n";
+    return 2;
+  }
+
+  out << std::setw(4) << "#" << std::setw(8) << "stones" << std::setw(8) << "move" << std::setw(12)
+      << "nodes" << std::setw(12) << "solver" << std::setw(10) << "ms" << '\n';
+  const TScratchDir workDir;
+  uint64_t totalNodes = 0;
+  uint64_t totalSolver = 0;
+  double totalMs = 0;
+  for (std::size_t k = 0; k < suite->size(); ++k) {
+    const std::vector<TSquare>& moves = (*suite)[k].Moves;
+    TEngineState state;
+    state.WorkDir = workDir.Path();
+    const auto start = std::chrono::steady_clock::now();
+    state.Time.StartTime = start;
+    const TMove move =
+        PlayPosition(state, SideToMove(moves), BoardOf(moves), BenchOptions(seed, budgetMs, depth));
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    totalNodes += state.Search.Nodes;
+    totalSolver += state.Search.SolverCalls;
+    totalMs += ms;
+    std::ostringstream square;
+    square << int(move.X) << ',' << int(move.Y);
+    out << std::setw(4) << k + 1 << std::setw(8) << moves.size() << std::setw(8) << square.str()
+        << std::setw(12) << state.Search.Nodes << std::setw(12) << state.Search.SolverCalls
+        << std::setw(10) << std::fixed << std::setprecision(1) << ms << '\n';
+  }
+  out << "\npositions: " << suite->size() << "\nnodes: " << totalNodes
+      << "\nsolver calls: " << totalSolver << "\ntime: " << std::fixed << std::setprecision(0)
+      << totalMs << " ms\nnodes per second: "
+      << static_cast<uint64_t>(totalMs > 0 ? totalNodes / (totalMs / 1000) : 0)
+      << "\nBench: " << totalNodes << '\n';
+  return 0;
+}
+
+}  // namespace zarvo::tool
