@@ -1,0 +1,76 @@
+// pbrain-zarvo2: the engine behind the brain protocol, one command per line on standard input,
+// answers on standard output. Ends on END or at the end of the input.
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "pbrain/brain_session.h"
+#include "pbrain/brain_text.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: pbrain-zarvo2 [--seed N]\n"
+    "Speaks the brain protocol on standard input and output.\n"
+    "--seed N (or the environment variable ZARVO_SEED=N) seeds every move with N instead of\n"
+    "the clock, so a game can be replayed move for move.\n";
+
+// Decimal digits only, the same spelling Zarvo2 accepts in ZARVO_SEED.
+std::optional<uint32_t> ParseSeed(std::string_view text) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+    return std::nullopt;
+  const auto value = zarvo::ParseInteger(text);
+  if (!value || *value < 0 || *value > UINT32_MAX) return std::nullopt;
+  return static_cast<uint32_t>(*value);
+}
+
+// Reads one line up to LF, without the LF, keeping at most maxKept bytes of it. A CR before the
+// LF is left for the session to trim. False at the end of the input with nothing read.
+bool ReadLine(std::streambuf& in, std::string& line, std::size_t maxKept) {
+  line.clear();
+  bool any = false;
+  for (int c = in.sbumpc(); c != std::char_traits<char>::eof(); c = in.sbumpc()) {
+    any = true;
+    if (c == '\n') return true;
+    if (line.size() < maxKept) line.push_back(static_cast<char>(c));
+  }
+  return any;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace zarvo;
+  TBrainOptions options;
+  options.ProgramPath = argc > 0 && argv[0] != nullptr ? argv[0] : "";
+  if (const char* seed = std::getenv("ZARVO_SEED"); seed != nullptr) options.Seed = ParseSeed(seed);
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--seed" && i + 1 < argc && ParseSeed(argv[i + 1])) {
+      options.Seed = ParseSeed(argv[++i]);
+    } else if (argument == "--help" || argument == "-h") {
+      std::cout << kUsage;
+      return 0;
+    } else {
+      std::cerr << "pbrain-zarvo2: bad argument '" << argument << "'\n" << kUsage;
+      return 2;
+    }
+  }
+
+  // A manager that goes away closes the pipe; the failed write then ends the loop below.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::ios::sync_with_stdio(false);
+  TBrainSession session(options);
+  std::string line;
+  // One byte beyond the longest accepted line, so the session sees that a line was too long.
+  while (ReadLine(*std::cin.rdbuf(), line, kMaxBrainLineLength + 1)) {
+    for (const std::string& answer : session.HandleLine(line)) std::cout << answer << '\n';
+    std::cout.flush();
+    if (session.Ended() || !std::cout) break;
+  }
+  return 0;
+}
