@@ -1,9 +1,30 @@
 // Zarvo2: the program a tournament manager starts once per move in the working directory.
+#include <charconv>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
+#include <optional>
 
 #include "driver/engine_config.h"
 #include "driver/move_files.h"
 #include "select/move_selection.h"
+
+namespace {
+
+// ZARVO_SEED=N replaces the clock seed, so tests and replays get the same move every time. A
+// manager never sets it; a value that is not a 32-bit unsigned number is ignored.
+std::optional<uint32_t> SeedFromEnvironment() {
+  const char* text = std::getenv("ZARVO_SEED");
+  if (text == nullptr) return std::nullopt;
+  const char* end = text + std::strlen(text);
+  uint32_t seed = 0;
+  const auto [stop, error] = std::from_chars(text, end, seed);
+  if (error != std::errc{} || stop != end || stop == text) return std::nullopt;
+  return seed;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace zarvo;
@@ -12,7 +33,7 @@ int main(int argc, char** argv) {
   TPosition position{};
   try {
     if (!ReadMoveFiles(state, position)) return 0;
-    InitEngine(state, argc > 0 && argv[0] != nullptr ? argv[0] : "");
+    InitEngine(state, argc > 0 && argv[0] != nullptr ? argv[0] : "", SeedFromEnvironment());
   } catch (...) {
     return 0;  // nothing read, nothing to answer
   }

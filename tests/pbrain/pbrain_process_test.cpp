@@ -1,0 +1,228 @@
+// The real pbrain-zarvo2 process, fed scripted sessions on standard input as a manager would,
+// and compared move for move with the real Zarvo2 on the same boards and seeds.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/test_support.h"
+
+#ifdef PBRAIN_EXE
+
+namespace zarvo {
+namespace {
+
+using testing::BoardText;
+using testing::TStone;
+using testing::TTempDir;
+
+struct TBrainRun {
+  int Status = -1;  // exit status; 124 when the process had to be stopped
+  std::vector<std::string> Lines;
+};
+
+// Runs the brain in a fresh working directory with `input` as its standard input.
+TBrainRun RunBrain(const std::string& input, const std::string& arguments = "--seed 7") {
+  TTempDir dir;
+  dir.Write("in.txt", input);
+  const std::string command = "cd '" + dir.Path().string() + "' && timeout 60 '" PBRAIN_EXE "' " +
+                              arguments + " < in.txt > out.txt 2> err.txt";
+  TBrainRun run;
+  const int status = std::system(command.c_str());
+  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::istringstream out(dir.Read("out.txt"));
+  for (std::string line; std::getline(out, line);) run.Lines.push_back(line);
+  return run;
+}
+
+const char* const kMove = R"(1?\d,1?\d)";
+const char* const kError = "ERROR .+";
+const char* const kAbout = R"(name="Zarvo2", version="[^"]+", author="[^"]+", country="[^"]+")";
+
+// Lines joined with LF; each case says where it wants something else.
+std::string Script(std::initializer_list<std::string> lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+std::string BoardCommand(std::initializer_list<std::string> stones) {
+  std::string text = "BOARD\n";
+  for (const std::string& stone : stones) text += stone + "\n";
+  return text + "DONE";
+}
+
+TEST(PbrainProcess, ScriptedSessions) {
+  struct Case {
+    const char* What;
+    std::string Input;
+    std::vector<std::string> Expected;  // one regular expression per answer line
+  } const cases[] = {
+      {"ABOUT and the board sizes",
+       Script({"ABOUT", "START 20", "START 19", "START x", "START", "RECTSTART 20,20",
+               "RECTSTART 20,19", "RECTSTART 20", "END"}),
+       {kAbout, "OK", "ERROR only 20 x 20 boards are supported, not 19", kError, kError, "OK",
+        kError, kError}},
+      {"moves need a game, and a refused size leaves none",
+       Script({"TURN 1,1", "BEGIN", "TAKEBACK 1,1", "RESTART", "BOARD", "1,1,1", "DONE", "START 20",
+               "START 15", "TURN 1,1", "END"}),
+       {kError, kError, kError, kError, "ERROR no game: START 20 first", "OK", kError, kError}},
+      {"BEGIN, TURN and the bad squares",
+       Script({"START 20", "INFO timeout_turn 300", "BEGIN", "TURN 9,9", "TURN 20,0", "TURN -1,3",
+               "TURN 5", "TURN 99999999999999999999,1", "TURN 10,10", "BEGIN", "END"}),
+       {"OK", "9,9", "ERROR square 9,9 is occupied", "ERROR 20,0 is off the 20 x 20 board", kError,
+        kError, kError, kMove, kError}},
+      {"BOARD: completes its own four",
+       Script({"START 20", "INFO timeout_turn 1000",
+               BoardCommand({"5,5,1", "6,5,1", "7,5,1", "8,5,1", "4,5,2", "12,12,2", "13,13,2"}),
+               "END"}),
+       {"OK", "9,5"}},
+      {"BOARD: blocks the opponent's four; a marker and a junk line change nothing",
+       Script({"START 20", "INFO timeout_turn 1000",
+               BoardCommand({"5,5,2", "6,5,2", "7,5,2", "8,5,2", "13,13,2", "4,5,1", "12,12,1",
+                             "0,19,1", "9,6,3", "9,5,x"}),
+               "END"}),
+       {"OK", "ERROR BOARD expects lines x,y,field and DONE, got '9,5,x'", "9,5"}},
+      {"TAKEBACK and RESTART",
+       Script({"START 20", "BEGIN", "TAKEBACK 9,9", "TAKEBACK 9,9", "TAKEBACK 30,1", "BEGIN",
+               "RESTART", "BEGIN", "END"}),
+       {"OK", "9,9", "OK", "ERROR no stone on 9,9", kError, "9,9", "OK", "9,9"}},
+      {"INFO is never answered; a rule other than freestyle is told once",
+       Script({"INFO timeout_turn 1000", "INFO timeout_match 100000", "INFO time_left 50000",
+               "INFO max_memory 0", "INFO game_type 0", "INFO rule 1", "INFO rule 4",
+               "INFO folder /tmp", "INFO evaluate 1,1", "START 20", "END"}),
+       {"MESSAGE .*freestyle.*", "OK"}},
+      {"case, CR LF, blanks and unknown commands",
+       "start 20\r\n  about  \r\nFoo bar\r\n\r\nbegin\r\nEnd\r\n",
+       {"OK", kAbout, "UNKNOWN Foo bar", "9,9"}},
+      {"hostile bytes",
+       std::string("TURN 1,\0"
+                   "1\n",
+                   10) +
+           std::string(100'000, 'A') + "\n\xff\xfe\nABOUT\n",
+       {"ERROR no game: START 20 first", "ERROR line too long.*", "UNKNOWN \\?\\?", kAbout}},
+      {"END ends at once", Script({"START 20", "END", "ABOUT", "BEGIN"}), {"OK"}},
+      {"end of input ends too, even inside BOARD and without a last line end",
+       "START 20\nABOUT\nBOARD\n1,1,1",
+       {"OK", kAbout}},
+  };
+  for (const Case& c : cases) {
+    const TBrainRun run = RunBrain(c.Input);
+    EXPECT_EQ(run.Status, 0) << c.What;
+    ASSERT_EQ(run.Lines.size(), c.Expected.size()) << c.What;
+    for (std::size_t i = 0; i < run.Lines.size(); ++i)
+      EXPECT_TRUE(std::regex_match(run.Lines[i], std::regex(c.Expected[i])))
+          << c.What << ": line " << i << " '" << run.Lines[i] << "'";
+  }
+}
+
+TEST(PbrainProcess, AnswersTheLastEmptySquaresOnly) {
+  // 398 stones in stripes (no real game, plenty of fives): the two squares left are the answers.
+  std::string input = "START 20\nINFO timeout_turn 500\nBOARD\n";
+  for (int x = 0; x < 20; ++x)
+    for (int y = 0; y < 20; ++y)
+      if (x != 19 || y < 18)
+        input += std::to_string(x) + "," + std::to_string(y) + "," + (x % 2 ? "1" : "2") + "\n";
+  input += "DONE\n";
+  const TBrainRun first = RunBrain(input);
+  ASSERT_EQ(first.Lines.size(), 2u);
+  ASSERT_TRUE(first.Lines[1] == "19,18" || first.Lines[1] == "19,19") << first.Lines[1];
+  const std::string other = first.Lines[1] == "19,18" ? "19,19" : "19,18";
+  const TBrainRun full = RunBrain(input + "TURN " + other + "\nTURN 0,0\n");
+  EXPECT_EQ(full.Status, 0);
+  EXPECT_EQ(full.Lines,
+            (std::vector<std::string>{"OK", first.Lines[1], "ERROR the board is full: no move left",
+                                      "ERROR square 0,0 is occupied"}));
+}
+
+TEST(PbrainProcess, BadArgumentsStopBeforeTheProtocol) {
+  for (const char* arguments : {"--seed", "--seed x", "--seed -1", "--seed 4294967296", "--fast"})
+    EXPECT_EQ(RunBrain("ABOUT\n", arguments).Status, 2) << arguments;
+  EXPECT_EQ(RunBrain("ABOUT\n", "--seed 4294967295").Lines.size(), 1u);
+}
+
+// Zarvo2's answer in a working directory, with the seed given through ZARVO_SEED.
+std::string RunZarvo2(char side, const std::vector<TStone>& stones, const std::string& timeOuts,
+                      uint32_t seed) {
+  TTempDir dir;
+  dir.Write("Tah.dat", std::string(1, side));
+  std::string board = BoardText({});
+  for (const TStone& s : stones) board[s.Y * 22 + s.X] = s.Stone;  // rows of 20 plus CR LF
+  dir.Write("Plocha.dat", board);
+  dir.Write("TimeOuts.dat", timeOuts);
+  const std::string command = "cd '" + dir.Path().string() +
+                              "' && ZARVO_SEED=" + std::to_string(seed) + " '" ZARVO2_EXE "'";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  std::string answer = dir.Read("Tah.dat");
+  if (answer.ends_with("\r\n")) answer.resize(answer.size() - 2);
+  return answer;
+}
+
+// Both programs, the same board, seed and budget (1999 ms: depth 5 with time to spare, so the
+// clock never decides): the same move. The letter Zarvo2 plays is the one pbrain gives its own
+// stones, so the BOARD fields follow from it.
+TEST(PbrainProcess, SameMoveAsZarvo2ForTheSameBoardAndSeed) {
+  struct Case {
+    const char* What;
+    char Engine;
+    std::vector<TStone> Stones;
+  } const cases[] = {
+      {"first-stone rule", 'o', {{9, 9, 'x'}}},
+      {"second-stone rule", 'x', {{9, 9, 'x'}, {10, 10, 'o'}}},
+      {"opening, engine second",
+       'o',
+       {{9, 9, 'x'}, {10, 10, 'x'}, {8, 10, 'x'}, {10, 9, 'o'}, {9, 11, 'o'}}},
+      {"middle game, engine first",
+       'x',
+       {{9, 9, 'x'},
+        {10, 9, 'o'},
+        {10, 10, 'x'},
+        {8, 8, 'o'},
+        {11, 11, 'x'},
+        {12, 12, 'o'},
+        {9, 11, 'x'},
+        {8, 12, 'o'},
+        {10, 12, 'x'},
+        {11, 13, 'o'}}},
+  };
+  for (const Case& c : cases) {
+    std::set<std::string> answers;
+    for (uint32_t seed : {1u, 7u, 1000u, 31337u, 4000000000u}) {
+      std::string input = "START 20\nINFO timeout_turn 1999\nBOARD\n";
+      for (const TStone& s : c.Stones)
+        input += std::to_string(s.X) + "," + std::to_string(s.Y) + "," +
+                 (s.Stone == c.Engine ? "1" : "2") + "\n";
+      input += "DONE\nEND\n";
+      const TBrainRun brain = RunBrain(input, "--seed " + std::to_string(seed));
+      ASSERT_EQ(brain.Lines.size(), 2u) << c.What;
+      const std::string file = RunZarvo2(c.Engine, c.Stones, "2\r\n5997\r\n", seed);
+      EXPECT_EQ(brain.Lines[1], file) << c.What << ", seed " << seed;
+      answers.insert(file);
+    }
+    if (c.Stones.size() == 1) {
+      EXPECT_GT(answers.size(), 1u) << "the seed must matter here";
+    }
+  }
+
+  // A board built by BEGIN and TURN, with the seed from the environment and no time limits.
+  for (uint32_t seed : {2u, 99u}) {
+    TTempDir dir;
+    dir.Write("in.txt", "START 20\nBEGIN\nTURN 10,9\nEND\n");
+    const std::string command = "cd '" + dir.Path().string() +
+                                "' && ZARVO_SEED=" + std::to_string(seed) +
+                                " '" PBRAIN_EXE "' < in.txt > out.txt";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string file = RunZarvo2('x', {{9, 9, 'x'}, {10, 9, 'o'}}, "", seed);
+    EXPECT_EQ(dir.Read("out.txt"), "OK\n9,9\n" + file + "\n") << "seed " << seed;
+  }
+}
+
+}  // namespace
+}  // namespace zarvo
+
+#endif  // PBRAIN_EXE
