@@ -1,0 +1,179 @@
+#include "match/game_record.h"
+
+#include <array>
+#include <sstream>
+#include <utility>
+
+#include "match/game_rules.h"
+
+namespace zarvo::match {
+namespace {
+
+// Indexed by TEndReason: the word a record and the result table use.
+constexpr std::array<std::string_view, 7> kReasonNames{
+    "five", "full board", "illegal move", "bad answer", "crash", "no answer", "timeout"};
+
+// Indexed by TOutcome.
+constexpr std::array<std::string_view, 3> kOutcomeNames{"x wins", "o wins", "draw"};
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+    text.remove_suffix(1);
+  return text;
+}
+
+std::vector<std::string_view> Words(std::string_view text) {
+  std::vector<std::string_view> words;
+  while (!(text = Trimmed(text)).empty()) {
+    const auto end = text.find_first_of(" \t");
+    words.push_back(text.substr(0, end));
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end);
+  }
+  return words;
+}
+
+std::optional<TSquare> BoardSquare(std::string_view text) {
+  const auto square = ParseCoordinates(text);
+  if (!square || !OnBoard(square->X, square->Y)) return std::nullopt;
+  return square;
+}
+
+}  // namespace
+
+std::string_view ReasonName(TEndReason reason) {
+  return kReasonNames[static_cast<std::size_t>(reason)];
+}
+
+std::optional<TEndReason> ReasonOfName(std::string_view name) {
+  for (std::size_t i = 0; i < kReasonNames.size(); ++i)
+    if (kReasonNames[i] == name) return static_cast<TEndReason>(i);
+  return std::nullopt;
+}
+
+std::string_view OutcomeName(TOutcome outcome) {
+  return kOutcomeNames[static_cast<std::size_t>(outcome)];
+}
+
+std::vector<TSquare> TGameRecord::Stones() const {
+  std::vector<TSquare> stones = Opening;
+  for (const TPlayedMove& move : Moves) stones.push_back(move.Square);
+  return stones;
+}
+
+std::string RecordText(const TGameRecord& record) {
+  std::ostringstream text;
+  text << "# zarvo match game record\n";
+  text << "Game: " << record.Number << '\n';
+  text << "x: " << record.XEngine << '\n';
+  text << "o: " << record.OEngine << '\n';
+  text << "Opening:";
+  if (record.Opening.empty()) text << " none";
+  for (const TSquare& square : record.Opening) text << ' ' << SquareText(square);
+  text << '\n';
+  std::size_t stone = record.Opening.size();
+  for (const TPlayedMove& move : record.Moves) {
+    text << "Move " << stone + 1 << ": " << ColourOfStone(stone) << ' ' << SquareText(move.Square)
+         << ' ' << move.ThinkMs << " ms\n";
+    ++stone;
+  }
+  text << "Result: " << OutcomeName(record.Outcome) << '\n';
+  text << "Reason: " << ReasonName(record.Reason) << '\n';
+  // One line: whatever an engine answered must not break the format.
+  std::string detail = record.Detail;
+  for (char& c : detail)
+    if (c == '\n' || c == '\r') c = ' ';
+  text << "Detail: " << detail << '\n';
+  return text.str();
+}
+
+std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error) {
+  TGameRecord record;
+  TGameBoard board;
+  bool haveGame = false, haveOpening = false, haveResult = false, haveReason = false;
+  std::string line;
+  int lineNumber = 0;
+  const auto fail = [&](const std::string& why) {
+    error = "line " + std::to_string(lineNumber) + ": " + why;
+    return std::nullopt;
+  };
+  const auto place = [&](TSquare square) {
+    if (!board.IsEmpty(square)) return false;
+    board.Place(square, ColourOfStone(static_cast<std::size_t>(board.StoneCount())));
+    return true;
+  };
+  while (std::getline(in, line)) {
+    ++lineNumber;
+    const std::string_view text = Trimmed(line);
+    if (text.empty() || text.front() == '#') continue;
+    const auto colon = text.find(':');
+    if (colon == std::string_view::npos) return fail("no 'Key: value' line");
+    const std::string_view key = Trimmed(text.substr(0, colon));
+    const std::string_view value = Trimmed(text.substr(colon + 1));
+    if (haveResult && key != "Reason" && key != "Detail") return fail("text after the result");
+    if (key == "Game") {
+      const auto words = Words(value);
+      int number = 0;
+      if (words.size() != 1 || !(std::istringstream(std::string(words[0])) >> number) || number < 1)
+        return fail("bad game number");
+      record.Number = number;
+      haveGame = true;
+    } else if (key == "x") {
+      record.XEngine = std::string(value);
+    } else if (key == "o") {
+      record.OEngine = std::string(value);
+    } else if (key == "Opening") {
+      if (haveOpening || !record.Moves.empty()) return fail("a second opening");
+      haveOpening = true;
+      if (value == "none") continue;
+      for (const std::string_view word : Words(value)) {
+        const auto square = BoardSquare(word);
+        if (!square) return fail("bad square '" + std::string(word) + "'");
+        if (!place(*square)) return fail("opening stone on an occupied square");
+        record.Opening.push_back(*square);
+      }
+    } else if (key.starts_with("Move ")) {
+      if (!haveOpening) return fail("a move before the opening");
+      const std::size_t expected = record.Opening.size() + record.Moves.size() + 1;
+      if (Trimmed(key.substr(5)) != std::to_string(expected))
+        return fail("expected move " + std::to_string(expected));
+      const auto words = Words(value);
+      if (words.size() != 4 || words[3] != "ms") return fail("expected 'COLOUR X,Y MS ms'");
+      if (words[0] != std::string(1, ColourOfStone(expected - 1))) return fail("move out of turn");
+      const auto square = BoardSquare(words[1]);
+      if (!square) return fail("bad square '" + std::string(words[1]) + "'");
+      int64_t ms = 0;
+      if (!(std::istringstream(std::string(words[2])) >> ms) || ms < 0)
+        return fail("bad thinking time");
+      if (!place(*square)) return fail("move on an occupied square");
+      record.Moves.push_back({*square, ms});
+    } else if (key == "Result") {
+      bool known = false;
+      for (const TOutcome outcome : {TOutcome::XWins, TOutcome::OWins, TOutcome::Draw}) {
+        if (OutcomeName(outcome) == value) {
+          record.Outcome = outcome;
+          known = true;
+        }
+      }
+      if (!known) return fail("unknown result '" + std::string(value) + "'");
+      haveResult = true;
+    } else if (key == "Reason") {
+      const auto reason = ReasonOfName(value);
+      if (!reason) return fail("unknown reason '" + std::string(value) + "'");
+      record.Reason = *reason;
+      haveReason = true;
+    } else if (key == "Detail") {
+      record.Detail = std::string(value);
+    } else {
+      return fail("unknown key '" + std::string(key) + "'");
+    }
+  }
+  if (!haveGame || !haveOpening || !haveResult || !haveReason) {
+    error = "incomplete record: needs Game, Opening, Result and Reason";
+    return std::nullopt;
+  }
+  return record;
+}
+
+}  // namespace zarvo::match

@@ -1,0 +1,67 @@
+// One game of a match as it is kept, written and read back: who played which colour, the
+// opening, the moves with their thinking times, and how the game ended.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "select/engine_state.h"
+
+namespace zarvo::match {
+
+enum class TOutcome { XWins, OWins, Draw };
+
+// Why a game ended. Every reason but the first two is a loss of the side that was to move.
+enum class TEndReason {
+  Five,         // the side that moved made five or more in a row
+  FullBoard,    // no empty square left: a draw
+  IllegalMove,  // an occupied or off-board square
+  BadAnswer,    // text that is no move
+  Crash,        // the engine died or closed its output
+  NoAnswer,     // a move-file engine ended without writing a move
+  Timeout,      // over its time by more than the tolerance; the engine was killed
+};
+
+std::string_view ReasonName(TEndReason reason);  // "five", "full board", ...
+std::optional<TEndReason> ReasonOfName(std::string_view name);
+std::string_view OutcomeName(TOutcome outcome);  // "x wins", "o wins", "draw"
+
+struct TPlayedMove {
+  TSquare Square;
+  int64_t ThinkMs = 0;  // from the request to the answer, as the runner saw it
+};
+
+struct TGameRecord {
+  int Number = 1;
+  std::string XEngine, OEngine;  // x plays the first stone of the opening
+  std::vector<TSquare> Opening;
+  std::vector<TPlayedMove> Moves;
+  TOutcome Outcome = TOutcome::Draw;
+  TEndReason Reason = TEndReason::FullBoard;
+  std::string Detail;  // one line; for a loss, what the engine did
+
+  // The opening stones and then the moves, in play order.
+  std::vector<TSquare> Stones() const;
+};
+
+// The text form, one item per line:
+//   Game: 3
+//   x: file:/opt/engines/Zarvo2
+//   o: pipe:/opt/engines/pbrain-zarvo2
+//   Opening: 9,9 10,10 9,10        ("none" for an empty board)
+//   Move 4: o 10,9 123 ms          (stone number counted from the opening's first stone)
+//   Result: x wins                 (or "o wins", "draw")
+//   Reason: five
+//   Detail: 5,5 6,6 7,7 8,8 9,9
+std::string RecordText(const TGameRecord& record);
+
+// Reads the text form back; blank lines and lines starting with '#' are skipped. Nothing, with
+// the reason in error, when the text is no consistent record (a stone on an occupied square, a
+// move out of turn or out of order, a missing result).
+std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error);
+
+}  // namespace zarvo::match

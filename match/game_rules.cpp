@@ -1,0 +1,78 @@
+#include "match/game_rules.h"
+
+#include <charconv>
+
+namespace zarvo::match {
+
+void TGameBoard::Place(TSquare square, char colour) {
+  if (cells_[Index(square)] == '.') ++stones_;
+  cells_[Index(square)] = colour;
+}
+
+std::array<std::string, kBoardSize> TGameBoard::Rows() const {
+  std::array<std::string, kBoardSize> rows;
+  for (int y = 0; y < kBoardSize; ++y)
+    for (int x = 0; x < kBoardSize; ++x) rows[y] += At({x, y});
+  return rows;
+}
+
+TGameBoard BoardOf(const std::vector<TSquare>& stones) {
+  TGameBoard board;
+  for (std::size_t i = 0; i < stones.size(); ++i) board.Place(stones[i], ColourOfStone(i));
+  return board;
+}
+
+std::vector<TSquare> FiveThrough(const TGameBoard& board, TSquare square) {
+  if (!OnBoard(square.X, square.Y) || board.IsEmpty(square)) return {};
+  const char colour = board.At(square);
+  std::vector<TSquare> best;
+  for (int d = 0; d < 4; ++d) {
+    // Walk back to the first stone of the run, then collect it forwards.
+    TSquare start = square;
+    while (OnBoard(start.X - DirDX[d], start.Y - DirDY[d]) &&
+           board.At({start.X - DirDX[d], start.Y - DirDY[d]}) == colour) {
+      start = {start.X - DirDX[d], start.Y - DirDY[d]};
+    }
+    std::vector<TSquare> run;
+    for (TSquare at = start; OnBoard(at.X, at.Y) && board.At(at) == colour;
+         at = {at.X + DirDX[d], at.Y + DirDY[d]}) {
+      run.push_back(at);
+    }
+    if (run.size() >= 5 && run.size() > best.size()) best = std::move(run);
+  }
+  return best;
+}
+
+std::string SquareText(TSquare square) {
+  return std::to_string(square.X) + "," + std::to_string(square.Y);
+}
+
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::optional<int32_t> ParseInt(std::string_view text) {
+  text = Trimmed(text);
+  int32_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+std::optional<TSquare> ParseCoordinates(std::string_view text) {
+  const auto comma = text.find(',');
+  if (comma == std::string_view::npos) return std::nullopt;
+  const auto x = ParseInt(text.substr(0, comma));
+  const auto y = ParseInt(text.substr(comma + 1));
+  if (!x || !y) return std::nullopt;
+  return TSquare{*x, *y};
+}
+
+}  // namespace zarvo::match

@@ -1,0 +1,60 @@
+// The rules a match is judged by: stones alternate from x, five or more in a row wins, a full
+// board is a draw.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "board/position.h"
+#include "select/engine_state.h"
+
+namespace zarvo::match {
+
+// Colour of the stone with the given index in play order (0 is the first stone, x).
+constexpr char ColourOfStone(std::size_t index) {
+  return index % 2 == 0 ? 'x' : 'o';
+}
+constexpr char OtherColour(char colour) {
+  return colour == 'x' ? 'o' : 'x';
+}
+
+class TGameBoard {
+ public:
+  TGameBoard() { cells_.fill('.'); }
+
+  // 'x', 'o', or '.' for an empty square.
+  char At(TSquare square) const { return cells_[Index(square)]; }
+  bool IsEmpty(TSquare square) const { return At(square) == '.'; }
+  void Place(TSquare square, char colour);
+  int StoneCount() const { return stones_; }
+  bool Full() const { return stones_ == kBoardSize * kBoardSize; }
+  // The 20 lines of a board file, '.' for empty squares, without line ends.
+  std::array<std::string, kBoardSize> Rows() const;
+
+ private:
+  static std::size_t Index(TSquare square) {
+    return static_cast<std::size_t>(square.Y * kBoardSize + square.X);
+  }
+  std::array<char, kBoardSize * kBoardSize> cells_;
+  int stones_ = 0;
+};
+
+// The board after the stones in play order, x first.
+TGameBoard BoardOf(const std::vector<TSquare>& stones);
+
+// The longest line of five or more stones of one colour through the square, in board order;
+// empty when there is none.
+std::vector<TSquare> FiveThrough(const TGameBoard& board, TSquare square);
+
+// "X,Y" of a square.
+std::string SquareText(TSquare square);
+
+// Two decimal integers separated by a comma, blanks around either allowed; the square need not
+// be on the board (an off-board answer is an illegal move, not text that is no move).
+std::optional<TSquare> ParseCoordinates(std::string_view text);
+
+}  // namespace zarvo::match

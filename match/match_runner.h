@@ -1,0 +1,62 @@
+// A match between two engines: games from openings played with both colours, judged by the
+// rules, with the results and thinking times kept per engine.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "match/engine_player.h"
+#include "match/game_record.h"
+#include "match/openings.h"
+
+namespace zarvo::match {
+
+struct TMatchOptions {
+  int Games = 2;
+  int64_t MoveTimeMs = 1000;
+  std::optional<int64_t> GameTimeMs;  // per engine and game; unset: unlimited
+  int64_t ToleranceMs = 500;
+  std::vector<TOpening> Openings;  // used in turn; empty: random openings from Seed
+  uint32_t Seed = 1;
+  const std::atomic<bool>* Stop = nullptr;  // set: the match ends after the current move
+};
+
+// Indexed by colour: 0 as x, 1 as o.
+struct TEngineStats {
+  std::array<int, 2> Wins{}, Losses{}, Draws{};
+  std::map<TEndReason, int> LossReasons;  // how its losses came about
+  int Moves = 0;                          // answers given (illegal ones included)
+  int64_t ThinkSumMs = 0;
+  int64_t ThinkMaxMs = 0;
+
+  int TotalWins() const { return Wins[0] + Wins[1]; }
+  int TotalLosses() const { return Losses[0] + Losses[1]; }
+  int TotalDraws() const { return Draws[0] + Draws[1]; }
+};
+
+struct TMatchResult {
+  std::array<TEngineStats, 2> Engines;  // 0 the first engine named, 1 the second
+  std::vector<TGameRecord> Games;
+  bool Stopped = false;  // ended early by the stop request; the game then running is not kept
+};
+
+class TMatchObserver {
+ public:
+  virtual ~TMatchObserver() = default;
+  virtual void MovePlayed(const TGameRecord& /*game so far*/, const TMatchResult& /*so far*/) {}
+  virtual void GameFinished(const TGameRecord& /*game*/, const TMatchResult& /*so far*/) {}
+};
+
+// Game k (from 0) starts from opening k / 2; in even games the first engine plays x, in odd
+// games the second. Judging: five or more in a row wins, a full board is a draw, and the side to
+// move loses on an off-board or occupied square, an answer that is no move, a crash, no answer,
+// or an answer later than its time (the move time, or what is left of the game time when that is
+// less) plus the tolerance.
+TMatchResult RunMatch(TPlayer& first, TPlayer& second, const TMatchOptions& options,
+                      TMatchObserver* observer = nullptr);
+
+}  // namespace zarvo::match

@@ -1,0 +1,26 @@
+// The positions games of a match start from: read from a file, or drawn at random.
+#pragma once
+
+#include <istream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "board/random.h"
+#include "select/engine_state.h"
+
+namespace zarvo::match {
+
+using TOpening = std::vector<TSquare>;  // stones in play order, x first
+
+// One opening per line: squares "X,Y" separated by blanks, in play order, x first; '#' starts a
+// comment, blank lines are skipped, and a line of
+// just "-" is the empty board. Nothing, with the reason in error, for a bad square, two
+// stones on one square, or an opening that already holds five in a row.
+std::optional<std::vector<TOpening>> ParseOpenings(std::istream& in, std::string& error);
+
+// Two to four stones, colours alternating from x, on distinct squares of the board's central
+// 7 x 7 area: neither side has more than two stones, so neither starts with a threat.
+TOpening RandomOpening(TRandom& random);
+
+}  // namespace zarvo::match
