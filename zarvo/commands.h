@@ -13,5 +13,7 @@ using TArgs = std::span<const std::string_view>;
 int RunEval(TArgs args, std::ostream& out, std::ostream& err);
 int RunBook(TArgs args, std::ostream& out, std::ostream& err);
 int RunBench(TArgs args, std::ostream& out, std::ostream& err);
+int RunMatch(TArgs args, std::ostream& out, std::ostream& err);
+int RunShow(TArgs args, std::ostream& out, std::ostream& err);
 
 }  // namespace zarvo::tool

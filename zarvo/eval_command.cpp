@@ -17,12 +17,14 @@
 #include "select/engine_state.h"
 #include "select/move_selection.h"
 #include "zarvo/commands.h"
+#include "zarvo/svg_board.h"
 
 namespace zarvo::tool {
 namespace {
 
 constexpr std::string_view kEvalUsage =
     "usage: zarvo eval [--json] DIR\n"
+    "       zarvo eval --svg DIR\n"
     "\n"
     "Reads DIR/Tah.dat (the side to play) and DIR/Plocha.dat (the board) as the engine does,\n"
     "evaluates every square and prints:\n"
@@ -36,6 +38,7 @@ constexpr std::string_view kEvalUsage =
     "options:\n"
     "  --json    print one JSON object instead: own stone, stone count, all 400 cells (X outer,\n"
     "            Y inner) and the six threat lists; slot 0 is the side to play\n"
+    "  --svg     print an SVG heat map of the move values for the side to play instead\n"
     "  --help    show this text\n"
     "\n"
     "exit status: 0 done, 2 bad usage or DIR, Tah.dat or Plocha.dat missing or unreadable\n";
@@ -43,6 +46,7 @@ constexpr std::string_view kEvalUsage =
 struct TEvalArgs {
   bool Help = false;
   bool Json = false;
+  bool Svg = false;
   std::optional<std::string> Dir;
 };
 
@@ -56,6 +60,8 @@ std::optional<std::string> ParseArgs(TArgs args, TEvalArgs& parsed) {
       parsed.Help = true;
     } else if (!optionsEnded && arg == "--json") {
       parsed.Json = true;
+    } else if (!optionsEnded && arg == "--svg") {
+      parsed.Svg = true;
     } else if (!optionsEnded && arg.size() > 1 && arg.front() == '-') {
       return "unknown option '" + std::string(arg) + "'";
     } else if (parsed.Dir) {
@@ -65,6 +71,7 @@ std::optional<std::string> ParseArgs(TArgs args, TEvalArgs& parsed) {
     }
   }
   if (!parsed.Help && !parsed.Dir) return "no directory given";
+  if (parsed.Json && parsed.Svg) return "--json and --svg exclude each other";
   return std::nullopt;
 }
 
@@ -256,6 +263,20 @@ int RunEval(TArgs args, std::ostream& out, std::ostream& err) {
 
   if (parsed.Json) {
     PrintJson(out, state, position, lists);
+    return 0;
+  }
+  if (parsed.Svg) {
+    THeatMap map;
+    for (int x = 0; x < kBoardSize; ++x) {
+      for (int y = 0; y < kBoardSize; ++y) {
+        const TCell& cell = position.Cell(x, y);
+        map.Rows[y] += cell.Stone == kEmpty ? '.' : StoneChar(cell.Stone);
+        map.Values[x][y] = cell.Value[0];
+      }
+    }
+    map.Title = "Move values for " + SlotName(state.Sides, 0) + " (3 x own line sum + 2 x " +
+                "opponent's), " + std::to_string(state.StoneCount) + " stones";
+    out << HeatMapSvg(map);
     return 0;
   }
   PrintPicture(out, *parsed.Dir, state, position, lists);

@@ -15,6 +15,9 @@ constexpr std::string_view kUsage =
     "                evaluate the board of a working directory (Tah.dat, Plocha.dat)\n"
     "  book ...      build, dump and probe opening books\n"
     "  bench         the fixed benchmark and the search's signature\n"
+    "  match ENGINE1 ENGINE2 [...]\n"
+    "                play games between two engines (file:PATH or pipe:PATH)\n"
+    "  show RECORD   draw a game record as SVG\n"
     "\n"
     "'zarvo COMMAND --help' explains a command.\n";
 
@@ -36,6 +39,8 @@ int main(int argc, char** argv) {
   if (command == "eval") return RunEval(rest, std::cout, std::cerr);
   if (command == "book") return RunBook(rest, std::cout, std::cerr);
   if (command == "bench") return RunBench(rest, std::cout, std::cerr);
+  if (command == "match") return RunMatch(rest, std::cout, std::cerr);
+  if (command == "show") return RunShow(rest, std::cout, std::cerr);
   std::cerr << "zarvo: unknown command '" << command << "' (see 'zarvo --help')\n";
   return 2;
 }

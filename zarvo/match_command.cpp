@@ -1,0 +1,462 @@
+// zarvo match: games between two engines with a progress line, a result table, records and
+// pictures; and --replay, which shows a recorded game again.
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "match/elo.h"
+#include "match/engine_player.h"
+#include "match/game_record.h"
+#include "match/game_rules.h"
+#include "match/match_runner.h"
+#include "match/openings.h"
+#include "zarvo/commands.h"
+#include "zarvo/svg_board.h"
+#include "zarvo/text_args.h"
+
+namespace zarvo::tool {
+namespace {
+
+using namespace zarvo::match;
+
+constexpr std::string_view kMatchUsage =
+    "usage: zarvo match ENGINE1 ENGINE2 [options]\n"
+    "       zarvo match --replay RECORD [--each]\n"
+    "\n"
+    "Plays games between two engines, each named as\n"
+    "  file:PATH   a move-file engine, started once per move in a fresh working directory\n"
+    "              with Tah.dat, Plocha.dat and TimeOuts.dat\n"
+    "  pipe:PATH   a brain-protocol engine, one process talking on stdin and stdout\n"
+    "Each opening is played twice, the first engine playing x in the first game of the pair.\n"
+    "Five or more in a row wins, a full board is a draw; an illegal square, an answer that is\n"
+    "no move, a crash, no answer, or an answer later than the time plus the tolerance loses.\n"
+    "\n"
+    "options:\n"
+    "  --games N         games to play (default 2)\n"
+    "  --move-time MS    time per move (default 1000)\n"
+    "  --game-time MS    time per game for each engine, 0 unlimited (default 0)\n"
+    "  --tolerance MS    how long past its time an engine is waited for (default 500)\n"
+    "  --openings FILE   openings, one a line: X,Y squares in play order, x first ('-' alone:\n"
+    "                    the empty board; '#' comments); used in turn\n"
+    "  --seed N          seed of the random openings of 2 to 4 central stones (default 1)\n"
+    "  --records DIR     write every game as DIR/game-NNN.txt\n"
+    "  --svg DIR         draw every game as DIR/game-NNN.svg\n"
+    "  --replay RECORD   show a recorded game: the final board with move numbers\n"
+    "  --each            with --replay: the board after every move instead\n"
+    "  --help            show this text\n"
+    "\n"
+    "While it runs, a progress line on stderr; at the end, results per engine and colour, the\n"
+    "score with its Elo difference, and thinking times.\n"
+    "exit status: 0 done, 1 a record or picture could not be written or a replay failed,\n"
+    "2 bad usage, 130 stopped by a signal\n";
+
+struct TMatchArgs {
+  bool Help = false;
+  std::vector<std::string> Engines;
+  TMatchOptions Options;
+  std::string OpeningsFile;
+  std::string RecordsDir, SvgDir;
+  std::string Replay;
+  bool Each = false;
+};
+
+std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      parsed.Help = true;
+      continue;
+    }
+    if (arg == "--each") {
+      parsed.Each = true;
+      continue;
+    }
+    if (!arg.starts_with("--")) {
+      parsed.Engines.emplace_back(arg);
+      continue;
+    }
+    const bool text =
+        arg == "--openings" || arg == "--records" || arg == "--svg" || arg == "--replay";
+    const bool number = arg == "--games" || arg == "--move-time" || arg == "--game-time" ||
+                        arg == "--tolerance" || arg == "--seed";
+    if (!text && !number) return "unknown option '" + std::string(arg) + "'";
+    if (i + 1 >= args.size()) return std::string(arg) + " needs a value";
+    const std::string_view value = args[++i];
+    if (arg == "--openings") parsed.OpeningsFile = value;
+    if (arg == "--records") parsed.RecordsDir = value;
+    if (arg == "--svg") parsed.SvgDir = value;
+    if (arg == "--replay") parsed.Replay = value;
+    if (!number) continue;
+    const auto n = ParseNumber(value);
+    // Whole milliseconds up to a day, game counts up to a million: enough, and no overflow.
+    const int64_t most = arg == "--seed" ? 4294967295 : arg == "--games" ? 1000000 : 86400000;
+    if (!n || *n < 0 || *n > most)
+      return std::string(arg) + " takes a whole number from 0 to " + std::to_string(most) +
+             ", not '" + std::string(value) + "'";
+    if (arg == "--games") parsed.Options.Games = static_cast<int>(*n);
+    if (arg == "--move-time") parsed.Options.MoveTimeMs = *n;
+    if (arg == "--game-time") parsed.Options.GameTimeMs = *n > 0 ? std::optional(*n) : std::nullopt;
+    if (arg == "--tolerance") parsed.Options.ToleranceMs = *n;
+    if (arg == "--seed") parsed.Options.Seed = static_cast<uint32_t>(*n);
+  }
+  if (parsed.Help) return std::nullopt;
+  if (!parsed.Replay.empty()) {
+    if (!parsed.Engines.empty()) return "--replay takes no engines";
+    return std::nullopt;
+  }
+  if (parsed.Each) return "--each goes with --replay";
+  if (parsed.Engines.size() != 2) return "two engines needed, each file:PATH or pipe:PATH";
+  if (parsed.Options.MoveTimeMs == 0) return "--move-time must be at least 1";
+  return std::nullopt;
+}
+
+std::string Clock(int64_t seconds) {
+  std::ostringstream text;
+  text << seconds / 60 << ':' << std::setw(2) << std::setfill('0') << seconds % 60;
+  return text.str();
+}
+
+std::string Score(double points) {
+  std::ostringstream text;
+  text << points;
+  return text.str();
+}
+
+double Points(const TEngineStats& stats) {
+  return stats.TotalWins() + 0.5 * stats.TotalDraws();
+}
+
+std::string GameFileName(int number, const char* extension) {
+  std::ostringstream name;
+  name << "game-" << std::setw(3) << std::setfill('0') << number << extension;
+  return name.str();
+}
+
+bool WriteText(const std::filesystem::path& path, const std::string& text, std::ostream& err) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  if (out.flush()) return true;
+  err << "zarvo match: cannot write '" << path.string() << "'\n";
+  return false;
+}
+
+// The progress line, the line per finished game, and the records and pictures.
+class TReporter final : public TMatchObserver {
+ public:
+  TReporter(const TMatchArgs& args, std::ostream& out, std::ostream& err)
+      : args_(args), out_(out), err_(err), start_(TClock::now()), live_(::isatty(2) == 1) {}
+
+  bool WriteFailed() const { return writeFailed_; }
+
+  void MovePlayed(const TGameRecord& game, const TMatchResult& soFar) override {
+    // On a terminal the line is redrawn, at most ten times a second.
+    if (!live_ || TClock::now() - lastDrawn_ < std::chrono::milliseconds(100)) return;
+    Draw(soFar, " move " + std::to_string(game.Opening.size() + game.Moves.size() + 1));
+  }
+
+  void GameFinished(const TGameRecord& game, const TMatchResult& soFar) override {
+    ClearLine();
+    out_ << "game " << game.Number << ": " << EngineName(game, 'x') << " as x, "
+         << EngineName(game, 'o') << " as o: " << OutcomeName(game.Outcome) << " ("
+         << ReasonName(game.Reason) << (game.Detail.empty() ? "" : ": " + game.Detail) << ")\n"
+         << std::flush;
+    if (!args_.RecordsDir.empty())
+      writeFailed_ |=
+          !WriteText(std::filesystem::path(args_.RecordsDir) / GameFileName(game.Number, ".txt"),
+                     RecordText(game), err_);
+    if (!args_.SvgDir.empty())
+      writeFailed_ |=
+          !WriteText(std::filesystem::path(args_.SvgDir) / GameFileName(game.Number, ".svg"),
+                     GameSvg(game), err_);
+    Draw(soFar, "");
+    if (!live_) err_ << '\n';
+  }
+
+  void ClearLine() {
+    if (live_ && drawn_) err_ << "\r\033[K" << std::flush;
+    drawn_ = false;
+  }
+
+ private:
+  using TClock = std::chrono::steady_clock;
+
+  // "A" for the first engine named, "B" for the second.
+  std::string EngineName(const TGameRecord& game, char colour) const {
+    const bool firstIsX = game.Number % 2 == 1;
+    return (colour == 'x') == firstIsX ? "A" : "B";
+  }
+
+  void Draw(const TMatchResult& soFar, const std::string& inGame) {
+    const int played = static_cast<int>(soFar.Games.size());
+    const int64_t elapsed =
+        std::chrono::duration_cast<std::chrono::seconds>(TClock::now() - start_).count();
+    std::ostringstream line;
+    line << "games " << played << '/' << args_.Options.Games;
+    if (!inGame.empty()) line << " (game " << played + 1 << inGame << ')';
+    line << "  A " << Score(Points(soFar.Engines[0])) << " - " << Score(Points(soFar.Engines[1]))
+         << " B  elapsed " << Clock(elapsed) << "  left ";
+    if (played == 0)
+      line << '?';
+    else
+      line << '~' << Clock(elapsed * (args_.Options.Games - played) / played);
+    if (live_) err_ << "\r\033[K";
+    err_ << line.str() << std::flush;
+    drawn_ = true;
+    lastDrawn_ = TClock::now();
+  }
+
+  const TMatchArgs& args_;
+  std::ostream& out_;
+  std::ostream& err_;
+  TClock::time_point start_;
+  TClock::time_point lastDrawn_{};
+  bool live_;
+  bool drawn_ = false;
+  bool writeFailed_ = false;
+};
+
+void PrintResults(std::ostream& out, const TMatchArgs& args, const TMatchResult& result) {
+  const char* names[2] = {"A", "B"};
+  out << "\nEngines\n";
+  for (int e = 0; e < 2; ++e) out << "  " << names[e] << "  " << args.Engines[e] << '\n';
+
+  out << "\nResults        games   wins  losses  draws\n";
+  for (int e = 0; e < 2; ++e) {
+    const TEngineStats& s = result.Engines[e];
+    const auto row = [&](const std::string& label, int wins, int losses, int draws) {
+      out << "  " << std::left << std::setw(11) << label << std::right << std::setw(6)
+          << wins + losses + draws << std::setw(7) << wins << std::setw(8) << losses << std::setw(7)
+          << draws << '\n';
+    };
+    row(std::string(names[e]) + " as x", s.Wins[0], s.Losses[0], s.Draws[0]);
+    row(std::string(names[e]) + " as o", s.Wins[1], s.Losses[1], s.Draws[1]);
+    row(std::string(names[e]) + " total", s.TotalWins(), s.TotalLosses(), s.TotalDraws());
+  }
+
+  const TEngineStats& a = result.Engines[0];
+  const int games = static_cast<int>(result.Games.size());
+  const TEloEstimate elo = EstimateElo(a.TotalWins(), a.TotalLosses(), a.TotalDraws());
+  out << "\nScore A - B: " << Score(Points(a)) << " - " << Score(Points(result.Engines[1]))
+      << " in " << games << " games";
+  if (games > 0) out << " (" << std::fixed << std::setprecision(1) << 100 * elo.Score << " %)";
+  out << std::defaultfloat << '\n';
+  out << "Elo difference A - B: ";
+  if (games == 0) {
+    out << "none (no game played)\n";
+  } else if (!elo.Difference) {
+    out << (elo.Score > 0.5 ? "A" : "B") << " scored every point, no finite estimate\n";
+  } else {
+    // + 0.0 turns a negative zero into a plain one.
+    out << std::showpos << std::fixed << std::setprecision(1) << *elo.Difference + 0.0
+        << std::noshowpos << " +- ";
+    if (elo.Margin)
+      out << *elo.Margin;
+    else
+      out << "unbounded";
+    out << " (95 %)" << std::defaultfloat << '\n';
+  }
+
+  out << "\nThinking time  moves  mean ms  max ms\n";
+  for (int e = 0; e < 2; ++e) {
+    const TEngineStats& s = result.Engines[e];
+    out << "  " << std::left << std::setw(11) << names[e] << std::right << std::setw(6) << s.Moves
+        << std::setw(9) << (s.Moves ? s.ThinkSumMs / s.Moves : 0) << std::setw(8) << s.ThinkMaxMs
+        << '\n';
+  }
+  out << "\nLosses by reason\n";
+  for (int e = 0; e < 2; ++e) {
+    out << "  " << names[e] << ": ";
+    if (result.Engines[e].LossReasons.empty()) out << "none";
+    bool first = true;
+    for (const auto& [reason, count] : result.Engines[e].LossReasons) {
+      out << (first ? "" : ", ") << ReasonName(reason) << ' ' << count;
+      first = false;
+    }
+    out << '\n';
+  }
+}
+
+std::atomic<bool> StopRequested{false};
+
+extern "C" void OnStopSignal(int) {
+  StopRequested.store(true);
+}
+
+// SIGINT and SIGTERM end the match after the current move instead of killing the runner with its
+// engines still running; the old handlers come back when the match is over.
+class TStopSignals {
+ public:
+  TStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, &oldInt_);
+    ::sigaction(SIGTERM, &action, &oldTerm_);
+  }
+  ~TStopSignals() {
+    ::sigaction(SIGINT, &oldInt_, nullptr);
+    ::sigaction(SIGTERM, &oldTerm_, nullptr);
+  }
+  TStopSignals(const TStopSignals&) = delete;
+  TStopSignals& operator=(const TStopSignals&) = delete;
+
+ private:
+  struct sigaction oldInt_ {};
+  struct sigaction oldTerm_ {};
+};
+
+// The board as text, two characters a square; the squares in `marked` in upper case.
+void PrintBoard(std::ostream& out, const TGameBoard& board, const std::vector<TSquare>& marked) {
+  out << "   ";
+  for (int x = 0; x < kBoardSize; ++x) out << std::setw(3) << x;
+  out << '\n';
+  for (int y = 0; y < kBoardSize; ++y) {
+    out << std::setw(3) << y;
+    for (int x = 0; x < kBoardSize; ++x) {
+      char c = board.At({x, y});
+      if (std::find(marked.begin(), marked.end(), TSquare{x, y}) != marked.end())
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      out << "  " << c;
+    }
+    out << '\n';
+  }
+}
+
+int Replay(const TMatchArgs& args, std::ostream& out, std::ostream& err) {
+  std::ifstream in(args.Replay, std::ios::binary);
+  if (!in) {
+    err << "zarvo match: cannot read '" << args.Replay << "'\n";
+    return 1;
+  }
+  std::string error;
+  const auto record = ParseRecord(in, error);
+  if (!record) {
+    err << "zarvo match: '" << args.Replay << "' is no game record: " << error << '\n';
+    return 1;
+  }
+  out << "Game " << record->Number << "\n  x: " << record->XEngine << "\n  o: " << record->OEngine
+      << "\n";
+  const std::vector<TSquare> stones = record->Stones();
+  const TGameBoard final = BoardOf(stones);
+  const std::vector<TSquare> five = record->Reason == TEndReason::Five && !stones.empty()
+                                        ? FiveThrough(final, stones.back())
+                                        : std::vector<TSquare>{};
+  if (args.Each) {
+    TGameBoard board = BoardOf(record->Opening);
+    out << "\nOpening (" << record->Opening.size() << " stones)\n";
+    PrintBoard(out, board, {});
+    std::size_t index = record->Opening.size();
+    for (const TPlayedMove& move : record->Moves) {
+      board.Place(move.Square, ColourOfStone(index));
+      out << "\nMove " << index + 1 << ": " << ColourOfStone(index) << ' '
+          << SquareText(move.Square) << " (" << move.ThinkMs << " ms)\n";
+      ++index;
+      PrintBoard(out, board, {move.Square});
+    }
+  } else {
+    // Every stone with its number and colour: "12x"; the winning five in upper case.
+    out << "\nFinal board: stone numbers in play order (opening 1-" << record->Opening.size()
+        << "), the winning five in upper case\n    ";
+    for (int x = 0; x < kBoardSize; ++x) out << std::setw(4) << x;
+    out << '\n';
+    std::array<int, kBoardSize * kBoardSize> number{};
+    for (std::size_t i = 0; i < stones.size(); ++i)
+      number[stones[i].Y * kBoardSize + stones[i].X] = static_cast<int>(i + 1);
+    for (int y = 0; y < kBoardSize; ++y) {
+      out << std::setw(4) << y;
+      for (int x = 0; x < kBoardSize; ++x) {
+        const int n = number[y * kBoardSize + x];
+        if (n == 0) {
+          out << "   .";
+          continue;
+        }
+        char c = final.At({x, y});
+        if (std::find(five.begin(), five.end(), TSquare{x, y}) != five.end())
+          c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        out << std::setw(3) << n << c;
+      }
+      out << '\n';
+    }
+  }
+  out << "\nResult: " << OutcomeName(record->Outcome) << " (" << ReasonName(record->Reason)
+      << (record->Detail.empty() ? "" : ": " + record->Detail) << ")\n";
+  return 0;
+}
+
+}  // namespace
+
+int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
+  TMatchArgs parsed;
+  if (const auto error = ParseArgs(args, parsed)) {
+    err << "zarvo match: " << *error << " (see 'zarvo match --help')\n";
+    return 2;
+  }
+  if (parsed.Help) {
+    out << kMatchUsage;
+    return 0;
+  }
+  if (!parsed.Replay.empty()) return Replay(parsed, out, err);
+
+  if (!parsed.OpeningsFile.empty()) {
+    std::ifstream in(parsed.OpeningsFile);
+    if (!in) {
+      err << "zarvo match: cannot read '" << parsed.OpeningsFile << "'\n";
+      return 2;
+    }
+    std::string error;
+    auto openings = ParseOpenings(in, error);
+    if (!openings || openings->empty()) {
+      err << "zarvo match: '" << parsed.OpeningsFile
+          << "': " << (openings ? "no opening in it" : error) << '\n';
+      return 2;
+    }
+    parsed.Options.Openings = std::move(*openings);
+  }
+  for (const std::string& dir : {parsed.RecordsDir, parsed.SvgDir}) {
+    std::error_code error;
+    if (!dir.empty() && !std::filesystem::create_directories(dir, error) && error) {
+      err << "zarvo match: cannot make '" << dir << "': " << error.message() << '\n';
+      return 2;
+    }
+  }
+
+  const TScratchDir scratch;
+  std::string error;
+  auto first = MakePlayer(parsed.Engines[0], scratch.Path(), error);
+  auto second = first ? MakePlayer(parsed.Engines[1], scratch.Path(), error) : nullptr;
+  if (!first || !second) {
+    err << "zarvo match: " << error << '\n';
+    return 2;
+  }
+
+  StopRequested.store(false);
+  parsed.Options.Stop = &StopRequested;
+  TMatchResult result;
+  TReporter reporter(parsed, out, err);
+  {
+    const TStopSignals signals;
+    result = zarvo::match::RunMatch(*first, *second, parsed.Options, &reporter);
+    // The engines end here, while a second signal is still only a request.
+    first.reset();
+    second.reset();
+  }
+  reporter.ClearLine();
+  if (result.Stopped) out << "\nStopped after " << result.Games.size() << " games.\n";
+  PrintResults(out, parsed, result);
+  if (!parsed.RecordsDir.empty()) out << "\nRecords in " << parsed.RecordsDir << '\n';
+  if (!parsed.SvgDir.empty()) out << "Pictures in " << parsed.SvgDir << '\n';
+  if (result.Stopped) return 130;
+  return reporter.WriteFailed() ? 1 : 0;
+}
+
+}  // namespace zarvo::tool

@@ -1,0 +1,191 @@
+#include "zarvo/svg_board.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+#include "match/game_rules.h"
+
+namespace zarvo::tool {
+namespace {
+
+constexpr int kCell = 32;    // side of a square, in pixels
+constexpr int kMargin = 36;  // room for the coordinates
+constexpr int kBoardPixels = kCell * kBoardSize;
+constexpr int kCaptionLine = 22;  // height of one caption line
+
+int Centre(int index) {
+  return kMargin + index * kCell + kCell / 2;
+}
+
+std::string Escaped(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+    }
+  }
+  return out;
+}
+
+// The document head, the board's background, its grid and the coordinates.
+void BeginBoard(std::ostream& svg, int captionLines) {
+  const int width = 2 * kMargin + kBoardPixels;
+  const int height = 2 * kMargin + kBoardPixels + captionLines * kCaptionLine;
+  svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
+      << "\" viewBox=\"0 0 " << width << ' ' << height
+      << "\" font-family=\"DejaVu Sans, Arial, sans-serif\">\n"
+      << "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n"
+      << "<rect x=\"" << kMargin << "\" y=\"" << kMargin << "\" width=\"" << kBoardPixels
+      << "\" height=\"" << kBoardPixels << "\" fill=\"#f3dca4\"/>\n";
+}
+
+void DrawGrid(std::ostream& svg) {
+  svg << "<g stroke=\"#6b5a3a\" stroke-width=\"1\">\n";
+  for (int i = 0; i <= kBoardSize; ++i) {
+    const int at = kMargin + i * kCell;
+    svg << "<line x1=\"" << at << "\" y1=\"" << kMargin << "\" x2=\"" << at << "\" y2=\""
+        << kMargin + kBoardPixels << "\"/>\n"
+        << "<line x1=\"" << kMargin << "\" y1=\"" << at << "\" x2=\"" << kMargin + kBoardPixels
+        << "\" y2=\"" << at << "\"/>\n";
+  }
+  svg << "</g>\n<g font-size=\"12\" fill=\"#333333\" text-anchor=\"middle\">\n";
+  // X across the top, Y down the left: the coordinates of the move files and the brain protocol.
+  for (int i = 0; i < kBoardSize; ++i) {
+    svg << "<text x=\"" << Centre(i) << "\" y=\"" << kMargin - 10 << "\">" << i << "</text>\n"
+        << "<text x=\"" << kMargin / 2 << "\" y=\"" << Centre(i) + 4 << "\">" << i << "</text>\n";
+  }
+  svg << "</g>\n";
+}
+
+void DrawStone(std::ostream& svg, TSquare square, char colour, const std::string& label,
+               bool dashedRing) {
+  const bool x = colour == 'x';
+  svg << "<circle cx=\"" << Centre(square.X) << "\" cy=\"" << Centre(square.Y) << "\" r=\""
+      << kCell / 2 - 2 << "\" fill=\"" << (x ? "#1a1a1a" : "#fafafa")
+      << "\" stroke=\"#1a1a1a\" stroke-width=\"1.5\"/>\n";
+  if (dashedRing) {
+    svg << "<circle cx=\"" << Centre(square.X) << "\" cy=\"" << Centre(square.Y) << "\" r=\""
+        << kCell / 2 - 6 << "\" fill=\"none\" stroke=\"" << (x ? "#bbbbbb" : "#777777")
+        << "\" stroke-width=\"1\" stroke-dasharray=\"2,2\"/>\n";
+  }
+  if (!label.empty()) {
+    svg << "<text x=\"" << Centre(square.X) << "\" y=\"" << Centre(square.Y) + 4
+        << "\" font-size=\"" << (label.size() > 2 ? 10 : 12) << "\" text-anchor=\"middle\" fill=\""
+        << (x ? "#ffffff" : "#1a1a1a") << "\">" << Escaped(label) << "</text>\n";
+  }
+}
+
+void DrawCaption(std::ostream& svg, int line, const std::string& text) {
+  svg << "<text x=\"" << kMargin << "\" y=\""
+      << 2 * kMargin + kBoardPixels + line * kCaptionLine - 12
+      << "\" font-size=\"14\" fill=\"#1a1a1a\">" << Escaped(text) << "</text>\n";
+}
+
+}  // namespace
+
+std::string GameSvg(const match::TGameRecord& record) {
+  std::ostringstream svg;
+  BeginBoard(svg, 3);
+  DrawGrid(svg);
+  const std::vector<TSquare> stones = record.Stones();
+  for (std::size_t i = 0; i < stones.size(); ++i)
+    DrawStone(svg, stones[i], match::ColourOfStone(i), std::to_string(i + 1),
+              i < record.Opening.size());
+
+  // The winning line through the centres of its stones; otherwise the last stone ringed.
+  const match::TGameBoard board = match::BoardOf(stones);
+  const std::vector<TSquare> five = record.Reason == match::TEndReason::Five && !stones.empty()
+                                        ? match::FiveThrough(board, stones.back())
+                                        : std::vector<TSquare>{};
+  if (!five.empty()) {
+    svg << "<line class=\"five\" x1=\"" << Centre(five.front().X) << "\" y1=\""
+        << Centre(five.front().Y) << "\" x2=\"" << Centre(five.back().X) << "\" y2=\""
+        << Centre(five.back().Y)
+        << "\" stroke=\"#e0201b\" stroke-width=\"5\" stroke-linecap=\"round\" opacity=\"0.8\"/>\n";
+    for (const TSquare& square : five)
+      svg << "<circle cx=\"" << Centre(square.X) << "\" cy=\"" << Centre(square.Y) << "\" r=\""
+          << kCell / 2 - 1 << "\" fill=\"none\" stroke=\"#e0201b\" stroke-width=\"2.5\"/>\n";
+  } else if (stones.size() > record.Opening.size()) {
+    svg << "<circle cx=\"" << Centre(stones.back().X) << "\" cy=\"" << Centre(stones.back().Y)
+        << "\" r=\"" << kCell / 2 - 1
+        << "\" fill=\"none\" stroke=\"#e07b1b\" stroke-width=\"2.5\"/>\n";
+  }
+
+  DrawCaption(svg, 1, "Game " + std::to_string(record.Number) + "   x (black): " + record.XEngine);
+  DrawCaption(svg, 2, "o (white): " + record.OEngine);
+  DrawCaption(svg, 3,
+              std::string(match::OutcomeName(record.Outcome)) + ", " +
+                  std::string(match::ReasonName(record.Reason)) +
+                  (record.Detail.empty() ? "" : ": " + record.Detail) + " (" +
+                  std::to_string(stones.size()) + " stones)");
+  svg << "</svg>\n";
+  return svg.str();
+}
+
+std::string HeatMapSvg(const THeatMap& map) {
+  std::ostringstream svg;
+  BeginBoard(svg, 2);
+  int32_t best = 0;
+  for (int x = 0; x < kBoardSize; ++x)
+    for (int y = 0; y < kBoardSize; ++y)
+      if (map.Rows[y][x] == '.') best = std::max(best, map.Values[x][y]);
+
+  // White for nothing, deep red for the best value; the square root spreads the many small
+  // values apart from the few large ones.
+  for (int x = 0; x < kBoardSize; ++x) {
+    for (int y = 0; y < kBoardSize; ++y) {
+      if (map.Rows[y][x] != '.') continue;
+      const int32_t value = std::max<int32_t>(0, map.Values[x][y]);
+      const double t = best > 0 ? std::sqrt(static_cast<double>(value) / best) : 0.0;
+      const int green = static_cast<int>(255 - t * (255 - 48));
+      const int blue = static_cast<int>(255 - t * (255 - 31));
+      svg << "<rect x=\"" << kMargin + x * kCell << "\" y=\"" << kMargin + y * kCell
+          << "\" width=\"" << kCell << "\" height=\"" << kCell << "\" fill=\"rgb("
+          << 255 - static_cast<int>(t * 40) << ',' << green << ',' << blue << ")\"/>\n";
+    }
+  }
+  DrawGrid(svg);
+  for (int x = 0; x < kBoardSize; ++x) {
+    for (int y = 0; y < kBoardSize; ++y) {
+      const char stone = map.Rows[y][x];
+      if (stone != '.') {
+        DrawStone(svg, {x, y}, stone, "", false);
+        continue;
+      }
+      const int32_t value = map.Values[x][y];
+      const bool top = best > 0 && value == best;
+      if (top)
+        svg << "<rect class=\"best\" x=\"" << kMargin + x * kCell + 2 << "\" y=\""
+            << kMargin + y * kCell + 2 << "\" width=\"" << kCell - 4 << "\" height=\"" << kCell - 4
+            << "\" fill=\"none\" stroke=\"#1f4fd1\" stroke-width=\"2.5\"/>\n";
+      if (value > 0)
+        svg << "<text x=\"" << Centre(x) << "\" y=\"" << Centre(y) + 3 << "\" font-size=\""
+            << (value >= 10000  ? 7
+                : value >= 1000 ? 8
+                                : 9)
+            << "\" text-anchor=\"middle\" fill=\"" << (value * 2 > best ? "#ffffff" : "#333333")
+            << "\">" << value << "</text>\n";
+    }
+  }
+  DrawCaption(svg, 1, map.Title);
+  DrawCaption(svg, 2, "Best value " + std::to_string(best) + " (outlined in blue)");
+  svg << "</svg>\n";
+  return svg.str();
+}
+
+}  // namespace zarvo::tool
