@@ -1,0 +1,270 @@
+// The match runner against the scripted engines: every way a game ends, both protocols, and no
+// process or descriptor left behind.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "match/engine_player.h"
+#include "match/match_runner.h"
+#include "tests/match/scripted_engines.h"
+
+namespace zarvo::match {
+namespace {
+
+using testing::TScriptedEngines;
+
+// Two stones, so a cheating engine plays one legal move before it cheats.
+const std::vector<TOpening> kTwoStones = {{{9, 9}, {10, 10}}};
+
+int OpenDescriptors() {
+  int count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+    ++count;
+  return count;
+}
+
+// Processes whose command line names a file of the folder, i.e. engines of the fixture.
+int ProcessesStartedFrom(const std::filesystem::path& dir) {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+    std::string cmdline;
+    if (in && std::getline(in, cmdline, '\0') && cmdline.starts_with(dir.string())) ++count;
+  }
+  return count;
+}
+
+struct TPlayers {
+  TScratchDir Scratch;
+  std::unique_ptr<TPlayer> First, Second;
+  TPlayers(const TScriptedEngines& engines, const std::string& first, const std::string& second) {
+    std::string error;
+    First = MakePlayer(engines.Spec(first), Scratch.Path(), error);
+    Second = MakePlayer(engines.Spec(second), Scratch.Path(), error);
+    EXPECT_TRUE(First && Second) << error;
+  }
+};
+
+TMatchOptions FastOptions(int games) {
+  TMatchOptions options;
+  options.Games = games;
+  options.MoveTimeMs = 200;
+  options.ToleranceMs = 300;
+  options.Openings = kTwoStones;
+  return options;
+}
+
+struct TEndCase {
+  const char* X;  // plays x in the one game
+  const char* O;
+  TEndReason Reason;
+  TOutcome Outcome;
+  const char* Detail;  // part of the record's detail
+};
+
+class MatchEnd : public ::testing::TestWithParam<TEndCase> {};
+
+// Each way a game ends, produced by a real process and judged and recorded as it happened.
+TEST_P(MatchEnd, IsJudgedAndRecorded) {
+  const TEndCase& c = GetParam();
+  const TScriptedEngines engines;
+  TMatchResult result;
+  const auto start = std::chrono::steady_clock::now();
+  {
+    TPlayers players(engines, c.X, c.O);
+    result = RunMatch(*players.First, *players.Second, FastOptions(1));
+  }
+  const auto took = std::chrono::steady_clock::now() - start;
+  ASSERT_EQ(result.Games.size(), 1u);
+  const TGameRecord& game = result.Games[0];
+  EXPECT_EQ(game.Reason, c.Reason) << game.Detail;
+  EXPECT_EQ(game.Outcome, c.Outcome) << game.Detail;
+  EXPECT_NE(game.Detail.find(c.Detail), std::string::npos) << game.Detail;
+  EXPECT_EQ(game.XEngine, engines.Spec(c.X));
+
+  // The loser's table row says why it lost.
+  if (c.Outcome != TOutcome::Draw) {
+    const TEngineStats& loser = result.Engines[c.Outcome == TOutcome::XWins ? 1 : 0];
+    EXPECT_EQ(loser.TotalLosses(), 1);
+    EXPECT_EQ(loser.LossReasons.at(c.Reason), 1);
+  }
+  // A cheater played its legal move first; the game keeps only legal moves.
+  if (c.Reason != TEndReason::Five && c.Reason != TEndReason::FullBoard &&
+      std::string_view(c.O) != "pipe-nostart") {
+    EXPECT_GE(game.Moves.size(), 2u);
+  }
+  // A hung engine costs its time and the tolerance, not more.
+  EXPECT_LT(took, std::chrono::seconds(3));
+  EXPECT_EQ(ProcessesStartedFrom(engines.Dir().Path()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryReason, MatchEnd,
+    ::testing::Values(
+        TEndCase{"file-line", "pipe-legal", TEndReason::Five, TOutcome::XWins, ","},
+        TEndCase{"pipe-legal", "file-line", TEndReason::Five, TOutcome::OWins, ","},
+        TEndCase{"file-occupied", "pipe-legal", TEndReason::IllegalMove, TOutcome::OWins,
+                 "an occupied square"},
+        TEndCase{"pipe-legal", "pipe-occupied", TEndReason::IllegalMove, TOutcome::XWins,
+                 "an occupied square"},
+        TEndCase{"pipe-offboard", "file-legal", TEndReason::IllegalMove, TOutcome::OWins,
+                 "20,5, off the board"},
+        TEndCase{"file-garbage", "file-legal", TEndReason::BadAnswer, TOutcome::OWins,
+                 "'hello there'"},
+        TEndCase{"pipe-garbage", "file-legal", TEndReason::BadAnswer, TOutcome::OWins,
+                 "'hello there'"},
+        TEndCase{"file-legal", "pipe-nostart", TEndReason::BadAnswer, TOutcome::XWins,
+                 "'ERROR no thanks' to START 20"},
+        TEndCase{"file-crash", "pipe-legal", TEndReason::Crash, TOutcome::OWins, "signal 6"},
+        TEndCase{"pipe-legal", "pipe-crash", TEndReason::Crash, TOutcome::XWins, "signal 6"},
+        TEndCase{"pipe-silent", "file-legal", TEndReason::Crash, TOutcome::OWins,
+                 "closed its output (exit status 0)"},
+        TEndCase{"file-silent", "pipe-legal", TEndReason::NoAnswer, TOutcome::OWins,
+                 "without writing a move"},
+        TEndCase{"file-hang", "pipe-legal", TEndReason::Timeout, TOutcome::OWins,
+                 "no move within 500 ms; killed"},
+        TEndCase{"pipe-legal", "pipe-hang", TEndReason::Timeout, TOutcome::XWins,
+                 "no move within 500 ms; killed"}),
+    [](const auto& info) {
+      std::string name = std::string(info.param.X) + "_" + info.param.O;
+      for (char& c : name)
+        if (c == '-') c = '_';
+      return name;
+    });
+
+// The draw pattern needs an opening on squares of its colours: (0,0) is an x square of the
+// pattern and (2,0) an o square.
+TEST(MatchRunner, FullBoardIsADrawForBothEngines) {
+  const TScriptedEngines engines;
+  TPlayers players(engines, "pipe-draw", "file-draw");
+  TMatchOptions options = FastOptions(2);
+  options.Openings = {{{0, 0}, {2, 0}}};
+  // The file engine's 200 runs of a full board are the slow part; one of its colours is enough
+  // when the other engine is the same program.
+  options.Games = 1;
+  const TMatchResult result = RunMatch(*players.First, *players.Second, options);
+  ASSERT_EQ(result.Games.size(), 1u);
+  EXPECT_EQ(result.Games[0].Reason, TEndReason::FullBoard);
+  EXPECT_EQ(result.Games[0].Moves.size(), 398u);
+  EXPECT_EQ(result.Engines[0].Draws[0], 1);
+  EXPECT_EQ(result.Engines[1].Draws[1], 1);
+}
+
+// An engine slower than its time but inside the tolerance plays on; past the tolerance it loses.
+// The slow engines sleep 150 ms past the budget their time file or INFO gave them, so this also
+// checks that a 100 ms move time reaches a move-file engine as 100 ms, not a whole second.
+TEST(MatchRunner, ToleranceDecidesOverSlowAnswers) {
+  for (const char* slow : {"file-slow", "pipe-slow"}) {
+    for (const int64_t tolerance : {600, 60}) {
+      const TScriptedEngines engines;
+      TPlayers players(engines, "file-line", slow);
+      TMatchOptions options = FastOptions(1);
+      options.MoveTimeMs = 100;
+      options.ToleranceMs = tolerance;
+      const TMatchResult result = RunMatch(*players.First, *players.Second, options);
+      ASSERT_EQ(result.Games.size(), 1u);
+      const TGameRecord& game = result.Games[0];
+      SCOPED_TRACE(std::string(slow) + " tolerance " + std::to_string(tolerance));
+      if (tolerance > 150) {
+        EXPECT_EQ(game.Reason, TEndReason::Five) << game.Detail;
+        EXPECT_GE(result.Engines[1].ThinkMaxMs, 240);
+      } else {
+        EXPECT_EQ(game.Reason, TEndReason::Timeout) << game.Detail;
+        EXPECT_EQ(game.Outcome, TOutcome::XWins);
+      }
+    }
+  }
+}
+
+// The game time caps the wait when less of it is left than the move time.
+TEST(MatchRunner, GameTimeCapsTheWait) {
+  const TScriptedEngines engines;
+  TPlayers players(engines, "pipe-slow", "pipe-legal");
+  TMatchOptions options = FastOptions(1);
+  options.MoveTimeMs = 1000;
+  options.GameTimeMs = 100;
+  options.ToleranceMs = 100;
+  const TMatchResult result = RunMatch(*players.First, *players.Second, options);
+  ASSERT_EQ(result.Games.size(), 1u);
+  EXPECT_EQ(result.Games[0].Reason, TEndReason::Timeout);
+  EXPECT_NE(result.Games[0].Detail.find("within 200 ms"), std::string::npos)
+      << result.Games[0].Detail;
+}
+
+// Each opening twice with the colours swapped, the table and times adding up, and a brain
+// that was killed in one game playing the next from a fresh process.
+TEST(MatchRunner, PairsOfGamesSwapColoursAndKeepTheTable) {
+  const TScriptedEngines engines;
+  TPlayers players(engines, "pipe-hang", "file-line");
+  TMatchOptions options = FastOptions(4);
+  options.Openings = {{{9, 9}, {10, 10}}, {}};
+  const int descriptorsBefore = OpenDescriptors();
+  const TMatchResult result = RunMatch(*players.First, *players.Second, options);
+  ASSERT_EQ(result.Games.size(), 4u);
+  EXPECT_EQ(result.Games[1].Opening, result.Games[0].Opening);
+  EXPECT_TRUE(result.Games[2].Opening.empty());
+  for (const TGameRecord& game : result.Games) {
+    const bool firstIsX = game.Number % 2 == 1;
+    EXPECT_EQ(game.XEngine, firstIsX ? players.First->Label() : players.Second->Label());
+    // The hanging engine loses every game: killed in one, started afresh for the next.
+    EXPECT_EQ(game.Outcome, firstIsX ? TOutcome::OWins : TOutcome::XWins) << game.Detail;
+  }
+  const TEngineStats& hang = result.Engines[0];
+  const TEngineStats& line = result.Engines[1];
+  EXPECT_EQ(hang.Losses, (std::array<int, 2>{2, 2}));
+  EXPECT_EQ(line.Wins, (std::array<int, 2>{2, 2}));
+  EXPECT_EQ(hang.LossReasons.at(TEndReason::Timeout), 4);
+  int moves = 0;
+  for (const TGameRecord& game : result.Games) moves += static_cast<int>(game.Moves.size());
+  EXPECT_EQ(hang.Moves + line.Moves, moves);
+  EXPECT_LE(line.ThinkSumMs, line.Moves * line.ThinkMaxMs);
+
+  players.First.reset();
+  players.Second.reset();
+  EXPECT_EQ(OpenDescriptors(), descriptorsBefore);
+  EXPECT_EQ(ProcessesStartedFrom(engines.Dir().Path()), 0);
+  errno = 0;
+  EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);  // no zombie waits to be reaped
+  EXPECT_EQ(errno, ECHILD);
+}
+
+TEST(MatchRunner, StopRequestEndsTheMatchWithoutTheRunningGame) {
+  const TScriptedEngines engines;
+  TPlayers players(engines, "pipe-hang", "pipe-legal");
+  std::atomic<bool> stop{false};
+  TMatchOptions options = FastOptions(2);
+  options.MoveTimeMs = 60000;
+  options.Stop = &stop;
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    stop = true;
+  });
+  const auto start = std::chrono::steady_clock::now();
+  const TMatchResult result = RunMatch(*players.First, *players.Second, options);
+  stopper.join();
+  EXPECT_TRUE(result.Stopped);
+  EXPECT_TRUE(result.Games.empty());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST(MatchRunner, SpecsThatNameNoEngineAreRefused) {
+  const TScriptedEngines engines;
+  const TScratchDir scratch;
+  for (const std::string& spec :
+       {std::string("legal"), "tcp:" + engines.Spec("file-legal").substr(5), std::string("file:"),
+        std::string("pipe:/no/such/engine"), "file:" + engines.Dir().Path().string()}) {
+    std::string error;
+    EXPECT_EQ(MakePlayer(spec, scratch.Path(), error), nullptr) << spec;
+    EXPECT_FALSE(error.empty()) << spec;
+  }
+}
+
+}  // namespace
+}  // namespace zarvo::match

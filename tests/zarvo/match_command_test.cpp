@@ -1,0 +1,214 @@
+// The real zarvo program: `zarvo match` with the scripted engines, its records replayed, and the
+// pictures of `zarvo match --svg`, `zarvo show` and `zarvo eval --svg`.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "match/game_record.h"
+#include "tests/match/scripted_engines.h"
+#include "tests/test_support.h"
+#include "tests/zarvo/svg_check.h"
+
+namespace zarvo {
+namespace {
+
+using testing::CheckSvg;
+using testing::TScriptedEngines;
+using testing::TTempDir;
+
+struct TRun {
+  int Status;
+  std::string Out, Err;
+};
+
+TRun RunTool(const std::vector<std::string>& args) {
+  TTempDir capture;
+  std::string command = "'" ZARVO_TOOL_EXE "'";
+  for (const std::string& arg : args) command += " '" + arg + "'";
+  command += " >'" + (capture / "out").string() + "' 2>'" + (capture / "err").string() + "'";
+  const int status = std::system(command.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, capture.Read("out"), capture.Read("err")};
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// One short match with records and pictures, shared by the tests that look at its output.
+class MatchCommand : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    engines_ = new TScriptedEngines;
+    const std::string openings = engines_->File("openings.txt", "9,9 10,10\n");
+    records_ = (engines_->Dir() / "records").string();
+    svg_ = (engines_->Dir() / "pictures").string();
+    run_ = new TRun(RunTool({"match", engines_->Spec("file-line"), engines_->Spec("pipe-legal"),
+                             "--games", "2", "--move-time", "200", "--openings", openings,
+                             "--records", records_, "--svg", svg_}));
+  }
+  static void TearDownTestSuite() {
+    delete run_;
+    delete engines_;
+  }
+  static std::string Record(int game) {
+    return records_ + "/game-00" + std::to_string(game) + ".txt";
+  }
+
+  static inline TScriptedEngines* engines_ = nullptr;
+  static inline TRun* run_ = nullptr;
+  static inline std::string records_, svg_;
+};
+
+TEST_F(MatchCommand, PrintsGamesTableScoreAndTimes) {
+  ASSERT_EQ(run_->Status, 0) << run_->Err;
+  const std::string& out = run_->Out;
+  // The line player wins both games, once with each colour.
+  EXPECT_NE(out.find("game 1: A as x, B as o: x wins (five: "), std::string::npos) << out;
+  EXPECT_NE(out.find("game 2: B as x, A as o: o wins (five: "), std::string::npos) << out;
+  EXPECT_NE(out.find("  A as x          1      1       0      0\n"
+                     "  A as o          1      1       0      0\n"
+                     "  A total         2      2       0      0\n"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("Score A - B: 2 - 0 in 2 games (100.0 %)"), std::string::npos) << out;
+  EXPECT_NE(out.find("A scored every point"), std::string::npos) << out;
+  EXPECT_NE(out.find("Thinking time  moves  mean ms  max ms"), std::string::npos) << out;
+  EXPECT_NE(out.find("  B: five 2"), std::string::npos) << out;
+  // The progress line goes to stderr: games played, score, elapsed and time left.
+  EXPECT_NE(run_->Err.find("games 2/2  A 2 - 0 B  elapsed 0:0"), std::string::npos) << run_->Err;
+  EXPECT_NE(run_->Err.find("left ~"), std::string::npos) << run_->Err;
+}
+
+TEST_F(MatchCommand, RecordsReplayAsWritten) {
+  ASSERT_EQ(run_->Status, 0) << run_->Err;
+  std::ifstream in(Record(2));
+  std::string error;
+  const auto record = match::ParseRecord(in, error);
+  ASSERT_TRUE(record) << error;
+  EXPECT_EQ(record->XEngine, engines_->Spec("pipe-legal"));
+  EXPECT_EQ(record->Outcome, match::TOutcome::OWins);
+  EXPECT_EQ(record->Reason, match::TEndReason::Five);
+
+  const TRun final = RunTool({"match", "--replay", Record(2)});
+  ASSERT_EQ(final.Status, 0) << final.Err;
+  // Stone 1 is the opening's x at 9,9: column 9 of line 9, four characters a square.
+  std::istringstream lines(final.Out);
+  std::string line;
+  bool sawFirstStone = false;
+  while (std::getline(lines, line))
+    if (line.starts_with("   9") && line.size() >= 44 && line.substr(40, 4) == "  1x")
+      sawFirstStone = true;
+  EXPECT_TRUE(sawFirstStone) << final.Out;
+  EXPECT_EQ(std::count(final.Out.begin(), final.Out.end(), 'O'), 5) << final.Out;  // the five
+  EXPECT_NE(final.Out.find("Result: o wins (five: "), std::string::npos);
+
+  const TRun each = RunTool({"match", "--replay", Record(2), "--each"});
+  ASSERT_EQ(each.Status, 0) << each.Err;
+  for (std::size_t move = 3; move < 3 + record->Moves.size(); ++move)
+    EXPECT_NE(each.Out.find("\nMove " + std::to_string(move) + ": "), std::string::npos) << move;
+}
+
+TEST_F(MatchCommand, PicturesAreWellFormedBoards) {
+  ASSERT_EQ(run_->Status, 0) << run_->Err;
+  for (const int game : {1, 2}) {
+    const std::string svg = ReadFile(svg_ + "/game-00" + std::to_string(game) + ".svg");
+    std::ifstream in(Record(game));
+    std::string error;
+    const auto record = match::ParseRecord(in, error);
+    ASSERT_TRUE(record) << error;
+    const auto check = CheckSvg(svg);
+    ASSERT_EQ(check.Error, "") << svg;
+    // 21 grid lines each way and the winning line; a circle per stone and a ring per five stone.
+    const int stones = static_cast<int>(record->Stones().size());
+    EXPECT_EQ(check.Elements.at("line"), 2 * 21 + 1);
+    EXPECT_EQ(check.Elements.at("circle"), stones + 2 /* dashed opening rings */ + 5);
+    EXPECT_NE(svg.find("class=\"five\""), std::string::npos);
+    EXPECT_NE(std::find(check.Texts.begin(), check.Texts.end(), std::to_string(stones)),
+              check.Texts.end());
+    // zarvo show draws the same record the same way, to stdout or into a file.
+    const TRun show = RunTool({"show", Record(game)});
+    ASSERT_EQ(show.Status, 0) << show.Err;
+    EXPECT_EQ(show.Out, svg);
+  }
+  const std::string file = (engines_->Dir() / "shown.svg").string();
+  EXPECT_EQ(RunTool({"show", Record(1), "-o", file}).Status, 0);
+  EXPECT_EQ(CheckSvg(ReadFile(file)).Error, "");
+}
+
+// What engines write ends up in the picture's caption: it must not break the document.
+TEST(ShowCommand, EscapesTextFromTheRecord) {
+  TTempDir dir;
+  dir.Write("game.txt",
+            "Game: 1\nx: file:/a&b/<engine>\no: pipe:\"quoted\"\nOpening: none\n"
+            "Move 1: x 9,9 3 ms\nResult: o wins\nReason: bad answer\nDetail: answered '<&>'\n");
+  const TRun run = RunTool({"show", (dir / "game.txt").string()});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(CheckSvg(run.Out).Error, "") << run.Out;
+  EXPECT_NE(run.Out.find("file:/a&amp;b/&lt;engine&gt;"), std::string::npos);
+}
+
+TEST(EvalCommand, SvgIsAHeatMapOfTheMoveValues) {
+  const std::string dir = std::string(ZARVO_SOURCE_DIR) + "/examples/opening";
+  const TRun run = RunTool({"eval", "--svg", dir});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const auto check = CheckSvg(run.Out);
+  ASSERT_EQ(check.Error, "") << run.Out;
+  EXPECT_GE(run.Out.find("class=\"best\""), 1u);
+  // Every empty square is shaded: 400 squares less the stones, plus the background and board.
+  const TRun json = RunTool({"eval", "--json", dir});
+  const auto stonesAt = json.Out.find("\"stones\": ");
+  ASSERT_NE(stonesAt, std::string::npos);
+  const int stones = std::stoi(json.Out.substr(stonesAt + 10));
+  EXPECT_EQ(check.Elements.at("circle"), stones);
+  EXPECT_GE(check.Elements.at("rect"), 400 - stones + 2);
+  EXPECT_EQ(RunTool({"eval", "--svg", "--json", dir}).Status, 2);
+}
+
+TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
+  const TScriptedEngines engines;
+  const std::string legal = engines.Spec("file-legal");
+  const std::string notRecord = engines.File("junk.txt", "Game: x\n");
+  struct TCase {
+    std::vector<std::string> Args;
+    int Status;
+    const char* Message;
+  };
+  const TCase cases[] = {
+      {{"match"}, 2, "two engines needed"},
+      {{"match", legal}, 2, "two engines needed"},
+      {{"match", legal, "legal"}, 2, "must start with file: or pipe:"},
+      {{"match", legal, "pipe:/no/such/engine"}, 2, "no executable file"},
+      {{"match", legal, legal, "--games", "two"}, 2, "--games takes a whole number"},
+      {{"match", legal, legal, "--move-time", "0"}, 2, "at least 1"},
+      {{"match", legal, legal, "--move-time"}, 2, "needs a value"},
+      {{"match", legal, legal, "--bogus"}, 2, "unknown option"},
+      {{"match", legal, legal, "--openings", "/no/such/file"}, 2, "cannot read"},
+      {{"match", legal, legal, "--openings", notRecord}, 2, "bad square"},
+      {{"match", legal, legal, "--each"}, 2, "--each goes with --replay"},
+      {{"match", "--replay", notRecord}, 1, "no game record"},
+      {{"match", "--replay", "/no/such/record"}, 1, "cannot read"},
+      {{"show"}, 2, "no record given"},
+      {{"show", notRecord}, 1, "no game record"},
+  };
+  for (const TCase& c : cases) {
+    const TRun run = RunTool(c.Args);
+    std::string joined;
+    for (const std::string& arg : c.Args) joined += arg + " ";
+    EXPECT_EQ(run.Status, c.Status) << joined << run.Err;
+    EXPECT_NE(run.Err.find(c.Message), std::string::npos) << joined << run.Err;
+    EXPECT_EQ(run.Out, "") << joined;
+  }
+}
+
+}  // namespace
+}  // namespace zarvo
