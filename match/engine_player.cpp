@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #include "driver/zarvo_const.h"
@@ -136,13 +135,12 @@ class TFilePlayer final : public TPlayer {
   static TAnswer ReadAnswer(const std::filesystem::path& path, const std::string& side,
                             TAnswer answer) {
     const std::string exitText = answer.Detail;
+    // Only the start of the file: an answer is one short line, whatever else the engine wrote.
+    constexpr std::size_t kAnswerBytes = 4096;
     std::ifstream in(path, std::ios::binary);
-    std::string content;
-    if (in) {
-      std::ostringstream text;
-      text << in.rdbuf();
-      content = text.str();
-    }
+    std::string content(kAnswerBytes, '\0');
+    in.read(content.data(), static_cast<std::streamsize>(content.size()));
+    content.resize(static_cast<std::size_t>(in.gcount()));
     const std::string line = content.substr(0, content.find_first_of("\r\n"));
     if (content.empty() || content == side || line.empty()) {
       answer.Kind = TAnswerKind::NoAnswer;
