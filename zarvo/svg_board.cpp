@@ -1,7 +1,9 @@
 #include "zarvo/svg_board.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <sstream>
 
 #include "match/game_rules.h"
@@ -103,11 +105,9 @@ std::string GameSvg(const match::TGameRecord& record) {
   BeginBoard(svg, 3);
   DrawGrid(svg);
   const std::vector<TSquare> stones = record.Stones();
-  for (std::size_t i = 0; i < stones.size(); ++i)
-    DrawStone(svg, stones[i], match::ColourOfStone(i), std::to_string(i + 1),
-              i < record.Opening.size());
 
-  // The winning line through the centres of its stones; otherwise the last stone ringed.
+  // The winning line under the stones, so their numbers stay readable, and a red ring on each
+  // of its stones; without a five, the last stone ringed.
   const match::TGameBoard board = match::BoardOf(stones);
   const std::vector<TSquare> five = record.Reason == match::TEndReason::Five && !stones.empty()
                                         ? match::FiveThrough(board, stones.back())
@@ -116,17 +116,21 @@ std::string GameSvg(const match::TGameRecord& record) {
     svg << "<line class=\"five\" x1=\"" << Centre(five.front().X) << "\" y1=\""
         << Centre(five.front().Y) << "\" x2=\"" << Centre(five.back().X) << "\" y2=\""
         << Centre(five.back().Y)
-        << "\" stroke=\"#e0201b\" stroke-width=\"5\" stroke-linecap=\"round\" opacity=\"0.8\"/>\n";
-    for (const TSquare& square : five)
-      svg << "<circle cx=\"" << Centre(square.X) << "\" cy=\"" << Centre(square.Y) << "\" r=\""
-          << kCell / 2 - 1 << "\" fill=\"none\" stroke=\"#e0201b\" stroke-width=\"2.5\"/>\n";
-  } else if (stones.size() > record.Opening.size()) {
+        << "\" stroke=\"#e0201b\" stroke-width=\"6\" stroke-linecap=\"round\"/>\n";
+  }
+  for (std::size_t i = 0; i < stones.size(); ++i)
+    DrawStone(svg, stones[i], match::ColourOfStone(i), std::to_string(i + 1),
+              i < record.Opening.size());
+  for (const TSquare& square : five)
+    svg << "<circle cx=\"" << Centre(square.X) << "\" cy=\"" << Centre(square.Y) << "\" r=\""
+        << kCell / 2 - 1 << "\" fill=\"none\" stroke=\"#e0201b\" stroke-width=\"3\"/>\n";
+  if (five.empty() && stones.size() > record.Opening.size()) {
     svg << "<circle cx=\"" << Centre(stones.back().X) << "\" cy=\"" << Centre(stones.back().Y)
         << "\" r=\"" << kCell / 2 - 1
         << "\" fill=\"none\" stroke=\"#e07b1b\" stroke-width=\"2.5\"/>\n";
   }
 
-  DrawCaption(svg, 1, "Game " + std::to_string(record.Number) + "   x (black): " + record.XEngine);
+  DrawCaption(svg, 1, "Game " + std::to_string(record.Number) + ". x (black): " + record.XEngine);
   DrawCaption(svg, 2, "o (white): " + record.OEngine);
   DrawCaption(svg, 3,
               std::string(match::OutcomeName(record.Outcome)) + ", " +
@@ -141,22 +145,28 @@ std::string HeatMapSvg(const THeatMap& map) {
   std::ostringstream svg;
   BeginBoard(svg, 2);
   int32_t best = 0;
+  int32_t least = INT32_MAX;
   for (int x = 0; x < kBoardSize; ++x)
     for (int y = 0; y < kBoardSize; ++y)
-      if (map.Rows[y][x] == '.') best = std::max(best, map.Values[x][y]);
+      if (map.Rows[y][x] == '.') {
+        best = std::max(best, map.Values[x][y]);
+        least = std::min(least, std::max<int32_t>(0, map.Values[x][y]));
+      }
 
-  // White for nothing, deep red for the best value; the square root spreads the many small
-  // values apart from the few large ones.
+  // White for the least value (what any quiet square offers), deep red for the best; the square
+  // root spreads the many small values apart from the few large ones.
+  const auto heat = [&](int32_t value) {
+    value = std::max<int32_t>(0, value);
+    return best > least ? std::sqrt(static_cast<double>(value - least) / (best - least)) : 0.0;
+  };
   for (int x = 0; x < kBoardSize; ++x) {
     for (int y = 0; y < kBoardSize; ++y) {
       if (map.Rows[y][x] != '.') continue;
-      const int32_t value = std::max<int32_t>(0, map.Values[x][y]);
-      const double t = best > 0 ? std::sqrt(static_cast<double>(value) / best) : 0.0;
-      const int green = static_cast<int>(255 - t * (255 - 48));
-      const int blue = static_cast<int>(255 - t * (255 - 31));
+      const double t = heat(map.Values[x][y]);
       svg << "<rect x=\"" << kMargin + x * kCell << "\" y=\"" << kMargin + y * kCell
           << "\" width=\"" << kCell << "\" height=\"" << kCell << "\" fill=\"rgb("
-          << 255 - static_cast<int>(t * 40) << ',' << green << ',' << blue << ")\"/>\n";
+          << static_cast<int>(255 - t * 40) << ',' << static_cast<int>(255 - t * 207) << ','
+          << static_cast<int>(255 - t * 224) << ")\"/>\n";
     }
   }
   DrawGrid(svg);
@@ -168,18 +178,15 @@ std::string HeatMapSvg(const THeatMap& map) {
         continue;
       }
       const int32_t value = map.Values[x][y];
-      const bool top = best > 0 && value == best;
-      if (top)
+      if (best > 0 && value == best)
         svg << "<rect class=\"best\" x=\"" << kMargin + x * kCell + 2 << "\" y=\""
             << kMargin + y * kCell + 2 << "\" width=\"" << kCell - 4 << "\" height=\"" << kCell - 4
             << "\" fill=\"none\" stroke=\"#1f4fd1\" stroke-width=\"2.5\"/>\n";
-      if (value > 0)
-        svg << "<text x=\"" << Centre(x) << "\" y=\"" << Centre(y) + 3 << "\" font-size=\""
-            << (value >= 10000  ? 7
-                : value >= 1000 ? 8
-                                : 9)
-            << "\" text-anchor=\"middle\" fill=\"" << (value * 2 > best ? "#ffffff" : "#333333")
-            << "\">" << value << "</text>\n";
+      if (value <= 0) continue;
+      const int fontSize = value >= 10000 ? 7 : value >= 1000 ? 8 : 9;
+      svg << "<text x=\"" << Centre(x) << "\" y=\"" << Centre(y) + 3 << "\" font-size=\""
+          << fontSize << "\" text-anchor=\"middle\" fill=\""
+          << (heat(value) > 0.7 ? "#ffffff" : "#333333") << "\">" << value << "</text>\n";
     }
   }
   DrawCaption(svg, 1, map.Title);
