@@ -13,6 +13,20 @@ bool OnBookBoard(const TBookSquare& square) {
   return OnBoard(square.X, square.Y);
 }
 
+// Everything CompareOpenings looks at, and the extents, as bytes.
+std::string EntryKey(const TOpenning& entry) {
+  std::string key{static_cast<char>(entry.StoneTotal), static_cast<char>(entry.ExtentX),
+                  static_cast<char>(entry.ExtentY),    static_cast<char>(entry.ReplyX),
+                  static_cast<char>(entry.ReplyY),     static_cast<char>(entry.OwnMoves.Count())};
+  for (const TOPlayerMoves* list : {&entry.OwnMoves, &entry.OppMoves}) {
+    for (int32_t i = 0; i < list->Count(); ++i) {
+      key.push_back(static_cast<char>(list->Get(i).X));
+      key.push_back(static_cast<char>(list->Get(i).Y));
+    }
+  }
+  return key;
+}
+
 }  // namespace
 
 std::optional<std::string> CheckBookPosition(const TBookPosition& position) {
@@ -71,21 +85,30 @@ TBookBuilder::TBookBuilder() = default;
 std::optional<std::string> TBookBuilder::Add(const TBookPosition& position) {
   if (auto problem = CheckBookPosition(position)) return problem;
   std::unique_ptr<TOpenning> entry = MakeBookEntry(position);
-  TOpenning_Book& book = books_[position.Moves.size() % 2];
-  int32_t index;
-  if (book.Find(*entry, index)) {
-    TOpenning& there = book.Get(index);
-    there.PlusCount = SaturatingAdd(there.PlusCount, entry->PlusCount);
-    there.MinusCount = SaturatingAdd(there.MinusCount, entry->MinusCount);
+  const auto [there, added] = entryByKey_.try_emplace(EntryKey(*entry), entry.get());
+  if (!added) {
+    there->second->PlusCount = SaturatingAdd(there->second->PlusCount, entry->PlusCount);
+    there->second->MinusCount = SaturatingAdd(there->second->MinusCount, entry->MinusCount);
     ++merged_;
     return std::nullopt;
   }
-  book.AddSorted(std::move(entry));
+  const size_t parity = position.Moves.size() % 2;
+  books_[parity].Add(std::move(entry));
+  unsorted_[parity] = true;
   return std::nullopt;
 }
 
-std::string TBookBuilder::Encode(int parity) const {
-  const TOpenning_Book& book = books_[parity];
+const TOpenning_Book& TBookBuilder::Book(int parity) {
+  if (unsorted_[parity]) {
+    books_[parity].SetSorted(false);
+    books_[parity].SetSorted(true);
+    unsorted_[parity] = false;
+  }
+  return books_[parity];
+}
+
+std::string TBookBuilder::Encode(int parity) {
+  const TOpenning_Book& book = Book(parity);
   std::vector<const TOpenning*> entries;
   for (int32_t i = 0; i < book.Count(); ++i) entries.push_back(&book.Get(i));
   return EncodeBookFile(entries);

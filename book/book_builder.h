@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "book/opennings.h"
@@ -51,15 +52,21 @@ class TBookBuilder {
   std::optional<std::string> Add(const TBookPosition& position);
 
   // Entries of BASE.ob1 (even stone count, index 0) or BASE.ob2 (odd, index 1), in
-  // CompareOpenings order.
-  const TOpenning_Book& Book(int parity) const { return books_[parity]; }
+  // CompareOpenings order, so that the engine's load finds them already sorted.
+  const TOpenning_Book& Book(int parity);
+  int32_t EntryCount(int parity) const { return books_[parity].Count(); }
   int32_t MergedCount() const { return merged_; }
 
   // The bytes of book file parity (0 for .ob1, 1 for .ob2).
-  std::string Encode(int parity) const;
+  std::string Encode(int parity);
 
  private:
+  // Entries are appended and sorted once when asked for: inserting each in order would move
+  // the whole list for every entry of a large book.
   TOpenning_Book books_[2];
+  bool unsorted_[2] = {false, false};
+  // Position and reply of every entry -> the entry, to merge repeats.
+  std::unordered_map<std::string, TOpenning*> entryByKey_;
   int32_t merged_ = 0;
 };
 

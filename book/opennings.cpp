@@ -371,20 +371,22 @@ std::vector<int32_t> TOpenning_Book::RanksInOrder(TItemCompare compare) const {
   return ranks;
 }
 
-void TOpenning_Book::SortBy(TItemCompare compare) {
-  if (compare == nullptr) return;
+std::vector<int32_t> TOpenning_Book::SortBy(TItemCompare compare) {
+  if (compare == nullptr) return {};
   // With agreeing list lengths both orderings are total preorders, so the ranks of a book that
   // already stands in order give every comparison the sort would make, and the ranked sort
   // makes the same swaps. Otherwise the book is sorted the plain way.
-  if (Count() > 1 && ListLengthsAgree()) {
+  const bool preorder = ListLengthsAgree();
+  if (preorder) {
     std::vector<int32_t> ranks = RanksInOrder(compare);
     if (!ranks.empty()) {
       TRankedSort<std::unique_ptr<TOpenning>>(ranks, ItemStore()).Sort();
       AdoptOrder(compare);
-      return;
+      return ranks;
     }
   }
   SetCompare(compare);
+  return preorder ? RanksInOrder(compare) : std::vector<int32_t>{};
 }
 
 bool TOpenning_Book::FindMatches(std::vector<TOResObj>& results, const TOpenning& query,
@@ -395,13 +397,12 @@ bool TOpenning_Book::FindMatches(std::vector<TOResObj>& results, const TOpenning
 
   // 2. Order the book by position only.
   SetSorted(false);
-  SortBy(ComparePositions);
+  std::vector<int32_t> ranks = SortBy(ComparePositions);
   SetSorted(true);
   // Each entry put back costs the plain procedure a full re-sort; with ranks the same re-sort
   // only walks the stretches that are out of order.
-  std::vector<int32_t> ranks;
-  if (ListLengthsAgree()) ranks = RanksInOrder(ComparePositions);
-  const bool ranked = !ranks.empty();
+  std::optional<TRankedSort<std::unique_ptr<TOpenning>>> ranked;
+  if (!ranks.empty()) ranked.emplace(ranks, ItemStore());
 
   // 3.-4. The eight symmetries in order.
   bool found = false;
@@ -426,20 +427,21 @@ bool TOpenning_Book::FindMatches(std::vector<TOResObj>& results, const TOpenning
       results.push_back(result);
       if (observer) observer(k, entry, result);
       // Out of the book, so the next search reaches the next entry of the same position.
-      held.push_back(Delete(index));
       if (ranked) {
         heldRanks.push_back(ranks[static_cast<size_t>(index)]);
-        ranks.erase(ranks.begin() + index);
+        held.push_back(ranked->Remove(index));
+      } else {
+        held.push_back(Delete(index));
       }
     }
 
     // 4.6. Back into the book one by one, re-sorting after each.
     for (size_t h = 0; h < held.size(); ++h) {
-      Add(std::move(held[h]));
       if (ranked) {
-        ranks.push_back(heldRanks[h]);
-        TRankedSort<std::unique_ptr<TOpenning>>(ranks, ItemStore()).Sort();
+        ranked->Append(heldRanks[h], std::move(held[h]));
+        ranked->Sort();
       } else {
+        Add(std::move(held[h]));
         Resort(*this);
       }
     }

@@ -190,7 +190,8 @@ class TOpenning_Book : public tList_F<std::unique_ptr<TOpenning>> {
 
  private:
   // Sorts by the comparison, with exactly the result of Sort, quickly when the book allows it.
-  void SortBy(TItemCompare compare);
+  // Returns the ranks of the sorted items when the comparison is a total preorder on the book.
+  std::vector<int32_t> SortBy(TItemCompare compare);
   // Whether the orderings are total preorders on this book: all entries with the same
   // StoneTotal then have lists of the same lengths, so comparing over the common length
   // compares whole lists.

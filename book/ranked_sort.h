@@ -16,7 +16,9 @@ namespace zarvo {
 template <typename Payload>
 class TRankedSort {
  public:
-  // ranks[i] is the rank of payload[i]; both are permuted together.
+  // ranks[i] is the rank of payload[i]; both are permuted together. The sorter stays in step
+  // with them through its own Remove and Append, so a book that loses and regains items does
+  // not have its stretches found again for every sort.
   TRankedSort(std::vector<int32_t>& ranks, std::vector<Payload>& payload)
       : ranks_(ranks), payload_(payload), count_(static_cast<int32_t>(ranks.size())) {
     breaks_.assign(static_cast<size_t>(count_) / 64 + 1, 0);
@@ -25,6 +27,34 @@ class TRankedSort {
 
   void Sort() {
     if (count_ > 1) SortRange(0, count_ - 1);
+  }
+
+  // Takes item i out; the later items move down by one.
+  Payload Remove(int32_t i) {
+    Payload item = std::move(payload_[i]);
+    payload_.erase(payload_.begin() + i);
+    ranks_.erase(ranks_.begin() + i);
+    // Drop break bit i: every later bit moves down by one.
+    size_t word = static_cast<size_t>(i) / 64;
+    const uint64_t low = (uint64_t{1} << (i % 64)) - 1;
+    uint64_t carry = word + 1 < breaks_.size() ? breaks_[word + 1] << 63 : 0;
+    breaks_[word] = (breaks_[word] & low) | ((breaks_[word] >> 1) & ~low) | carry;
+    for (++word; word < breaks_.size(); ++word) {
+      carry = word + 1 < breaks_.size() ? breaks_[word + 1] << 63 : 0;
+      breaks_[word] = (breaks_[word] >> 1) | carry;
+    }
+    --count_;
+    if (count_ > 0) ClearBreak(count_ - 1);  // the last item ends the list, not a stretch
+    UpdateBreak(i - 1);
+    return item;
+  }
+
+  void Append(int32_t rank, Payload item) {
+    ranks_.push_back(rank);
+    payload_.push_back(std::move(item));
+    ++count_;
+    if (breaks_.size() * 64 < static_cast<size_t>(count_)) breaks_.push_back(0);
+    UpdateBreak(count_ - 2);
   }
 
  private:
@@ -38,6 +68,8 @@ class TRankedSort {
       breaks_[t / 64] &= ~bit;
     }
   }
+
+  void ClearBreak(int32_t t) { breaks_[t / 64] &= ~(uint64_t{1} << (t % 64)); }
 
   // First break at or after t, or count_ - 1 when there is none.
   int32_t NextBreak(int32_t t) const {

@@ -222,7 +222,7 @@ int RunBuild(TArgs args, std::ostream& out, std::ostream& err) {
       err << "zarvo book build: cannot write '" << name << "'\n";
       return 1;
     }
-    out << name << ": " << builder.Book(parity).Count() << " entries\n";
+    out << name << ": " << builder.EntryCount(parity) << " entries\n";
   }
   if (builder.MergedCount() > 0) {
     out << builder.MergedCount() << " repeated positions merged into their entries\n";
