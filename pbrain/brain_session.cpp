@@ -231,6 +231,7 @@ void TBrainSession::AnswerMove(std::vector<std::string>& out) {
   // 1. A fresh engine state, its clock started when the command came in.
   TEngineState state;
   state.Time.StartTime = received_;
+  state.WorkDir = options_.WorkDir;
   // 2. The position as Zarvo2 would read it from "Plocha.dat", and the limits from INFO.
   const TEngineBoard engineBoard = board_.ForEngine();
   TEngineOptions engineOptions;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -22,6 +23,8 @@ inline constexpr std::size_t kMaxBrainLineLength = 4096;
 struct TBrainOptions {
   std::string ProgramPath;       // argument 0: gives the opening-book base name, as for Zarvo2
   std::optional<uint32_t> Seed;  // none: from the clock on every move
+  // Where the engine keeps its loss-marker files; empty: the working directory, as for Zarvo2.
+  std::filesystem::path WorkDir;
 };
 
 class TBrainSession {
