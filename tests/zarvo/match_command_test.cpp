@@ -163,7 +163,7 @@ TEST(EvalCommand, SvgIsAHeatMapOfTheMoveValues) {
   ASSERT_EQ(run.Status, 0) << run.Err;
   const auto check = CheckSvg(run.Out);
   ASSERT_EQ(check.Error, "") << run.Out;
-  EXPECT_GE(run.Out.find("class=\"best\""), 1u);
+  EXPECT_NE(run.Out.find("class=\"best\""), std::string::npos);
   // Every empty square is shaded: 400 squares less the stones, plus the background and board.
   const TRun json = RunTool({"eval", "--json", dir});
   const auto stonesAt = json.Out.find("\"stones\": ");
@@ -173,6 +173,19 @@ TEST(EvalCommand, SvgIsAHeatMapOfTheMoveValues) {
   EXPECT_GE(check.Elements.at("rect"), 400 - stones + 2);
   EXPECT_EQ(RunTool({"eval", "--svg", "--json", dir}).Status, 2);
 }
+
+#ifdef PBRAIN_EXE
+// The real engines through both protocols: every game ends on the board, none by a fault of
+// the exchange (a generous tolerance, so a loaded machine does not decide).
+TEST(MatchCommandRealEngines, Zarvo2AgainstPbrainEndsOnTheBoard) {
+  const TRun run = RunTool({"match", "file:" ZARVO2_EXE, "pipe:" PBRAIN_EXE, "--games", "2",
+                            "--move-time", "100", "--tolerance", "3000"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_NE(run.Out.find("game 2: "), std::string::npos) << run.Out;
+  for (const char* fault : {"illegal move", "bad answer", "crash", "no answer", "timeout"})
+    EXPECT_EQ(run.Out.find(fault), std::string::npos) << run.Out;
+}
+#endif
 
 TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
   const TScriptedEngines engines;
