@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -40,9 +40,30 @@ TBrainRun RunBrain(const std::string& input, const std::string& arguments = "--s
   return run;
 }
 
-const char* const kMove = R"(1?\d,1?\d)";
-const char* const kError = "ERROR .+";
-const char* const kAbout = R"(name="Zarvo2", version="[^"]+", author="[^"]+", country="[^"]+")";
+// Answer patterns: "*" stands for any text; kMove for a square "x,y" on the board.
+const char* const kMove = "<move>";
+const char* const kError = "ERROR *";
+const char* const kAbout = R"(name="Zarvo2", version="*", author="*", country="*")";
+
+bool IsMove(const std::string& text) {
+  int x = -1, y = -1, length = 0;
+  return std::sscanf(text.c_str(), "%d,%d%n", &x, &y, &length) == 2 &&
+         length == static_cast<int>(text.size()) &&
+         text == std::to_string(x) + "," + std::to_string(y) && x >= 0 && x < 20 && y >= 0 &&
+         y < 20;
+}
+
+bool Matches(std::string_view text, std::string_view pattern) {
+  if (pattern == kMove) return IsMove(std::string(text));
+  const std::size_t star = pattern.find('*');
+  if (star == std::string_view::npos) return text == pattern;
+  if (!text.starts_with(pattern.substr(0, star))) return false;
+  text.remove_prefix(star);
+  pattern.remove_prefix(star + 1);
+  for (std::size_t skip = 0; skip <= text.size(); ++skip)
+    if (Matches(text.substr(skip), pattern)) return true;
+  return false;
+}
 
 // Lines joined with LF; each case says where it wants something else.
 std::string Script(std::initializer_list<std::string> lines) {
@@ -61,7 +82,7 @@ TEST(PbrainProcess, ScriptedSessions) {
   struct Case {
     const char* What;
     std::string Input;
-    std::vector<std::string> Expected;  // one regular expression per answer line
+    std::vector<std::string> Expected;  // one pattern per answer line
   } const cases[] = {
       {"ABOUT and the board sizes",
        Script({"ABOUT", "START 20", "START 19", "START x", "START", "RECTSTART 20,20",
@@ -96,7 +117,7 @@ TEST(PbrainProcess, ScriptedSessions) {
        Script({"INFO timeout_turn 1000", "INFO timeout_match 100000", "INFO time_left 50000",
                "INFO max_memory 0", "INFO game_type 0", "INFO rule 1", "INFO rule 4",
                "INFO folder /tmp", "INFO evaluate 1,1", "START 20", "END"}),
-       {"MESSAGE .*freestyle.*", "OK"}},
+       {"MESSAGE *freestyle*", "OK"}},
       {"case, CR LF, blanks and unknown commands",
        "start 20\r\n  about  \r\nFoo bar\r\n\r\nbegin\r\nEnd\r\n",
        {"OK", kAbout, "UNKNOWN Foo bar", "9,9"}},
@@ -105,7 +126,7 @@ TEST(PbrainProcess, ScriptedSessions) {
                    "1\n",
                    10) +
            std::string(100'000, 'A') + "\n\xff\xfe\nABOUT\n",
-       {"ERROR no game: START 20 first", "ERROR line too long.*", "UNKNOWN \\?\\?", kAbout}},
+       {"ERROR no game: START 20 first", "ERROR line too long*", "UNKNOWN ??", kAbout}},
       {"END ends at once", Script({"START 20", "END", "ABOUT", "BEGIN"}), {"OK"}},
       {"end of input ends too, even inside BOARD and without a last line end",
        "START 20\nABOUT\nBOARD\n1,1,1",
@@ -116,7 +137,7 @@ TEST(PbrainProcess, ScriptedSessions) {
     EXPECT_EQ(run.Status, 0) << c.What;
     ASSERT_EQ(run.Lines.size(), c.Expected.size()) << c.What;
     for (std::size_t i = 0; i < run.Lines.size(); ++i)
-      EXPECT_TRUE(std::regex_match(run.Lines[i], std::regex(c.Expected[i])))
+      EXPECT_TRUE(Matches(run.Lines[i], c.Expected[i]))
           << c.What << ": line " << i << " '" << run.Lines[i] << "'";
   }
 }
