@@ -69,6 +69,10 @@ struct TEndCase {
   const char* Detail;  // part of the record's detail
 };
 
+void PrintTo(const TEndCase& c, std::ostream* out) {
+  *out << c.X << " as x, " << c.O << " as o";
+}
+
 class MatchEnd : public ::testing::TestWithParam<TEndCase> {};
 
 // Each way a game ends, produced by a real process and judged and recorded as it happened.
