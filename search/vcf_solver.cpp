@@ -65,11 +65,13 @@ bool TSearchNode::FindVcf(TEngineState& state, const TPosition& position, const 
 }
 
 bool TSearchNode::FindShortestVcf(TEngineState& state, const TPosition& position,
-                                  const TXYList& squares, uint8_t attacker) {
+                                  const TXYList& squares, uint8_t attacker, bool stopWhenTimeIsUp) {
   Depth = 0;
   BestDepth = 10000;
+  stopWhenTimeIsUp_ = stopWhenTimeIsUp;
   bool found = false;
   for (const TXY* square : squares) {
+    if (stopWhenTimeIsUp_ && state.Time.TimeUpFlag) break;
     if (SolveVcfShortest(state, position, square->X, square->Y, attacker)) {
       X = static_cast<int8_t>(square->X);
       Y = static_cast<int8_t>(square->Y);
@@ -108,8 +110,11 @@ bool TSearchNode::Solve(TEngineState& state, const TPosition& position, int x, i
   };
 
   // 1. and 2. Time, the board, and a five already there.
-  if constexpr (!Shortest)
+  if constexpr (!Shortest) {
     if (state.Time.TimeIsUp()) return false;
+  } else {
+    if (stopWhenTimeIsUp_ && state.Time.TimeIsUp()) return false;
+  }
   if (!OnBoard(x, y)) return false;
   const uint8_t d = OtherSide[a];
   if (position.Cell(x, y).TopClass[a] == kClassFive) return succeed();

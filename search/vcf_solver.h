@@ -29,9 +29,13 @@ class TSearchNode {
   bool FindVcf(TEngineState& state, const TPosition& position, const TXYList& squares,
                uint8_t attacker);
   // The last square of the list among those whose win needs the fewest fours, stored in X, Y;
-  // BestDepth holds that length afterwards. No time check.
+  // BestDepth holds that length afterwards. Without stopWhenTimeIsUp it never asks the clock.
+  // With it, a spent budget ends the search early: what was proven until then counts (a proof
+  // never rests on a line cut short, so a win found is a win), only the lines not yet examined
+  // are lost. Move selection asks for that once a win is already proven, so looking for the
+  // shortest line can never cost the game on time.
   bool FindShortestVcf(TEngineState& state, const TPosition& position, const TXYList& squares,
-                       uint8_t attacker);
+                       uint8_t attacker, bool stopWhenTimeIsUp = false);
 
   bool SolveVcf(TEngineState& state, const TPosition& position, int x, int y, uint8_t attacker);
   bool SolveVcfShortest(TEngineState& state, const TPosition& position, int x, int y,
@@ -50,6 +54,8 @@ class TSearchNode {
   int32_t BestDepth = 0;  // fewest nestings of a win found by the shortest search
 
  private:
+  bool stopWhenTimeIsUp_ = false;
+
   template <bool Shortest>
   bool Solve(TEngineState& state, const TPosition& position, int x, int y, uint8_t attacker,
              std::size_t ply);

@@ -315,7 +315,8 @@ TMove SelectMove(TEngineState& state, TMoveContext& context) {
     const TXYList& fours = search.Lists->FourSquares[search.SideIndex];
     if (root.FindVcf(state, position, fours, search.SideIndex)) {
       answer = MoveAt(root.X, root.Y);
-      if (root.FindShortestVcf(state, position, fours, search.SideIndex))
+      // The win is proven: the shortest line is worth looking for only while time is left.
+      if (root.FindShortestVcf(state, position, fours, search.SideIndex, true))
         answer = MoveAt(root.X, root.Y);
       return answer;
     }

@@ -98,5 +98,29 @@ TEST(VcfSolver, NothingIsFoundOnceTimeIsUpOrInAnEmptyList) {
   EXPECT_EQ(node.Y, kNoSquare);
 }
 
+// Move selection bounds the shortest search by the clock once a win is proven: with time left it
+// finds what the unbounded search finds; with the budget spent it examines nothing more.
+TEST(VcfSolver, ShortestSearchBoundByTheClock) {
+  TSearchSetup setup(kThreeWins);
+  const TXYList& fours = setup.lists.FourSquares[0];
+  TSearchNode bounded = TSearchNode::ForMoveSelection();
+  ASSERT_TRUE(bounded.FindShortestVcf(setup.state, setup.Root(), fours, 0, true));
+  EXPECT_EQ(bounded.X, 17);
+  EXPECT_EQ(bounded.Y, 9);
+  EXPECT_EQ(bounded.BestDepth, 1);
+
+  setup.state.Time.TimeBudget = 0;
+  setup.state.Time.StartTime -= std::chrono::seconds(1);
+  while (!setup.state.Time.TimeIsUp()) {
+  }  // the clock is read on every hundredth check
+  const uint64_t callsBefore = setup.state.Search.SolverCalls;
+  TSearchNode late = TSearchNode::ForMoveSelection();
+  EXPECT_FALSE(late.FindShortestVcf(setup.state, setup.Root(), fours, 0, true));
+  EXPECT_EQ(late.X, kNoSquare);
+  EXPECT_EQ(setup.state.Search.SolverCalls, callsBefore);
+  TSearchNode unbounded = TSearchNode::ForMoveSelection();
+  EXPECT_TRUE(unbounded.FindShortestVcf(setup.state, setup.Root(), fours, 0));
+}
+
 }  // namespace
 }  // namespace zarvo
