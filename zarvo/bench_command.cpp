@@ -1,15 +1,18 @@
 // zarvo bench: the engine's fixed benchmark, whose total node count is the search's signature.
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "driver/engine.h"
+#include "match/child_process.h"
 #include "zarvo/bench_suite.h"
 #include "zarvo/commands.h"
 #include "zarvo/text_args.h"
@@ -33,7 +36,14 @@ constexpr std::string_view kBenchUsage =
     "  --seed S        the random seed of every position (default 1)\n"
     "  --suite FILE    positions to use instead of the built-in suite: one per line, the moves\n"
     "                  of a game as X,Y in play order, x moving first; '#' starts a comment\n"
-    "  --generate N    print a suite taken from N games the engine plays against itself\n";
+    "  --generate N    print a suite taken from N games the engine plays against itself\n"
+    "\n"
+    "  zarvo bench --process ENGINE --budget MS [--load N] [--suite FILE]\n"
+    "runs the move-file program ENGINE (for instance build/Zarvo2) once per position as a\n"
+    "manager does, in a fresh working directory with a time file giving MS milliseconds, and\n"
+    "measures each whole run from outside: start-up, reading, search and writing. It prints the\n"
+    "time of each run and its overrun (time minus budget), then the worst overrun and its\n"
+    "position. --load N keeps N threads busy meanwhile, as another program on the machine would.\n";
 
 struct TBenchPosition {
   std::vector<TSquare> Moves;  // play order, x first
@@ -148,6 +158,89 @@ int Generate(int games, uint32_t seed, int32_t depth, std::ostream& out) {
   return 0;
 }
 
+// Keeps some cores busy until it goes away.
+class TBusyLoad {
+ public:
+  explicit TBusyLoad(int threads) {
+    for (int k = 0; k < threads; ++k)
+      threads_.emplace_back([this] {
+        volatile uint64_t spin = 0;
+        while (!stop_.load(std::memory_order_relaxed)) spin = spin + 1;
+      });
+  }
+  ~TBusyLoad() {
+    stop_ = true;
+    for (std::thread& thread : threads_) thread.join();
+  }
+  TBusyLoad(const TBusyLoad&) = delete;
+  TBusyLoad& operator=(const TBusyLoad&) = delete;
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::vector<std::thread> threads_;
+};
+
+void WriteFile(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+// Every position run by the real program through its files; the budget is checked from outside.
+int RunProcesses(const std::vector<TBenchPosition>& suite, const std::filesystem::path& engine,
+                 int64_t budgetMs, int load, std::ostream& out, std::ostream& err) {
+  const TScratchDir scratch;
+  const TBusyLoad busy(load);
+  out << "engine " << engine.string() << ", budget " << budgetMs << " ms, " << load
+      << " busy threads\n";
+  out << std::setw(4) << "#" << std::setw(8) << "stones" << std::setw(8) << "move" << std::setw(10)
+      << "ms" << std::setw(10) << "overrun" << '\n';
+  double worst = -1e9;
+  std::size_t worstPosition = 0;
+  double total = 0;
+  for (std::size_t k = 0; k < suite.size(); ++k) {
+    const std::vector<TSquare>& moves = suite[k].Moves;
+    const std::filesystem::path dir = scratch.Path() / std::to_string(k + 1);
+    std::filesystem::create_directories(dir);
+    WriteFile(dir / "Tah.dat", SideToMove(moves) == kStoneX ? "x\r\n" : "o\r\n");
+    std::string board;
+    for (const std::string& row : BoardOf(moves).Rows) board += row + "\r\n";
+    WriteFile(dir / "Plocha.dat", board);
+    // Seconds rounded up and three times the budget: the budget itself is the smaller limit.
+    WriteFile(dir / "TimeOuts.dat", std::to_string((budgetMs + 999) / 1000) + "\r\n" +
+                                        std::to_string(3 * budgetMs) + "\r\n");
+
+    const auto start = std::chrono::steady_clock::now();
+    std::optional<match::TExitStatus> status;
+    try {
+      match::TChildProcess child = match::TChildProcess::Spawn({engine, dir, false});
+      status = child.WaitFor(std::chrono::milliseconds(budgetMs + 60'000));
+      if (!status) status = child.Kill();
+    } catch (const std::exception& error) {
+      err << "zarvo bench: cannot start '" << engine.string() << "': " << error.what() << "\n";
+      return 1;
+    }
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::ifstream answerFile(dir / "Tah.dat");
+    std::string answer;
+    std::getline(answerFile, answer);
+    if (!answer.empty() && answer.back() == '\r') answer.pop_back();
+    const double overrun = ms - static_cast<double>(budgetMs);
+    if (overrun > worst) {
+      worst = overrun;
+      worstPosition = k + 1;
+    }
+    total += ms;
+    out << std::setw(4) << k + 1 << std::setw(8) << moves.size() << std::setw(8) << answer
+        << std::setw(10) << std::fixed << std::setprecision(1) << ms << std::setw(10) << overrun
+        << (status && (status->Signalled || status->Code != 0) ? "  " + status->Text() : "")
+        << '\n';
+  }
+  out << "\npositions: " << suite.size() << "\nmean time: " << std::fixed << std::setprecision(1)
+      << (suite.empty() ? 0.0 : total / static_cast<double>(suite.size()))
+      << " ms\nworst overrun: " << worst << " ms at position " << worstPosition << '\n';
+  return 0;
+}
+
 }  // namespace
 
 int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
@@ -156,6 +249,8 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
   std::optional<int> generate;
   uint32_t seed = 1;
   std::string suitePath;
+  std::string process;
+  int load = 0;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     if (arg == "--help" || arg == "-h") {
@@ -163,7 +258,8 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
       return 0;
     }
     const bool takesValue = arg == "--depth" || arg == "--budget" || arg == "--seed" ||
-                            arg == "--suite" || arg == "--generate";
+                            arg == "--suite" || arg == "--generate" || arg == "--process" ||
+                            arg == "--load";
     if (!takesValue) {
       err << "zarvo bench: unknown argument '" << arg << "' (see 'zarvo bench --help')\n";
       return 2;
@@ -173,8 +269,8 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
       return 2;
     }
     const std::string_view value = args[++i];
-    if (arg == "--suite") {
-      suitePath = std::string(value);
+    if (arg == "--suite" || arg == "--process") {
+      (arg == "--suite" ? suitePath : process) = std::string(value);
       continue;
     }
     const auto number = ParseNumber(value);
@@ -186,6 +282,11 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     if (arg == "--budget") budgetMs = *number;
     if (arg == "--seed") seed = static_cast<uint32_t>(*number);
     if (arg == "--generate") generate = static_cast<int>(*number);
+    if (arg == "--load") load = static_cast<int>(std::min<int64_t>(*number, 64));
+  }
+  if (!process.empty() && !budgetMs) {
+    err << "zarvo bench: --process needs --budget\n";
+    return 2;
   }
   if (generate) return Generate(*generate, seed, depth.value_or(5), out);
 
@@ -207,6 +308,9 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
         << "\n";
     return 2;
   }
+
+  if (!process.empty())
+    return RunProcesses(*suite, std::filesystem::absolute(process), *budgetMs, load, out, err);
 
   out << std::setw(4) << "#" << std::setw(8) << "stones" << std::setw(8) << "move" << std::setw(12)
       << "nodes" << std::setw(12) << "solver" << std::setw(10) << "ms" << '\n';
