@@ -13,6 +13,7 @@
 #include "board/pattern_tables.h"
 #include "driver/move_files.h"
 #include "tests/test_support.h"
+#include "tests/zarvo/run_tool.h"
 
 namespace zarvo {
 namespace {
@@ -20,21 +21,8 @@ namespace {
 using testing::BoardText;
 using testing::TTempDir;
 
-struct TRun {
-  int Status;
-  std::string Out, Err;
-};
-
-// Runs zarvo with the given arguments, each quoted for the shell; output goes through files in a
-// directory of its own so the working directory under test stays as it was.
-TRun RunTool(const std::vector<std::string>& args) {
-  TTempDir capture;
-  std::string command = "'" ZARVO_TOOL_EXE "'";
-  for (const std::string& arg : args) command += " '" + arg + "'";
-  command += " >'" + (capture / "out").string() + "' 2>'" + (capture / "err").string() + "'";
-  const int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, capture.Read("out"), capture.Read("err")};
-}
+using testing::RunTool;
+using testing::TRun;
 
 // Just enough JSON to read the tool's output back: objects keep their key order.
 struct TJson {

@@ -14,6 +14,7 @@
 #include "match/game_record.h"
 #include "tests/match/scripted_engines.h"
 #include "tests/test_support.h"
+#include "tests/zarvo/run_tool.h"
 #include "tests/zarvo/svg_check.h"
 
 namespace zarvo {
@@ -23,19 +24,8 @@ using testing::CheckSvg;
 using testing::TScriptedEngines;
 using testing::TTempDir;
 
-struct TRun {
-  int Status;
-  std::string Out, Err;
-};
-
-TRun RunTool(const std::vector<std::string>& args) {
-  TTempDir capture;
-  std::string command = "'" ZARVO_TOOL_EXE "'";
-  for (const std::string& arg : args) command += " '" + arg + "'";
-  command += " >'" + (capture / "out").string() + "' 2>'" + (capture / "err").string() + "'";
-  const int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, capture.Read("out"), capture.Read("err")};
-}
+using testing::RunTool;
+using testing::TRun;
 
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
