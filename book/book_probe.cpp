@@ -69,7 +69,11 @@ bool ProbeBookFile(const std::string& bookFile, const TSideMaps& sides, int32_t 
   TOpenning_Book book;
   book.FileName = bookFile;
   book.Load(false);
+  return ProbeBook(book, sides, forceThreshold, position, v);
+}
 
+bool ProbeBook(TOpenning_Book& book, const TSideMaps& sides, int32_t forceThreshold,
+               TPosition& position, int32_t v) {
   // 5. Pull every positive score of an empty square halfway towards v.
   for (int x = 0; x < kBoardSize; ++x) {
     for (int y = 0; y < kBoardSize; ++y) {

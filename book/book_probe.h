@@ -37,6 +37,9 @@ std::unique_ptr<TOpenning> BookQuery(const TPosition& position, const TSideMaps&
 // off the board are dropped. True when any book entry matched.
 bool ProbeBookFile(const std::string& bookFile, const TSideMaps& sides, int32_t forceThreshold,
                    TPosition& position, int32_t v);
+// The same with the book already loaded; leaves the book ordered by position.
+bool ProbeBook(TOpenning_Book& book, const TSideMaps& sides, int32_t forceThreshold,
+               TPosition& position, int32_t v);
 
 // Applies one book result to its square's score: occupied (negative) squares are left alone, a
 // reply without MinusCount or with PlusCount / MinusCount above the threshold is forced to

@@ -274,7 +274,11 @@ TBookFile ReadBookFile(const std::string& fileName) {
     bytes.insert(bytes.end(), chunk, chunk + in.gcount());
   }
   if (in.bad()) return file;
+  return ReadBookBytes(bytes);
+}
 
+TBookFile ReadBookBytes(std::span<const uint8_t> bytes) {
+  TBookFile file;
   TBookReader stream(bytes);
   file.Status = TBookLoadStatus::Complete;
   uint32_t count = 0;
@@ -323,7 +327,14 @@ std::string EncodeBookFile(std::span<const TOpenning* const> entries) {
 // TOpenning_Book
 
 bool TOpenning_Book::LoadFromFile() {
-  TBookFile file = ReadBookFile(FileName);
+  return Adopt(ReadBookFile(FileName));
+}
+
+bool TOpenning_Book::LoadFromBytes(std::span<const uint8_t> bytes) {
+  return Adopt(ReadBookBytes(bytes));
+}
+
+bool TOpenning_Book::Adopt(TBookFile file) {
   LoadStatus = file.Status;
   if (file.Status == TBookLoadStatus::NoFile || file.Status == TBookLoadStatus::Unreadable) {
     return false;

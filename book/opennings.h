@@ -157,6 +157,8 @@ struct TBookFile {
 // Reading stops at the first entry that is cut short or malformed, keeping the ones before it;
 // a count N larger than the file holds allocates nothing beyond what is there.
 TBookFile ReadBookFile(const std::string& fileName);
+// The same on the bytes of a book file already in memory (never NoFile or Unreadable).
+TBookFile ReadBookBytes(std::span<const uint8_t> bytes);
 
 // The bytes of a book file holding these entries in this order.
 std::string EncodeBookFile(std::span<const TOpenning* const> entries);
@@ -178,6 +180,8 @@ class TOpenning_Book : public tList_F<std::unique_ptr<TOpenning>> {
   // before it are kept). A file that ends early still counts as loaded, with the entries read
   // completely.
   bool LoadFromFile();
+  // LoadFromFile on the bytes of a book file already in memory.
+  bool LoadFromBytes(std::span<const uint8_t> bytes);
   // The program carries no book resource on this platform, so that source always answers false.
   bool Load(bool fromResource);
 
@@ -189,6 +193,8 @@ class TOpenning_Book : public tList_F<std::unique_ptr<TOpenning>> {
                    const TMatchObserver& observer = {});
 
  private:
+  // Takes the entries read and orders the book; the result of LoadFromFile.
+  bool Adopt(TBookFile file);
   // Sorts by the comparison, with exactly the result of Sort, quickly when the book allows it.
   // Returns the ranks of the sorted items when the comparison is a total preorder on the book.
   std::vector<int32_t> SortBy(TItemCompare compare);

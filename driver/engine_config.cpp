@@ -44,13 +44,7 @@ void SetTimeBudget(TEngineState& state, int32_t amountMs, int64_t limitMs) {
   SetBudgetMs(state, BudgetMs(amountMs, limitMs));
 }
 
-void ReadTimeOuts(TEngineState& state) {
-  const std::filesystem::path path = state.FilePath(kTimeOutsFileName);
-  std::error_code error;
-  if (!std::filesystem::exists(path, error) || std::filesystem::is_directory(path, error)) return;
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return;
-
+std::pair<int32_t, int32_t> ReadTimeOutsFrom(std::istream& in) {
   // Longer lines than this cannot hold a 32-bit number in any sane spelling.
   constexpr std::size_t kMaxNumberLine = 256;
   const auto readNumber = [&in]() -> int32_t {
@@ -60,6 +54,18 @@ void ReadTimeOuts(TEngineState& state) {
   };
   const int32_t seconds = readNumber();
   const int32_t amountMs = readNumber();
+  return {seconds, amountMs};
+}
+
+void ReadTimeOuts(TEngineState& state) {
+  const std::filesystem::path path = state.FilePath(kTimeOutsFileName);
+  // Only a regular file: a pipe would block the move and a device like /dev/zero never ends.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return;
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return;
+
+  const auto [seconds, amountMs] = ReadTimeOutsFrom(in);
   // Formed in 64 bits: a large number of seconds must not overflow into a small or negative limit.
   SetTimeBudget(state, amountMs, int64_t{seconds} * 1000);
 }

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <istream>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "select/engine_state.h"
 
@@ -26,6 +28,9 @@ void SetBudgetMs(TEngineState& state, int64_t budgetMs);
 // Sets TimeBudget and MaxDepth from the time amount b (ms, a third of it allowed) and the limit
 // m (ms).
 void SetTimeBudget(TEngineState& state, int32_t amountMs, int64_t limitMs);
+
+// The two numbers of a time file, seconds then milliseconds; a missing or bad line counts as -1.
+std::pair<int32_t, int32_t> ReadTimeOutsFrom(std::istream& in);
 
 // Reads "TimeOuts.dat" (line 1 seconds, line 2 milliseconds; a bad line counts as -1); keeps the
 // defaults when the file is absent or cannot be opened.
