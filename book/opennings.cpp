@@ -265,7 +265,8 @@ TBookFile ReadBookFile(const std::string& fileName) {
   std::error_code error;
   if (!std::filesystem::exists(fileName, error)) return file;
   file.Status = TBookLoadStatus::Unreadable;
-  if (std::filesystem::is_directory(fileName, error)) return file;
+  // Only a regular file: a pipe would block the move and a device like /dev/zero never ends.
+  if (!std::filesystem::is_regular_file(fileName, error)) return file;
   std::ifstream in(fileName, std::ios::binary);
   if (!in.is_open()) return file;
   std::vector<uint8_t> bytes;

@@ -9,10 +9,11 @@
 namespace zarvo {
 namespace {
 
-// Opens a file for reading; a directory counts as a file that cannot be opened.
+// Opens a file for reading. Only a regular file counts: a directory cannot be read, a pipe would
+// block the move until someone writes to it, and a device like /dev/zero never ends.
 bool OpenForReading(const std::filesystem::path& path, std::ifstream& in) {
   std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return false;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
   in.open(path, std::ios::binary);
   return in.is_open();
 }
