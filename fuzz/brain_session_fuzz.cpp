@@ -1,0 +1,131 @@
+// Brain-protocol input of any kind, one line at a time through one session. The first byte
+// chooses the engine: a fast real engine move, or a stub that names occupied and off-board
+// squares on purpose. Every answer must be one printable line of a known form, and a move
+// answer an empty square of the board that then holds the engine's stone.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "driver/engine.h"
+#include "fuzz/fuzz_check.h"
+#include "pbrain/brain_session.h"
+
+namespace {
+
+using namespace zarvo;
+
+// A real move at depth 1 within a few milliseconds, whatever budget the session asks for.
+TMove FastEngine(TEngineState& state, int side, const TBoardText& board,
+                 const TEngineOptions& options) {
+  TEngineOptions fast = options;
+  fast.BudgetMs = std::min<int64_t>(options.BudgetMs.value_or(5), 5);
+  fast.MaxDepth = std::min<int32_t>(options.MaxDepth.value_or(1), 1);
+  return PlayPosition(state, side, board, fast);
+}
+
+// Names, in turn, the first stone of the board, a square off it on either side, and the
+// centre, which is occupied in most games.
+TMove WrongEngine(TEngineState&, int, const TBoardText& board, const TEngineOptions&) {
+  static unsigned call = 0;
+  switch (call++ % 4) {
+    case 0:
+      for (int y = 0; y < board.RowCount; ++y) {
+        const auto x = board.Rows[y].find_first_of("xo");
+        if (x != std::string::npos) return {static_cast<int8_t>(x), static_cast<int8_t>(y)};
+      }
+      return {9, 9};
+    case 1:
+      return {20, 3};
+    case 2:
+      return {-1, -128};
+    default:
+      return {9, 9};
+  }
+}
+
+// "x,y" with both numbers of the board, as the session writes a move.
+std::optional<std::pair<int, int>> MoveOf(const std::string& line) {
+  const auto comma = line.find(',');
+  if (comma == std::string::npos || comma == 0 || comma + 1 == line.size()) return std::nullopt;
+  const auto digits = [](std::string_view text) {
+    return text.size() <= 2 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  const std::string_view x(line.data(), comma), y(line.data() + comma + 1, line.size() - comma - 1);
+  if (!digits(x) || !digits(y)) return std::nullopt;
+  return std::pair(std::stoi(std::string(x)), std::stoi(std::string(y)));
+}
+
+bool StartsWith(const std::string& line, std::string_view prefix) {
+  return line.compare(0, prefix.size(), prefix) == 0;
+}
+
+void CheckAnswer(const std::string& line, const TBrainSession& session) {
+  FUZZ_CHECK(!line.empty(), "an empty answer line");
+  for (char c : line) FUZZ_CHECK(c >= 0x20 && c < 0x7f, "byte %d in an answer", c);
+  if (const auto move = MoveOf(line)) {
+    const auto [x, y] = *move;
+    FUZZ_CHECK(OnBoard(x, y), "move %s off the board", line.c_str());
+    const TBrainBoard& board = session.Board();
+    FUZZ_CHECK(board.At(x, y) == TOwner::Own, "move %s is not the engine's stone", line.c_str());
+    FUZZ_CHECK(!board.Order().empty() && board.Order().back() == (TSquare{x, y}),
+               "move %s is not the last stone placed", line.c_str());
+    return;
+  }
+  FUZZ_CHECK(line == "OK" || StartsWith(line, "ERROR ") || StartsWith(line, "UNKNOWN ") ||
+                 StartsWith(line, "MESSAGE ") || StartsWith(line, "name=\""),
+             "unexpected answer '%s'", line.c_str());
+}
+
+// The board's record of stones agrees with its squares: every square listed once, each owned.
+void CheckBoard(const TBrainBoard& board) {
+  std::set<std::pair<int, int>> seen;
+  for (const TSquare& s : board.Order()) {
+    FUZZ_CHECK(OnBoard(s.X, s.Y) && board.At(s.X, s.Y) != TOwner::None, "stone %d,%d", s.X, s.Y);
+    FUZZ_CHECK(seen.insert({s.X, s.Y}).second, "stone %d,%d listed twice", s.X, s.Y);
+  }
+  int occupied = 0;
+  for (int x = 0; x < kBoardSize; ++x)
+    for (int y = 0; y < kBoardSize; ++y) occupied += board.At(x, y) != TOwner::None;
+  FUZZ_CHECK(occupied == board.StoneCount(), "%d squares occupied, %d stones", occupied,
+             board.StoneCount());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  TBrainOptions options;
+  options.Seed = 1;
+  options.WorkDir = fuzzing::ScratchDir();
+  TBrainSession session(options, data[0] & 1 ? TBrainSession::TPlayFunction(WrongEngine)
+                                             : TBrainSession::TPlayFunction(FastEngine));
+  const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
+  size_t start = 0;
+  while (start < input.size() && !session.Ended()) {
+    size_t end = input.find('\n', start);
+    if (end == std::string_view::npos) end = input.size();
+    const std::string_view line = input.substr(start, end - start);
+    const int stonesBefore = session.Board().StoneCount();
+    const std::vector<std::string> answers = session.HandleLine(line);
+    int moves = 0;
+    for (const std::string& answer : answers) {
+      CheckAnswer(answer, session);
+      moves += MoveOf(answer).has_value();
+    }
+    FUZZ_CHECK(moves <= 1, "%d moves answered to one line", moves);
+    CheckBoard(session.Board());
+    // Stones come with a move answer, or fill the board so that no move is left.
+    if (moves == 0 && session.Board().StoneCount() > stonesBefore)
+      FUZZ_CHECK(session.Board().Full(), "%d stones appeared without a move",
+                 session.Board().StoneCount() - stonesBefore);
+    start = end + 1;
+  }
+  return 0;
+}
