@@ -98,8 +98,9 @@ bool TSearchNode::Solve(TEngineState& state, const TPosition& position, int x, i
   using TGuard = std::conditional_t<Shortest, TDepthGuard, TNoDepthGuard>;
   [[maybe_unused]] TGuard depthGuard(Depth);
 
-  // A success found at this nesting; in the shortest search it bounds every later line.
-  const auto succeed = [this] {
+  // A success found at this nesting; in the shortest search it bounds every later line. [&]
+  // rather than [this]: the plain search never reads a member here.
+  const auto succeed = [&] {
     if constexpr (Shortest) BestDepth = std::min(BestDepth, Depth);
     return true;
   };

@@ -30,20 +30,31 @@ struct TJson {
   long long Number = 0;
   std::string String;
   std::vector<TJson> Items;
-  std::vector<std::pair<std::string, TJson>> Members;
+  // A struct of its own, not a std::pair: clang cannot instantiate a pair of an incomplete type.
+  struct TMember;
+  std::vector<TMember> Members;
 
   const TJson& operator[](std::size_t i) const { return Items.at(i); }
-  const TJson& operator[](const std::string& key) const {
-    for (const auto& [name, value] : Members)
-      if (name == key) return value;
-    throw std::runtime_error("no key " + key);
-  }
-  std::vector<std::string> Keys() const {
-    std::vector<std::string> keys;
-    for (const auto& member : Members) keys.push_back(member.first);
-    return keys;
-  }
+  const TJson& operator[](const std::string& key) const;
+  std::vector<std::string> Keys() const;
 };
+
+struct TJson::TMember {
+  std::string Name;
+  TJson Value;
+};
+
+const TJson& TJson::operator[](const std::string& key) const {
+  for (const TMember& member : Members)
+    if (member.Name == key) return member.Value;
+  throw std::runtime_error("no key " + key);
+}
+
+std::vector<std::string> TJson::Keys() const {
+  std::vector<std::string> keys;
+  for (const TMember& member : Members) keys.push_back(member.Name);
+  return keys;
+}
 
 class TJsonReader {
  public:
@@ -89,7 +100,7 @@ class TJsonReader {
       do {
         std::string key = String();
         Expect(':');
-        value.Members.emplace_back(std::move(key), Value());
+        value.Members.push_back({std::move(key), Value()});
       } while (Take(','));
       Expect('}');
     } else if (Take('[')) {
