@@ -31,9 +31,10 @@ TMove FastEngine(TEngineState& state, int side, const TBoardText& board,
 
 // Names, in turn, the first stone of the board, a square off it on either side, and the
 // centre, which is occupied in most games.
+unsigned gWrongCalls = 0;  // restarts with every input, so a finding replays alike
+
 TMove WrongEngine(TEngineState&, int, const TBoardText& board, const TEngineOptions&) {
-  static unsigned call = 0;
-  switch (call++ % 4) {
+  switch (gWrongCalls++ % 4) {
     case 0:
       for (int y = 0; y < board.RowCount; ++y) {
         const auto x = board.Rows[y].find_first_of("xo");
@@ -101,6 +102,7 @@ void CheckBoard(const TBrainBoard& board) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
+  gWrongCalls = 0;
   TBrainOptions options;
   options.Seed = 1;
   options.WorkDir = fuzzing::ScratchDir();
