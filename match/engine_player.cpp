@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -167,8 +168,16 @@ class TFilePlayer final : public TPlayer {
 
 class TPipePlayer final : public TPlayer {
  public:
-  TPipePlayer(std::string label, std::filesystem::path program)
-      : TPlayer(std::move(label)), program_(std::move(program)) {}
+  // The engine runs in a folder of its own under scratch, as a manager gives each engine one, so
+  // the files it leaves (a loss marker, say) land there and not where the runner was started.
+  TPipePlayer(std::string label, std::filesystem::path program,
+              const std::filesystem::path& scratch)
+      : TPlayer(std::move(label)), program_(std::move(program)) {
+    static std::atomic<int> players{0};
+    workDir_ = scratch / ("pipe-" + std::to_string(++players));
+    std::error_code error;
+    std::filesystem::create_directories(workDir_, error);
+  }
 
   ~TPipePlayer() override {
     if (!child_.Running()) return;
@@ -190,7 +199,7 @@ class TPipePlayer final : public TPlayer {
     if (!child_.Running()) {
       const TClock::time_point start = TClock::now();
       try {
-        child_ = TChildProcess::Spawn({program_, {}, true});
+        child_ = TChildProcess::Spawn({program_, workDir_, true});
       } catch (const std::exception& error) {
         return Failure(TAnswerKind::Crash, error.what(), start);
       }
@@ -369,6 +378,7 @@ class TPipePlayer final : public TPlayer {
   }
 
   std::filesystem::path program_;
+  std::filesystem::path workDir_;
   TChildProcess child_;
   std::string buffer_;         // bytes read but not yet taken as lines
   std::vector<TSquare> told_;  // the stones the engine knows, in play order
@@ -411,7 +421,7 @@ std::unique_ptr<TPlayer> MakePlayer(std::string_view spec, const std::filesystem
     return nullptr;
   }
   if (file) return std::make_unique<TFilePlayer>(std::string(spec), program, scratch);
-  return std::make_unique<TPipePlayer>(std::string(spec), program);
+  return std::make_unique<TPipePlayer>(std::string(spec), program, scratch);
 }
 
 std::string QuotedAnswer(std::string_view text) {
