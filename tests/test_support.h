@@ -3,8 +3,10 @@
 
 #include <unistd.h>
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -61,6 +63,15 @@ inline std::string BoardText(std::initializer_list<TStone> stones, const char* l
   std::string text;
   for (const auto& row : rows) text += row + lineEnd;
   return text;
+}
+
+// The square of an answer line "X,Y" CR LF, when the text is exactly one such line.
+inline std::optional<std::pair<int, int>> ParseAnswer(const std::string& text) {
+  int x = -1, y = -1, length = 0;
+  if (std::sscanf(text.c_str(), "%d,%d\r\n%n", &x, &y, &length) != 2) return std::nullopt;
+  if (length != static_cast<int>(text.size()) || text.find('\n') != text.size() - 1)
+    return std::nullopt;
+  return std::pair(x, y);
 }
 
 }  // namespace zarvo::testing

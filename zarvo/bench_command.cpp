@@ -13,6 +13,7 @@
 
 #include "driver/engine.h"
 #include "match/child_process.h"
+#include "match/game_rules.h"
 #include "zarvo/bench_suite.h"
 #include "zarvo/commands.h"
 #include "zarvo/text_args.h"
@@ -121,20 +122,6 @@ TEngineOptions BenchOptions(uint32_t seed, std::optional<int64_t> budgetMs,
   return options;
 }
 
-bool HasFive(const TBoardText& board, char stone) {
-  for (int y = 0; y < kBoardSize; ++y)
-    for (int x = 0; x < kBoardSize; ++x)
-      for (int d = 0; d < 4; ++d) {
-        int run = 0;
-        for (int k = 0; k < 5; ++k) {
-          const int nx = x + k * DirDX[d], ny = y + k * DirDY[d];
-          run += OnBoard(nx, ny) && board.Rows[ny][nx] == stone;
-        }
-        if (run == 5) return true;
-      }
-  return false;
-}
-
 // Positions from self-play: every third position of each game from the fourth stone on.
 int Generate(int games, uint32_t seed, int32_t depth, std::ostream& out) {
   const TScratchDir workDir;
@@ -152,7 +139,7 @@ int Generate(int games, uint32_t seed, int32_t depth, std::ostream& out) {
       TEngineOptions options = BenchOptions(seed + 7919u * game + ply, std::nullopt, depth);
       const TMove move = PlayPosition(state, SideToMove(moves), board, options);
       moves.push_back({move.X, move.Y});
-      if (HasFive(BoardOf(moves), moves.size() % 2 == 1 ? 'x' : 'o')) break;
+      if (!match::FiveThrough(match::BoardOf(moves), moves.back()).empty()) break;
     }
   }
   return 0;

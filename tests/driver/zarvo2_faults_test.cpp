@@ -31,6 +31,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::BoardText;
+using testing::ParseAnswer;
 using testing::TTempDir;
 
 // The engine is started as "engine/Zarvo2.x" from the working directory, so it looks for its
@@ -105,15 +106,6 @@ std::map<std::string, std::string> Listing(const fs::path& dir) {
     listing[fs::relative(it->path(), dir).string()] = entry.str();
   }
   return listing;
-}
-
-// The square of an answer line "X,Y" CR LF, when the text is exactly one such line.
-std::optional<std::pair<int, int>> ParseAnswer(const std::string& text) {
-  int x = -1, y = -1, length = 0;
-  if (std::sscanf(text.c_str(), "%d,%d\r\n%n", &x, &y, &length) != 2) return std::nullopt;
-  if (length != static_cast<int>(text.size()) || text.find('\n') != text.size() - 1)
-    return std::nullopt;
-  return std::pair(x, y);
 }
 
 enum class TExpect {

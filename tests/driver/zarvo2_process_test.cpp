@@ -15,16 +15,8 @@ namespace zarvo {
 namespace {
 
 using testing::BoardText;
+using testing::ParseAnswer;
 using testing::TTempDir;
-
-// The square of an answer line "X,Y" CR LF, when the text is exactly one such line.
-std::optional<std::pair<int, int>> ParseAnswer(const std::string& text) {
-  int x = -1, y = -1, length = 0;
-  if (std::sscanf(text.c_str(), "%d,%d\r\n%n", &x, &y, &length) != 2) return std::nullopt;
-  if (length != static_cast<int>(text.size()) || text.find('\n') != text.size() - 1)
-    return std::nullopt;
-  return std::pair(x, y);
-}
 
 int RunEngineIn(const TTempDir& dir) {
   const std::string command = "cd '" + dir.Path().string() + "' && '" ZARVO2_EXE "'";
