@@ -54,8 +54,21 @@ class TBrainSession {
   void Begin(std::string_view args, std::vector<std::string>& out);
   void Done(std::vector<std::string>& out);
   void TakeBack(std::string_view args, std::vector<std::string>& out);
+  void Play(std::string_view args, std::vector<std::string>& out);
+  void Suggest(std::string_view args, std::vector<std::string>& out);
+  void Swap2Line(std::string_view line, std::vector<std::string>& out);
+  void Swap2Done(std::vector<std::string>& out);
+  // The engine's move for its own side on `board`, never an occupied square; the board must have
+  // an empty square. budgetMs: the thinking time from the command's arrival.
+  TSquare EngineMove(const TBrainBoard& board, int64_t budgetMs);
   // The engine's move on the current board, placed as its own stone.
   void AnswerMove(std::vector<std::string>& out);
+
+  // The stones of a SWAP2BOARD block, black first, until DONE.
+  struct TSwap2Block {
+    std::vector<TSquare> Stones;
+    bool Refused = false;  // a stone line was refused: DONE plays nothing
+  };
 
   TBrainOptions options_;
   TPlayFunction play_;
@@ -64,6 +77,8 @@ class TBrainSession {
   bool ended_ = false;
   bool ruleMessageGiven_ = false;
   std::optional<TBrainBoard> pendingBoard_;  // between BOARD and DONE
+  std::optional<TSwap2Block> pendingSwap2_;  // between SWAP2BOARD and DONE
+  std::filesystem::path folder_;             // INFO folder: where the loss markers go
   TBrainBoard board_;
   TBrainLimits limits_;
 };

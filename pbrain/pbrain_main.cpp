@@ -7,6 +7,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "pbrain/brain_session.h"
 #include "pbrain/brain_text.h"
@@ -61,8 +65,15 @@ int main(int argc, char** argv) {
     }
   }
 
+#ifdef _WIN32
+  // Bytes as they are: text mode would turn each answer's LF into CR LF (a manager then sees a
+  // doubled line end after its own CR handling) and would end the input at a 0x1A byte.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+#else
   // A manager that goes away closes the pipe; the failed write then ends the loop below.
   std::signal(SIGPIPE, SIG_IGN);
+#endif
   std::ios::sync_with_stdio(false);
   TBrainSession session(options);
   std::string line;
