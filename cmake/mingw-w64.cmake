@@ -19,6 +19,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # One self-contained file per program: the C++ runtime and the thread library go inside, so the
 # programs run on a Windows that has none of MinGW's DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")  # no symbols: a smaller package
 
 # Native Linux tests cannot run here; the Windows programs are checked under Wine instead.
 set(ZARVO_TESTS OFF CACHE BOOL "Build the tests" FORCE)
