@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The Windows programs under Wine, against the Linux build: the same move through the move files
-# for the same board, seed and budget, byte for byte; the opening book found from a Windows
-# program path; and a scripted brain session whose standard output matches the Linux one byte
-# for byte (answers end in LF alone, whatever the input's line ends).
+# The Windows programs under Wine, against the Linux build: the package's files; the same move
+# through the move files for the same board, seed and budget, byte for byte; the opening book
+# found from a Windows program path; and a scripted brain session whose standard output matches
+# the Linux one byte for byte (answers end in LF alone, whatever the input's line ends).
 #
 #   scripts/windows_check.sh [LINUX_BUILD] [WINDOWS_BUILD]   defaults: build build-windows
 set -euo pipefail
@@ -51,7 +51,15 @@ move() {
   (cd "$dir" && ZARVO_SEED="$seed" "$@" >/dev/null 2>&1)
 }
 
-# 1. The move files: a fresh directory for each program, the same files in both.
+# 1. The package: the two programs and the note at the top of the zip, nothing else.
+zip="$windows/Zarvo2-windows.zip"
+if [[ ! -f "$zip" ]]; then
+  fail "no package $zip (cmake --build $windows --target package)"
+elif [[ "$(cmake -E tar tf "$zip" | sort | tr '\n' ' ')" != "Zarvo2.exe Zarvo2.txt pbrain-zarvo2.exe " ]]; then
+  fail "the package holds: $(cmake -E tar tf "$zip" | tr '\n' ' ')"
+fi
+
+# 2. The move files: a fresh directory for each program, the same files in both.
 boards=(
   "9,9,x"
   "9,9,x 10,10,o"
@@ -82,7 +90,7 @@ for stones in "${boards[@]}"; do
 done
 echo "move files: $case_number positions compared"
 
-# 2. The opening book from a Windows path: C:\...\Zarvo2.exe reads Zarvo2.ob1 beside it; a dot in
+# 3. The opening book from a Windows path: C:\...\Zarvo2.exe reads Zarvo2.ob1 beside it; a dot in
 #    a folder name cuts the base name there, so the book is missed.
 mkdir -p "$work/engines" "$work/engines.v2" "$work/game"
 printf '9,9 10,10 8,10 11,8 : 12,7 5 0\n' >"$work/book.txt"
@@ -99,7 +107,7 @@ move "$work/game" 1 "$wine" "$(windows_path "$work/engines.v2/Zarvo2.exe")"
 [[ "$(cat "$work/game/Tah.dat")" != $'12,7\r' ]] || fail "book found through a dotted folder"
 echo "opening book: found from a Windows path"
 
-# 3. A brain session with CR LF line ends, every command kind and a 0x1A byte (which a text-mode
+# 4. A brain session with CR LF line ends, every command kind and a 0x1A byte (which a text-mode
 #    input would take for its end): the same bytes from both programs, no CR among them.
 printf '%s\r\n' 'ABOUT' 'START 20' 'INFO timeout_turn 300' 'INFO folder brain' 'BEGIN' \
   'TURN 10,10' 'SUGGEST' 'TAKEBACK 10,10' 'PLAY 12,12' 'BOARD' '9,9,1' '10,9,2' '9,10,1' \
