@@ -48,7 +48,7 @@ board_file() {
 move() {
   local dir="$1" seed="$2"
   shift 2
-  (cd "$dir" && ZARVO_SEED="$seed" "$@" >/dev/null 2>&1)
+  (cd "$dir" && ZARVO_SEED="$seed" "$@" >/dev/null 2>&1) || fail "$* ended with status $?"
 }
 
 # 1. The package: the two programs and the note at the top of the zip, nothing else.
@@ -115,12 +115,14 @@ printf '%s\r\n' 'ABOUT' 'START 20' 'INFO timeout_turn 300' 'INFO folder brain' '
   'SWAP2BOARD' '9,9' '10,10' '12,7' 'DONE' 'INFO evaluate 3,3' 'TURN 30,1' 'ABOUT' 'END' \
   >"$work/session.txt"
 mkdir -p "$work/brain-linux/brain" "$work/brain-windows/brain"
-(cd "$work/brain-linux" && "$linux/pbrain-zarvo2" --seed 5 <"$work/session.txt" >out.txt 2>err.txt)
+(cd "$work/brain-linux" && "$linux/pbrain-zarvo2" --seed 5 <"$work/session.txt" >out.txt 2>err.txt) ||
+  fail "the Linux brain ended with status $?"
 (cd "$work/brain-windows" &&
-  "$wine" "$windows/pbrain-zarvo2.exe" --seed 5 <"$work/session.txt" >out.txt 2>err.txt)
+  "$wine" "$windows/pbrain-zarvo2.exe" --seed 5 <"$work/session.txt" >out.txt 2>err.txt) ||
+  fail "the Windows brain ended with status $?"
 if ! cmp -s "$work/brain-linux/out.txt" "$work/brain-windows/out.txt"; then
   fail "brain session: the outputs differ"
-  diff <(od -c "$work/brain-linux/out.txt") <(od -c "$work/brain-windows/out.txt") | head -20
+  diff <(od -c "$work/brain-linux/out.txt") <(od -c "$work/brain-windows/out.txt") | head -20 || true
 fi
 if grep -q $'\r' "$work/brain-windows/out.txt"; then fail "brain session: a CR in the output"; fi
 if [[ -s "$work/brain-windows/err.txt" ]]; then fail "brain session: output on standard error"; fi
