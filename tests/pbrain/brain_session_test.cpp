@@ -433,22 +433,6 @@ TEST(BrainSession, Swap2AnswersEachStage) {
   EXPECT_TRUE(recorder.Calls.empty());
 }
 
-// The opener's shapes are ones the choice itself calls even: offered to this engine, it would
-// neither take a side nor play on.
-TEST(Swap2, OpeningShapesAreEven) {
-  for (uint32_t draw = 0; draw < 8; ++draw) {
-    const auto stones = Swap2OpeningStones(draw);
-    EXPECT_EQ(ChooseSwap2Step(3, InitiativeBalance(stones)), TSwap2Step::PlaceTwo) << draw;
-  }
-  EXPECT_EQ(ChooseSwap2Step(3, kEvenBalance + 1), TSwap2Step::Move);
-  EXPECT_EQ(ChooseSwap2Step(3, -kEvenBalance - 1), TSwap2Step::Swap);
-  EXPECT_EQ(ChooseSwap2Step(5, 0), TSwap2Step::Move);
-  EXPECT_EQ(ChooseSwap2Step(5, -1), TSwap2Step::Swap);
-  // Stones off the board or given twice do not count.
-  const TMove broken[] = {{9, 9}, {9, 9}, {25, 3}, {-1, 0}};
-  EXPECT_EQ(InitiativeBalance(broken), InitiativeBalance(std::span(broken, 1)));
-}
-
 TEST(BrainSession, Swap2RefusesWhatItCannotPlay) {
   struct Case {
     const char* What;
