@@ -251,7 +251,9 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
 
   // 2. A forced win by fours, then by threes, at the root.
   if (limits.RootSolvers) {
-    if (const TSquareIndex move = solver_.FindVcf(board, 40, 200'000); move != kNoSquare) {
+    const auto vcfDeadline = limits.Start + std::chrono::milliseconds(limits.HardMs / 4);
+    if (const TSquareIndex move = solver_.FindVcf(board, 40, 200'000, vcfDeadline);
+        move != kNoSquare) {
       result.Line = solver_.Line();
       return finish(move, kWinScore - 2 * static_cast<int>(result.Line.size()), "vcf");
     }

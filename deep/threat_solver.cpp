@@ -55,12 +55,13 @@ void TThreatSolver::RememberFailure(uint64_t key, int threats) {
   failures_[key & (kFailureEntries - 1)] = {key, threats};
 }
 
-TSquareIndex TThreatSolver::FindVcf(TDeepBoard& board, int maxFours, int64_t nodeLimit) {
+TSquareIndex TThreatSolver::FindVcf(TDeepBoard& board, int maxFours, int64_t nodeLimit,
+                                    TClock::time_point deadline) {
   threes_ = false;
   aborted_ = false;
   nodes_ = 0;
   nodeLimit_ = nodeLimit;
-  deadline_ = TClock::time_point::max();
+  deadline_ = deadline;
   lineLength_ = 0;
   const bool won = Attack(board, maxFours, 0);
   totalNodes_ += nodes_;

@@ -1,5 +1,6 @@
 #include "pbrain/brain_session.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "pbrain/brain_text.h"
@@ -46,7 +47,9 @@ constexpr const char* kNoGame = "ERROR no game: START 20 first";
 }  // namespace
 
 TBrainSession::TBrainSession(TBrainOptions options, TPlayFunction play)
-    : options_(std::move(options)), play_(std::move(play)) {}
+    : options_(std::move(options)),
+      play_(play ? std::move(play) : TPlayFunction(PlayPosition)),
+      deep_(!play && !options_.Classic) {}
 
 std::vector<std::string> TBrainSession::HandleLine(std::string_view line) noexcept {
   std::vector<std::string> out;
@@ -166,6 +169,7 @@ void TBrainSession::NewGame() {
   board_ = TBrainBoard{};
   pendingBoard_.reset();
   started_ = true;
+  if (deepEngine_) deepEngine_->NewGame();
 }
 
 void TBrainSession::Info(std::string_view args, std::vector<std::string>& out) {
@@ -179,6 +183,16 @@ void TBrainSession::Info(std::string_view args, std::vector<std::string>& out) {
     if (number) limits_.TimeoutMatchMs = *number;
   } else if (key == "TIME_LEFT") {
     if (number) limits_.TimeLeftMs = *number;
+  } else if (key == "MAX_MEMORY") {
+    // Bytes for the whole brain (0: no limit); the table takes what the rest leaves.
+    if (number && *number >= 0) {
+      constexpr int64_t kOtherMemory = int64_t{24} << 20;
+      const int64_t table = *number == 0 ? int64_t{TDeepEngine::kDefaultTableBytes}
+                                         : std::max<int64_t>(*number - kOtherMemory, 1 << 20);
+      tableBytes_ = static_cast<std::size_t>(
+          std::min<int64_t>(table, int64_t{TDeepEngine::kDefaultTableBytes} * 16));
+      if (deepEngine_) deepEngine_->SetTableBytes(tableBytes_);
+    }
   } else if (key == "RULE") {
     // Bit 1 exact five, 4 renju, 8 caro change what wins; bit 2 (continuous game) does not.
     const bool freestyle = number && (*number & ~int64_t{2}) == 0;
@@ -188,7 +202,7 @@ void TBrainSession::Info(std::string_view args, std::vector<std::string>& out) {
                     Printable(value) + " is played as freestyle");
     }
   }
-  // max_memory, game_type, folder and unknown keys change nothing the engine uses.
+  // game_type, folder and unknown keys change nothing the engine uses.
 }
 
 void TBrainSession::Begin(std::string_view args, std::vector<std::string>& out) {
@@ -234,11 +248,15 @@ void TBrainSession::AnswerMove(std::vector<std::string>& out) {
   state.WorkDir = options_.WorkDir;
   // 2. The position as Zarvo2 would read it from "Plocha.dat", and the limits from INFO.
   const TEngineBoard engineBoard = board_.ForEngine();
+  std::optional<TMove> deepMove;
+  if (deep_) deepMove = DeepMove(engineBoard, out);
   TEngineOptions engineOptions;
   engineOptions.ProgramPath = options_.ProgramPath;
   engineOptions.Seed = options_.Seed;
   engineOptions.BudgetMs = MoveBudgetMs(limits_);
-  TMove move = play_(state, engineBoard.Side, engineBoard.Text, engineOptions);
+  // Without a deep answer (no iteration finished, no move found) the classic choice stands.
+  TMove move =
+      deepMove ? *deepMove : play_(state, engineBoard.Side, engineBoard.Text, engineOptions);
   // 3. Never an occupied or off-board square, whatever the engine says.
   if (!board_.IsEmptySquare(move.X, move.Y)) {
     const TSquare empty = *board_.FirstEmpty();
@@ -246,6 +264,26 @@ void TBrainSession::AnswerMove(std::vector<std::string>& out) {
   }
   board_.Place(move.X, move.Y, TOwner::Own);
   out.push_back(SquareText(move.X, move.Y));
+}
+
+std::optional<TMove> TBrainSession::DeepMove(const TEngineBoard& engineBoard,
+                                             std::vector<std::string>& out) {
+  if (!deepEngine_) deepEngine_ = std::make_unique<TDeepEngine>(tableBytes_);
+  // The game's clock: the turn limit, and what is left of the match unless it is unlimited.
+  deep::TTimeSettings time;
+  time.TurnMs = limits_.TimeoutTurnMs;
+  const bool matchUnlimited = limits_.TimeoutMatchMs && *limits_.TimeoutMatchMs == 0;
+  if (!matchUnlimited)
+    time.LeftMs = limits_.TimeLeftMs ? limits_.TimeLeftMs : limits_.TimeoutMatchMs;
+  time.StonesOnBoard = board_.StoneCount();
+  TDeepPlayOptions play;
+  play.Start = received_;
+  play.Time = deep::PlanThinkingTime(time);
+  if (options_.Messages)
+    play.OnIteration = [&out](const deep::TIterationInfo& info) {
+      out.push_back("MESSAGE " + IterationText(info));
+    };
+  return deepEngine_->Play(engineBoard.Text, engineBoard.Side, play);
 }
 
 }  // namespace zarvo
