@@ -47,9 +47,10 @@ constexpr const char* kNoGame = "ERROR no game: START 20 first";
 }  // namespace
 
 TBrainSession::TBrainSession(TBrainOptions options, TPlayFunction play)
-    : options_(std::move(options)),
-      play_(play ? std::move(play) : TPlayFunction(PlayPosition)),
-      deep_(!play && !options_.Classic) {}
+    : options_(std::move(options)) {
+  deep_ = !play && !options_.Classic;
+  play_ = play ? std::move(play) : TPlayFunction(PlayPosition);
+}
 
 std::vector<std::string> TBrainSession::HandleLine(std::string_view line) noexcept {
   std::vector<std::string> out;

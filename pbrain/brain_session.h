@@ -66,7 +66,7 @@ class TBrainSession {
 
   TBrainOptions options_;
   TPlayFunction play_;
-  bool deep_;  // the deep search chooses the moves
+  bool deep_ = false;  // the deep search chooses the moves
   std::size_t tableBytes_ = TDeepEngine::kDefaultTableBytes;
   std::unique_ptr<TDeepEngine> deepEngine_;  // made for the first move, kept for the game
   TMonotonicClock::time_point received_;     // when the line being handled came in
