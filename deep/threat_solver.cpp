@@ -37,6 +37,10 @@ int CollectClass(const TDeepBoard& board, int side, TPattern4 low, TPattern4 hig
 
 TThreatSolver::TThreatSolver() : failures_(kFailureEntries) {}
 
+void TThreatSolver::Clear() {
+  std::fill(failures_.begin(), failures_.end(), TFailure{});
+}
+
 bool TThreatSolver::OutOfBudget() {
   if (aborted_) return true;
   if (++nodes_ > nodeLimit_ || ((nodes_ & 1023) == 0 && deadline_ != TClock::time_point::max() &&

@@ -26,6 +26,9 @@ class TThreatSolver {
   TSquareIndex FindVct(TDeepBoard& board, int maxThreats, int64_t nodeLimit,
                        TClock::time_point deadline = TClock::time_point::max());
 
+  // Forgets the positions known not to win.
+  void Clear();
+
   // Positions visited since construction.
   int64_t Nodes() const { return totalNodes_; }
   // The attacker's and defender's moves of the last win found, from its first move.
