@@ -160,7 +160,7 @@ void TDeepBoard::SetStone(TSquareIndex square, TStone stone) {
 
 void TDeepBoard::Move(TSquareIndex square) {
   TUndo& undo = history_[moveCount_++];
-  undo = {square, minX_, minY_, maxX_, maxY_};
+  undo = {square, static_cast<uint8_t>(sideToMove_), minX_, minY_, maxX_, maxY_};
   const int x = SquareX(square), y = SquareY(square);
   if (maxX_ < minX_) {
     minX_ = maxX_ = static_cast<int8_t>(x);
@@ -179,7 +179,7 @@ void TDeepBoard::Move(TSquareIndex square) {
 
 void TDeepBoard::Undo() {
   const TUndo& undo = history_[--moveCount_];
-  sideToMove_ ^= 1;
+  sideToMove_ = undo.Side;
   hash_ ^= kZobrist.Keys[sideToMove_][undo.Square];
   SetStone(undo.Square, kEmpty);
   Recount(undo.Square);
@@ -187,6 +187,13 @@ void TDeepBoard::Undo() {
   minY_ = undo.MinY;
   maxX_ = undo.MaxX;
   maxY_ = undo.MaxY;
+}
+
+void TDeepBoard::Place(TSquareIndex square, int side) {
+  const int toMove = sideToMove_;
+  sideToMove_ = side & 1;
+  Move(square);
+  sideToMove_ = toMove;
 }
 
 void TDeepBoard::SetSideToMove(int side) {

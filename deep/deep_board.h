@@ -65,10 +65,13 @@ class TDeepBoard {
   TSquareIndex LastMove() const { return moveCount_ ? history_[moveCount_ - 1].Square : kNoSquare; }
   TSquareIndex MoveAt(int ply) const { return history_[ply].Square; }
 
-  // Places the side to move's stone on an empty board square and passes the turn.
+  // Places the side to move's stone on an empty board square and passes the turn; Undo takes
+  // the last stone back and gives the turn to its side.
   void Move(TSquareIndex square);
   void Undo();
-  // The turn passes without a stone (setting up positions).
+  // Setting up a position: a stone of the given side, the side to move unchanged; and the turn
+  // given to a side without a stone.
+  void Place(TSquareIndex square, int side);
   void SetSideToMove(int side);
 
   // What an empty square is worth to a side: its class and its line patterns.
@@ -104,6 +107,7 @@ class TDeepBoard {
  private:
   struct TUndo {
     TSquareIndex Square;
+    uint8_t Side;                   // whose stone it is
     int8_t MinX, MinY, MaxX, MaxY;  // the stone area before the move
   };
 

@@ -39,6 +39,7 @@ TDeepSearch::TDeepSearch(std::size_t tableBytes) : table_(tableBytes) {}
 
 void TDeepSearch::Clear() {
   table_.Clear();
+  solver_.Clear();
   for (auto& side : history_) side.fill(0);
   for (auto& pair : killers_) pair.fill(kNoSquare);
 }
@@ -162,7 +163,14 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
   // 5. The moves, best first; off the principal variation only the best quiet ones.
   bool forced = false;
   TScoredMove* moves = moveStack_[ply].data();
-  const int count = GenerateMoves(board, moves, ply, ttMove, forced);
+  int count = GenerateMoves(board, moves, ply, ttMove, forced);
+  if (ply == 0 && rootFiltered_) {
+    count = static_cast<int>(
+        std::remove_if(moves, moves + count,
+                       [this](const TScoredMove& m) { return !rootAllowed_[m.Square]; }) -
+        moves);
+    forced = true;
+  }
   const int width = forced ? count : std::min(count, pvNode ? kPvQuietWidth : kQuietWidth);
 
   const int alphaIn = alpha;
@@ -219,6 +227,59 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
   return best;
 }
 
+void TDeepSearch::FilterRootDefences(TDeepBoard& board) {
+  rootFiltered_ = false;
+  const int me = board.SideToMove(), opp = Opponent(me);
+  const auto deadline = limits_.Start + std::chrono::milliseconds(limits_.HardMs / 3);
+  constexpr int64_t kThreatNodes = 60'000, kReplyNodes = 20'000;
+  constexpr int kMaxFours = 30;
+  // 1. Would the opponent win by fours if it were its move?
+  board.SetSideToMove(opp);
+  const bool threatened = solver_.FindVcf(board, kMaxFours, kThreatNodes, deadline) != kNoSquare;
+  board.SetSideToMove(me);
+  if (!threatened) return;
+
+  // 2. Each candidate, the opponent to move: no continuous four left means it defends. A four of
+  // one's own only delays: it counts when the threat is gone after the opponent's block.
+  bool forced = false;
+  TScoredMove* moves = moveStack_[0].data();
+  const int count = GenerateMoves(board, moves, 0, kNoSquare, forced);
+  rootAllowed_.fill(false);
+  int allowed = 0;
+  for (int i = 0; i < count; ++i) {
+    const TSquareIndex move = moves[i].Square;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      rootAllowed_[move] = true;  // not checked in time: kept
+      ++allowed;
+      continue;
+    }
+    board.Move(move);
+    bool stillLost;
+    if (board.ClassCount(me, P4Five) > 0) {
+      // After the block it is this side's move: a win of its own settles it, else the threat
+      // must be gone.
+      board.Move(board.FindClass(me, P4Five, move));
+      if (solver_.FindVcf(board, kMaxFours, kReplyNodes, deadline) != kNoSquare) {
+        stillLost = false;
+      } else {
+        board.SetSideToMove(opp);
+        stillLost = solver_.FindVcf(board, kMaxFours, kReplyNodes, deadline) != kNoSquare;
+        board.SetSideToMove(me);
+      }
+      board.Undo();
+    } else {
+      stillLost = solver_.FindVcf(board, kMaxFours, kReplyNodes, deadline) != kNoSquare;
+    }
+    board.Undo();
+    if (!stillLost) {
+      rootAllowed_[move] = true;
+      ++allowed;
+    }
+  }
+  // 3. Nothing defends: the search chooses among all moves (the opponent may still go wrong).
+  rootFiltered_ = allowed > 0 && allowed < count;
+}
+
 TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
                                  const TIterationCallback& onIteration) {
   limits_ = limits;
@@ -251,13 +312,15 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
 
   // 2. A forced win by fours, then by threes, at the root.
   if (limits.RootSolvers) {
-    if (const TSquareIndex move = solver_.FindVcf(board, 40, 200'000); move != kNoSquare) {
+    const auto vcfDeadline = limits.Start + std::chrono::milliseconds(limits.HardMs / 4);
+    if (const TSquareIndex move = solver_.FindVcf(board, 40, 200'000, vcfDeadline);
+        move != kNoSquare) {
       result.Line = solver_.Line();
       return finish(move, kWinScore - 2 * static_cast<int>(result.Line.size()), "vcf");
     }
-    const auto deadline = limits.Start + std::chrono::milliseconds(limits.SoftMs / 4);
+    const auto deadline = limits.Start + std::chrono::milliseconds(limits.SoftMs / 5);
     for (int threats = 3; threats <= 11; threats += 2) {
-      const TSquareIndex move = solver_.FindVct(board, threats, 2'000'000, deadline);
+      const TSquareIndex move = solver_.FindVct(board, threats, limits.RootVctNodes, deadline);
       if (move != kNoSquare) {
         result.Line = solver_.Line();
         return finish(move, kWinScore - 2 * static_cast<int>(result.Line.size()), "vct");
@@ -266,14 +329,19 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
     }
   }
 
-  // 3. Iterative deepening with aspiration windows around the last score.
+  // 4. Iterative deepening with aspiration windows around the last score.
+  // 3. Against a continuous-four threat only the moves that stop it are worth a search. The
+  // best-ordered of them answers if not even the first iteration finishes.
+  FilterRootDefences(board);
   TScoredMove fallback{kNoSquare, 0};
   {
     bool forced = false;
     TScoredMove* moves = moveStack_[0].data();
     const int count = GenerateMoves(board, moves, 0, kNoSquare, forced);
     for (int i = 0; i < count; ++i)
-      if (fallback.Square == kNoSquare || moves[i].Score > fallback.Score) fallback = moves[i];
+      if ((!rootFiltered_ || rootAllowed_[moves[i].Square]) &&
+          (fallback.Square == kNoSquare || moves[i].Score > fallback.Score))
+        fallback = moves[i];
   }
   result.Move = fallback.Square;
   result.Reason = "first move";
@@ -320,7 +388,7 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
       info.Line = result.Line;
       onIteration(info);
     }
-    // 4. A proven result needs no deeper look; nor does an iteration that would not finish.
+    // 5. A proven result needs no deeper look; nor does an iteration that would not finish.
     if (score > kWinBound || score < -kWinBound) break;
     if (limits.MaxNodes > 0 && nodes_ >= limits.MaxNodes) break;
     if (ElapsedMs() * 2 > limits.SoftMs) break;

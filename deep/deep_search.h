@@ -27,6 +27,7 @@ struct TSearchLimits {
   int MaxDepth = kMaxSearchDepth;
   int64_t MaxNodes = 0;  // 0: no limit (a fixed node count makes runs repeatable)
   bool RootSolvers = true;
+  int64_t RootVctNodes = 3'000'000;  // per threat-sequence search at the root
 };
 
 // What one finished iteration found.
@@ -92,6 +93,12 @@ class TDeepSearch {
   std::array<std::array<TSquareIndex, kMaxPly>, kMaxPly> pv_{};
   std::array<int, kMaxPly> pvLength_{};
   TScoredMove rootBest_{kNoSquare, 0};  // the best root move of the running iteration
+  // Root moves after which the opponent has no continuous-four win, when it has one now.
+  std::array<bool, kSquareCount> rootAllowed_{};
+  bool rootFiltered_ = false;
+
+  // Limits the root to the moves that stop the opponent's continuous fours, if it has any.
+  void FilterRootDefences(TDeepBoard& board);
 };
 
 }  // namespace zarvo::deep

@@ -37,6 +37,10 @@ int CollectClass(const TDeepBoard& board, int side, TPattern4 low, TPattern4 hig
 
 TThreatSolver::TThreatSolver() : failures_(kFailureEntries) {}
 
+void TThreatSolver::Clear() {
+  std::fill(failures_.begin(), failures_.end(), TFailure{});
+}
+
 bool TThreatSolver::OutOfBudget() {
   if (aborted_) return true;
   if (++nodes_ > nodeLimit_ || ((nodes_ & 1023) == 0 && deadline_ != TClock::time_point::max() &&
@@ -55,12 +59,13 @@ void TThreatSolver::RememberFailure(uint64_t key, int threats) {
   failures_[key & (kFailureEntries - 1)] = {key, threats};
 }
 
-TSquareIndex TThreatSolver::FindVcf(TDeepBoard& board, int maxFours, int64_t nodeLimit) {
+TSquareIndex TThreatSolver::FindVcf(TDeepBoard& board, int maxFours, int64_t nodeLimit,
+                                    TClock::time_point deadline) {
   threes_ = false;
   aborted_ = false;
   nodes_ = 0;
   nodeLimit_ = nodeLimit;
-  deadline_ = TClock::time_point::max();
+  deadline_ = deadline;
   lineLength_ = 0;
   const bool won = Attack(board, maxFours, 0);
   totalNodes_ += nodes_;

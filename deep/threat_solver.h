@@ -20,10 +20,14 @@ class TThreatSolver {
 
   // The first move of a continuous-four win of the side to move within `maxFours` fours, or
   // kNoSquare. At most `nodeLimit` positions are visited.
-  TSquareIndex FindVcf(TDeepBoard& board, int maxFours, int64_t nodeLimit);
+  TSquareIndex FindVcf(TDeepBoard& board, int maxFours, int64_t nodeLimit,
+                       TClock::time_point deadline = TClock::time_point::max());
   // The same with open threes among the attacking moves; stops at the deadline too.
   TSquareIndex FindVct(TDeepBoard& board, int maxThreats, int64_t nodeLimit,
                        TClock::time_point deadline = TClock::time_point::max());
+
+  // Forgets the positions known not to win.
+  void Clear();
 
   // Positions visited since construction.
   int64_t Nodes() const { return totalNodes_; }

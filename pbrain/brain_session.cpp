@@ -63,7 +63,10 @@ constexpr const char* kNoGame = "ERROR no game: START 20 first";
 }  // namespace
 
 TBrainSession::TBrainSession(TBrainOptions options, TPlayFunction play)
-    : options_(std::move(options)), play_(std::move(play)) {}
+    : options_(std::move(options)) {
+  deep_ = !play && !options_.Classic;
+  play_ = play ? std::move(play) : TPlayFunction(PlayPosition);
+}
 
 std::vector<std::string> TBrainSession::HandleLine(std::string_view line) noexcept {
   std::vector<std::string> out;
@@ -272,6 +275,7 @@ void TBrainSession::NewGame() {
   pendingBoard_.reset();
   pendingSwap2_.reset();
   started_ = true;
+  if (deepEngine_) deepEngine_->NewGame();
 }
 
 void TBrainSession::Info(std::string_view args, std::vector<std::string>& out) {
@@ -293,6 +297,16 @@ void TBrainSession::Info(std::string_view args, std::vector<std::string>& out) {
       } catch (...) {
       }
     }
+  } else if (key == "MAX_MEMORY") {
+    // Bytes for the whole brain (0: no limit); the table takes what the rest leaves.
+    if (number && *number >= 0) {
+      constexpr int64_t kOtherMemory = int64_t{24} << 20;
+      const int64_t table = *number == 0 ? int64_t{TDeepEngine::kDefaultTableBytes}
+                                         : std::max<int64_t>(*number - kOtherMemory, 1 << 20);
+      tableBytes_ = static_cast<std::size_t>(
+          std::min<int64_t>(table, int64_t{TDeepEngine::kDefaultTableBytes} * 16));
+      if (deepEngine_) deepEngine_->SetTableBytes(tableBytes_);
+    }
   } else if (key == "RULE") {
     // Bit 1 exact five, 4 renju, 8 caro change what wins; bit 2 (continuous game) does not.
     const bool freestyle = number && (*number & ~int64_t{2}) == 0;
@@ -302,7 +316,7 @@ void TBrainSession::Info(std::string_view args, std::vector<std::string>& out) {
                     Printable(value) + " is played as freestyle");
     }
   }
-  // max_memory, game_type, evaluate and unknown keys change nothing the engine uses.
+  // game_type, evaluate and unknown keys change nothing the engine uses.
 }
 
 void TBrainSession::Begin(std::string_view args, std::vector<std::string>& out) {
@@ -352,21 +366,26 @@ void TBrainSession::Suggest(std::string_view args, std::vector<std::string>& out
   if (!started_) return out.push_back(kNoGame);
   if (!args.empty()) return out.push_back("ERROR SUGGEST takes no arguments");
   if (board_.Full()) return out.push_back("ERROR the board is full: no move left");
-  out.push_back("SUGGEST " + SquareText(EngineMove(board_, MoveBudgetMs(limits_))));
+  out.push_back("SUGGEST " + SquareText(EngineMove(board_, MoveBudgetMs(limits_), &out)));
 }
 
-TSquare TBrainSession::EngineMove(const TBrainBoard& board, int64_t budgetMs) {
+TSquare TBrainSession::EngineMove(const TBrainBoard& board, int64_t budgetMs,
+                                  std::vector<std::string>* messages) {
   // 1. A fresh engine state, its clock started when the command came in.
   TEngineState state;
   state.Time.StartTime = received_;
   state.WorkDir = folder_.empty() ? options_.WorkDir : folder_;
   // 2. The position as Zarvo2 would read it from "Plocha.dat", and the limits from INFO.
   const TEngineBoard engineBoard = board.ForEngine();
+  std::optional<TMove> deepMove;
+  if (deep_) deepMove = DeepMove(engineBoard, board.StoneCount(), budgetMs, messages);
   TEngineOptions engineOptions;
   engineOptions.ProgramPath = options_.ProgramPath;
   engineOptions.Seed = options_.Seed;
   engineOptions.BudgetMs = budgetMs;
-  const TMove move = play_(state, engineBoard.Side, engineBoard.Text, engineOptions);
+  // Without a deep answer (no iteration finished, no move found) the classic choice stands.
+  const TMove move =
+      deepMove ? *deepMove : play_(state, engineBoard.Side, engineBoard.Text, engineOptions);
   // 3. Never an occupied or off-board square, whatever the engine says.
   if (!board.IsEmptySquare(move.X, move.Y)) return *board.FirstEmpty();
   return {move.X, move.Y};
@@ -374,9 +393,32 @@ TSquare TBrainSession::EngineMove(const TBrainBoard& board, int64_t budgetMs) {
 
 void TBrainSession::AnswerMove(std::vector<std::string>& out) {
   if (board_.Full()) return out.push_back("ERROR the board is full: no move left");
-  const TSquare move = EngineMove(board_, MoveBudgetMs(limits_));
+  const TSquare move = EngineMove(board_, MoveBudgetMs(limits_), &out);
   board_.Place(move.X, move.Y, TOwner::Own);
   out.push_back(SquareText(move));
+}
+
+std::optional<TMove> TBrainSession::DeepMove(const TEngineBoard& engineBoard, int stones,
+                                             int64_t budgetMs, std::vector<std::string>* messages) {
+  if (!deepEngine_) deepEngine_ = std::make_unique<TDeepEngine>(tableBytes_);
+  // The game's clock: the turn limit, and what is left of the match unless it is unlimited.
+  deep::TTimeSettings time;
+  time.TurnMs = limits_.TimeoutTurnMs;
+  const bool matchUnlimited = limits_.TimeoutMatchMs && *limits_.TimeoutMatchMs == 0;
+  if (!matchUnlimited)
+    time.LeftMs = limits_.TimeLeftMs ? limits_.TimeLeftMs : limits_.TimeoutMatchMs;
+  time.StonesOnBoard = stones;
+  TDeepPlayOptions play;
+  play.Start = received_;
+  play.Time = deep::PlanThinkingTime(time);
+  // A part of a move's time (the swap2 opening's several stones) is a limit of its own.
+  play.Time.HardMs = std::min(play.Time.HardMs, budgetMs);
+  play.Time.SoftMs = std::min(play.Time.SoftMs, play.Time.HardMs);
+  if (options_.Messages && messages != nullptr)
+    play.OnIteration = [messages](const deep::TIterationInfo& info) {
+      messages->push_back("MESSAGE " + IterationText(info));
+    };
+  return deepEngine_->Play(engineBoard.Text, engineBoard.Side, play);
 }
 
 }  // namespace zarvo

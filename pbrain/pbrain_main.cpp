@@ -18,8 +18,11 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pbrain-zarvo2 [--seed N]\n"
-    "Speaks the brain protocol on standard input and output.\n"
+    "usage: pbrain-zarvo2 [--classic] [--no-messages] [--seed N]\n"
+    "Speaks the brain protocol on standard input and output, with the deep search.\n"
+    "--classic plays the move choice of Zarvo2 instead, exactly as Zarvo2 would.\n"
+    "--no-messages leaves out the MESSAGE line the deep search writes for every finished\n"
+    "iteration (depth, score, nodes, speed, time and principal variation).\n"
     "--seed N (or the environment variable ZARVO_SEED=N) seeds every move with N instead of\n"
     "the clock, so a game can be replayed move for move.\n";
 
@@ -56,6 +59,10 @@ int main(int argc, char** argv) {
     const std::string_view argument = argv[i];
     if (argument == "--seed" && i + 1 < argc && ParseSeed(argv[i + 1])) {
       options.Seed = ParseSeed(argv[++i]);
+    } else if (argument == "--classic") {
+      options.Classic = true;
+    } else if (argument == "--no-messages") {
+      options.Messages = false;
     } else if (argument == "--help" || argument == "-h") {
       std::cout << kUsage;
       return 0;

@@ -289,9 +289,9 @@ TEST(BrainSession, NonFreestyleRuleIsToldOnce) {
   EXPECT_EQ(Feed(junkRule, {"INFO rule renju"}).size(), 1u);
 }
 
-// Random lines from command words, numbers, separators and junk bytes, played on the real engine
-// (budget 0, so each move is quick): every answer is one clean line, and every move it answers
-// was an empty square that now holds the engine's stone.
+// Random lines from command words, numbers, separators and junk bytes, played on both real
+// engines (budget 0, so each move is quick): every answer is one clean line, and every move it
+// answers was an empty square that now holds the engine's stone.
 TEST(BrainSession, RandomLinesKeepEveryAnswerLegal) {
   // clang-format off
   const std::string pieces[] = {
@@ -299,42 +299,47 @@ TEST(BrainSession, RandomLinesKeepEveryAnswerLegal) {
       " ", ",", "1", "9", "19", "20", "-1", "3", "99999999999999999999", std::string(1, '\0'),
       "\r", "\xff", "x"};
   // clang-format on
-  TRandom random(12345);
-  const testing::TTempDir dir;  // a lost position leaves a loss marker here
-  TBrainSession session({"", 1u, dir.Path()});
-  session.HandleLine("INFO timeout_turn 0");
-  int moves = 0;
-  for (int i = 0; i < 1500; ++i) {
-    std::string line;
-    // Mostly well-formed commands with random squares, sometimes pure noise.
-    if (random.Random(3) > 0) {
-      const char* const commands[] = {"START 20", "TURN", "TAKEBACK", "BEGIN", "BOARD", "DONE"};
-      line = commands[random.Random(6)];
-      if (line == "TURN" || line == "TAKEBACK")
-        line += " " + std::to_string(random.Random(22) - 1) + "," +
-                std::to_string(random.Random(22) - 1);
-      if (line == "BOARD" && random.Random(2))
-        line = std::to_string(random.Random(20)) + "," + std::to_string(random.Random(20)) + "," +
-               std::to_string(random.Random(4));
-    } else {
-      for (int n = random.Random(8); n >= 0; --n)
-        line += pieces[random.Random(static_cast<int32_t>(std::size(pieces)))];
+  for (const bool classic : {true, false}) {
+    TRandom random(12345);
+    const testing::TTempDir dir;  // a lost position leaves a loss marker here
+    TBrainOptions options{"", 1u, dir.Path()};
+    options.Classic = classic;
+    options.Messages = false;
+    TBrainSession session(options);
+    session.HandleLine("INFO timeout_turn 0");
+    int moves = 0;
+    for (int i = 0; i < 1500; ++i) {
+      std::string line;
+      // Mostly well-formed commands with random squares, sometimes pure noise.
+      if (random.Random(3) > 0) {
+        const char* const commands[] = {"START 20", "TURN", "TAKEBACK", "BEGIN", "BOARD", "DONE"};
+        line = commands[random.Random(6)];
+        if (line == "TURN" || line == "TAKEBACK")
+          line += " " + std::to_string(random.Random(22) - 1) + "," +
+                  std::to_string(random.Random(22) - 1);
+        if (line == "BOARD" && random.Random(2))
+          line = std::to_string(random.Random(20)) + "," + std::to_string(random.Random(20)) + "," +
+                 std::to_string(random.Random(4));
+      } else {
+        for (int n = random.Random(8); n >= 0; --n)
+          line += pieces[random.Random(static_cast<int32_t>(std::size(pieces)))];
+      }
+      const TBrainBoard before = session.Board();
+      const TLines answer = session.HandleLine(line);
+      ASSERT_LE(answer.size(), 1u) << Printable(line);
+      if (answer.empty()) continue;
+      ASSERT_EQ(answer[0].find_first_of(std::string("\r\n\0", 3)), std::string::npos);
+      int x = -1, y = -1;
+      if (std::sscanf(answer[0].c_str(), "%d,%d", &x, &y) == 2) {
+        ++moves;
+        ASSERT_TRUE(OnBoard(x, y)) << answer[0];
+        EXPECT_TRUE(before.IsEmptySquare(x, y) || line == "DONE")
+            << Printable(line) << " -> " << answer[0];
+        EXPECT_EQ(session.Board().At(x, y), TOwner::Own) << answer[0];
+      }
     }
-    const TBrainBoard before = session.Board();
-    const TLines answer = session.HandleLine(line);
-    ASSERT_LE(answer.size(), 1u) << Printable(line);
-    if (answer.empty()) continue;
-    ASSERT_EQ(answer[0].find_first_of(std::string("\r\n\0", 3)), std::string::npos);
-    int x = -1, y = -1;
-    if (std::sscanf(answer[0].c_str(), "%d,%d", &x, &y) == 2) {
-      ++moves;
-      ASSERT_TRUE(OnBoard(x, y)) << answer[0];
-      EXPECT_TRUE(before.IsEmptySquare(x, y) || line == "DONE")
-          << Printable(line) << " -> " << answer[0];
-      EXPECT_EQ(session.Board().At(x, y), TOwner::Own) << answer[0];
-    }
+    EXPECT_GT(moves, 50);  // the walk really played
   }
-  EXPECT_GT(moves, 50);  // the walk really played
 }
 
 // PLAY places the engine's stone as the manager says; SUGGEST names the engine's move and places

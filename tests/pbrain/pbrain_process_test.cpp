@@ -28,7 +28,9 @@ struct TBrainRun {
 };
 
 // Runs the brain in a fresh working directory with `input` as its standard input.
-TBrainRun RunBrain(const std::string& input, const std::string& arguments = "--seed 7") {
+// The classic move choice unless the arguments say otherwise: most sessions here compare with
+// Zarvo2 or rely on its answers.
+TBrainRun RunBrain(const std::string& input, const std::string& arguments = "--classic --seed 7") {
   TTempDir dir;
   dir.Write("in.txt", input);
   const std::string command = "cd '" + dir.Path().string() + "' && timeout 60 '" PBRAIN_EXE "' " +
@@ -190,6 +192,7 @@ TEST(PbrainProcess, AnswersTheLastEmptySquaresOnly) {
 
 // A lost position with the engine second: the loss marker lands in the INFO folder (relative to
 // the working directory), with the neighbours' value read from there, and nowhere else.
+// The classic move choice writes the loss marker; the deep search keeps no such file.
 TEST(PbrainProcess, LossMarkerGoesToTheInfoFolder) {
   TTempDir dir;
   std::filesystem::create_directories(dir / "brain data");
@@ -200,7 +203,7 @@ TEST(PbrainProcess, LossMarkerGoesToTheInfoFolder) {
               BoardCommand({"5,5,2", "6,5,2", "7,5,2", "8,5,2", "0,19,1", "19,19,1", "19,0,1"}),
               "END"}));
   const std::string command =
-      "cd '" + dir.Path().string() + "' && '" PBRAIN_EXE "' --seed 1 < in.txt > out.txt";
+      "cd '" + dir.Path().string() + "' && '" PBRAIN_EXE "' --classic --seed 1 < in.txt > out.txt";
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_TRUE(dir.Read("out.txt").starts_with("OK\n"));
   EXPECT_EQ(dir.Read("brain data/DiDeRoLose.zrv"), std::string("\x02\0\0\0", 4));
@@ -265,7 +268,7 @@ TEST(PbrainProcess, SameMoveAsZarvo2ForTheSameBoardAndSeed) {
         input += std::to_string(s.X) + "," + std::to_string(s.Y) + "," +
                  (s.Stone == c.Engine ? "1" : "2") + "\n";
       input += "DONE\nEND\n";
-      const TBrainRun brain = RunBrain(input, "--seed " + std::to_string(seed));
+      const TBrainRun brain = RunBrain(input, "--classic --seed " + std::to_string(seed));
       ASSERT_EQ(brain.Lines.size(), 2u) << c.What;
       const std::string file = RunZarvo2(c.Engine, c.Stones, "2\r\n5997\r\n", seed);
       EXPECT_EQ(brain.Lines[1], file) << c.What << ", seed " << seed;
@@ -282,7 +285,7 @@ TEST(PbrainProcess, SameMoveAsZarvo2ForTheSameBoardAndSeed) {
     dir.Write("in.txt", "START 20\nBEGIN\nTURN 10,9\nEND\n");
     const std::string command = "cd '" + dir.Path().string() +
                                 "' && ZARVO_SEED=" + std::to_string(seed) +
-                                " '" PBRAIN_EXE "' < in.txt > out.txt";
+                                " '" PBRAIN_EXE "' --classic < in.txt > out.txt";
     ASSERT_EQ(std::system(command.c_str()), 0);
     const std::string file = RunZarvo2('x', {{9, 9, 'x'}, {10, 9, 'o'}}, "", seed);
     EXPECT_EQ(dir.Read("out.txt"), "OK\n9,9\n" + file + "\n") << "seed " << seed;
