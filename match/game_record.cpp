@@ -16,6 +16,26 @@ constexpr std::array<std::string_view, 7> kReasonNames{
 // Indexed by TOutcome.
 constexpr std::array<std::string_view, 3> kOutcomeNames{"x wins", "o wins", "draw"};
 
+// Text of the file quoted in an error: bytes that are not printable ASCII as \xNN, cut after a
+// few dozen, so a binary file named by mistake gives one short line.
+std::string Shown(std::string_view text) {
+  constexpr std::size_t kShown = 40;
+  constexpr char kHex[] = "0123456789abcdef";
+  std::string shown = "'";
+  for (const char c : text.substr(0, kShown)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7f) {
+      shown += c;
+    } else {
+      shown += "\\x";
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 15];
+    }
+  }
+  if (text.size() > kShown) shown += "...";
+  return shown + "'";
+}
+
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
@@ -129,7 +149,7 @@ std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error) {
       if (value == "none") continue;
       for (const std::string_view word : Words(value)) {
         const auto square = BoardSquare(word);
-        if (!square) return fail("bad square '" + std::string(word) + "'");
+        if (!square) return fail("bad square " + Shown(word));
         if (!place(*square)) return fail("opening stone on an occupied square");
         record.Opening.push_back(*square);
       }
@@ -142,7 +162,7 @@ std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error) {
       if (words.size() != 4 || words[3] != "ms") return fail("expected 'COLOUR X,Y MS ms'");
       if (words[0] != std::string(1, ColourOfStone(expected - 1))) return fail("move out of turn");
       const auto square = BoardSquare(words[1]);
-      if (!square) return fail("bad square '" + std::string(words[1]) + "'");
+      if (!square) return fail("bad square " + Shown(words[1]));
       int64_t ms = 0;
       if (!(std::istringstream(std::string(words[2])) >> ms) || ms < 0)
         return fail("bad thinking time");
@@ -156,17 +176,17 @@ std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error) {
           known = true;
         }
       }
-      if (!known) return fail("unknown result '" + std::string(value) + "'");
+      if (!known) return fail("unknown result " + Shown(value));
       haveResult = true;
     } else if (key == "Reason") {
       const auto reason = ReasonOfName(value);
-      if (!reason) return fail("unknown reason '" + std::string(value) + "'");
+      if (!reason) return fail("unknown reason " + Shown(value));
       record.Reason = *reason;
       haveReason = true;
     } else if (key == "Detail") {
       record.Detail = std::string(value);
     } else {
-      return fail("unknown key '" + std::string(key) + "'");
+      return fail("unknown key " + Shown(key));
     }
   }
   if (!haveGame || !haveOpening || !haveResult || !haveReason) {

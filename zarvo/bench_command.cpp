@@ -31,7 +31,7 @@ constexpr std::string_view kBenchUsage =
     "the nodes per second. The total node count is the search's signature: it is the same on\n"
     "every machine and changes only when the search's behaviour changes.\n"
     "\n"
-    "  --depth N       search depth (default 9, the engine's own)\n"
+    "  --depth N       search depth 0..9 (default 9, the engine's own)\n"
     "  --budget MS     a time budget per position in milliseconds, as a manager would give it\n"
     "                  (the depth then follows from it unless --depth is given)\n"
     "  --seed S        the random seed of every position (default 1)\n"
@@ -66,6 +66,12 @@ std::optional<std::vector<TBenchPosition>> ParseSuite(std::istream& in, std::str
         error = "line " + std::to_string(number) + ": '" + word + "' is not a square X,Y (0..19)";
         return std::nullopt;
       }
+      for (const TSquare& played : position.Moves)
+        if (played.X == square->X && played.Y == square->Y) {
+          error = "line " + std::to_string(number) + ": square " + std::string(word) +
+                  " is played twice";
+          return std::nullopt;
+        }
       position.Moves.push_back(*square);
     }
     if (!position.Moves.empty()) suite.push_back(std::move(position));
@@ -202,7 +208,7 @@ int RunProcesses(const std::vector<TBenchPosition>& suite, const std::filesystem
       status = child.WaitFor(std::chrono::milliseconds(budgetMs + 60'000));
       if (!status) status = child.Kill();
     } catch (const std::exception& error) {
-      err << "zarvo bench: cannot start '" << engine.string() << "': " << error.what() << "\n";
+      err << "zarvo bench: " << error.what() << "\n";
       return 1;
     }
     const double ms =
@@ -265,7 +271,12 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
       err << "zarvo bench: " << arg << " takes a whole number, not '" << value << "'\n";
       return 2;
     }
-    if (arg == "--depth") depth = static_cast<int32_t>(std::min<int64_t>(*number, 15));
+    if (arg == "--depth" && *number > kDefaultMaxDepth) {
+      err << "zarvo bench: --depth " << value << ": the engine searches at most depth "
+          << kDefaultMaxDepth << "\n";
+      return 2;
+    }
+    if (arg == "--depth") depth = static_cast<int32_t>(*number);
     if (arg == "--budget") budgetMs = *number;
     if (arg == "--seed") seed = static_cast<uint32_t>(*number);
     if (arg == "--generate") generate = static_cast<int>(*number);
@@ -296,8 +307,17 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     return 2;
   }
 
-  if (!process.empty())
-    return RunProcesses(*suite, std::filesystem::absolute(process), *budgetMs, load, out, err);
+  if (!process.empty()) {
+    // Checked before anything is printed, so a wrong path gets one line and no table.
+    std::error_code fsError;
+    const std::filesystem::path engine = std::filesystem::absolute(process, fsError);
+    if (fsError || !std::filesystem::is_regular_file(engine, fsError) ||
+        ::access(engine.c_str(), X_OK) != 0) {
+      err << "zarvo bench: --process '" << process << "' is no executable file\n";
+      return 2;
+    }
+    return RunProcesses(*suite, engine, *budgetMs, load, out, err);
+  }
 
   out << std::setw(4) << "#" << std::setw(8) << "stones" << std::setw(8) << "move" << std::setw(12)
       << "nodes" << std::setw(12) << "solver" << std::setw(10) << "ms" << '\n';

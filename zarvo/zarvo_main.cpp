@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "driver/version.h"
 #include "zarvo/commands.h"
 
 namespace {
@@ -19,7 +20,10 @@ constexpr std::string_view kUsage =
     "                play games between two engines (file:PATH or pipe:PATH)\n"
     "  show RECORD   draw a game record as SVG\n"
     "\n"
-    "'zarvo COMMAND --help' explains a command.\n";
+    "'zarvo COMMAND --help' explains a command; 'zarvo --version' prints the version.\n"
+    "\n"
+    "exit status: 0 done, 1 failed (an input unreadable or wrong, an output not written, a\n"
+    "match in which no game was played out), 2 bad usage.\n";
 
 }  // namespace
 
@@ -34,6 +38,10 @@ int main(int argc, char** argv) {
   const TArgs rest(args.data() + 1, args.size() - 1);
   if (command == "--help" || command == "-h" || command == "help") {
     std::cout << kUsage;
+    return 0;
+  }
+  if (command == "--version") {
+    std::cout << "zarvo " << zarvo::kZarvoVersion << "\n";
     return 0;
   }
   if (command == "eval") return RunEval(rest, std::cout, std::cerr);
