@@ -10,8 +10,9 @@ namespace zarvo::match {
 namespace {
 
 // Indexed by TEndReason: the word a record and the result table use.
-constexpr std::array<std::string_view, 7> kReasonNames{
-    "five", "full board", "illegal move", "bad answer", "crash", "no answer", "timeout"};
+constexpr std::array<std::string_view, 9> kReasonNames{
+    "five",      "full board", "illegal move", "bad answer",     "crash",
+    "no answer", "timeout",    "engine error", "unknown command"};
 
 // Indexed by TOutcome.
 constexpr std::array<std::string_view, 3> kOutcomeNames{"x wins", "o wins", "draw"};
@@ -93,11 +94,23 @@ std::string RecordText(const TGameRecord& record) {
   for (const TSquare& square : record.Opening) text << ' ' << SquareText(square);
   text << '\n';
   std::size_t stone = record.Opening.size();
+  // An engine's messages come just before the move they were sent with.
+  const auto messages = [&](std::size_t number) {
+    for (const TEngineMessage& message : record.Messages) {
+      if (message.Stone != static_cast<int>(number)) continue;
+      std::string line = message.Text;
+      for (char& c : line)
+        if (c == '\n' || c == '\r') c = ' ';
+      text << "Message " << number << ": " << ColourOfStone(number - 1) << ' ' << line << '\n';
+    }
+  };
   for (const TPlayedMove& move : record.Moves) {
+    messages(stone + 1);
     text << "Move " << stone + 1 << ": " << ColourOfStone(stone) << ' ' << SquareText(move.Square)
          << ' ' << move.ThinkMs << " ms\n";
     ++stone;
   }
+  messages(stone + 1);
   text << "Result: " << OutcomeName(record.Outcome) << '\n';
   text << "Reason: " << ReasonName(record.Reason) << '\n';
   // One line: whatever an engine answered must not break the format.
@@ -153,6 +166,17 @@ std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error) {
         if (!place(*square)) return fail("opening stone on an occupied square");
         record.Opening.push_back(*square);
       }
+    } else if (key.starts_with("Message ")) {
+      if (!haveOpening) return fail("a message before the opening");
+      const std::size_t expected = record.Opening.size() + record.Moves.size() + 1;
+      if (Trimmed(key.substr(8)) != std::to_string(expected))
+        return fail("expected a message with move " + std::to_string(expected));
+      const auto space = value.find(' ');
+      if (value.substr(0, space) != std::string(1, ColourOfStone(expected - 1)))
+        return fail("message out of turn");
+      const std::string_view message =
+          space == std::string_view::npos ? std::string_view{} : Trimmed(value.substr(space));
+      record.Messages.push_back({static_cast<int>(expected), std::string(message)});
     } else if (key.starts_with("Move ")) {
       if (!haveOpening) return fail("a move before the opening");
       const std::size_t expected = record.Opening.size() + record.Moves.size() + 1;

@@ -204,7 +204,7 @@ int RunProcesses(const std::vector<TBenchPosition>& suite, const std::filesystem
     const auto start = std::chrono::steady_clock::now();
     std::optional<match::TExitStatus> status;
     try {
-      match::TChildProcess child = match::TChildProcess::Spawn({engine, dir, false});
+      match::TChildProcess child = match::TChildProcess::Spawn({engine, {}, dir, false});
       status = child.WaitFor(std::chrono::milliseconds(budgetMs + 60'000));
       if (!status) status = child.Kill();
     } catch (const std::exception& error) {

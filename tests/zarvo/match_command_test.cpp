@@ -72,7 +72,9 @@ TEST_F(MatchCommand, PrintsGamesTableScoreAndTimes) {
       << out;
   EXPECT_NE(out.find("Score A - B: 2 - 0 in 2 games (100.0 %)"), std::string::npos) << out;
   EXPECT_NE(out.find("A scored every point"), std::string::npos) << out;
-  EXPECT_NE(out.find("Thinking time  moves  mean ms  max ms"), std::string::npos) << out;
+  EXPECT_NE(out.find("Thinking time  moves  mean ms  max ms   late  most over ms"),
+            std::string::npos)
+      << out;
   EXPECT_NE(out.find("  B: five 2"), std::string::npos) << out;
   // The progress line goes to stderr: games played, score, elapsed and time left.
   EXPECT_NE(run_->Err.find("games 2/2  A 2 - 0 B  elapsed 0:0"), std::string::npos) << run_->Err;
@@ -164,6 +166,21 @@ TEST(EvalCommand, SvgIsAHeatMapOfTheMoveValues) {
   EXPECT_EQ(RunTool({"eval", "--svg", "--json", dir}).Status, 2);
 }
 
+// A match that measured nothing fails and says why; one game played out is a match.
+TEST(MatchCommandErrors, NoGamePlayedOutIsAFailure) {
+  const TScriptedEngines engines;
+  const TRun failed =
+      RunTool({"match", engines.Spec("pipe-nostart"), engines.Spec("file-legal"), "--games", "2"});
+  EXPECT_EQ(failed.Status, 1) << failed.Err;
+  EXPECT_NE(failed.Err.find("no game was played out"), std::string::npos) << failed.Err;
+  EXPECT_NE(failed.Out.find("A: engine error 2"), std::string::npos) << failed.Out;
+  // Its arguments reach the engine, and games run two at a time.
+  const TRun played = RunTool({"match", engines.Spec("pipe-nostart") + " line",
+                               engines.Spec("file-legal"), "--games", "2", "--concurrency", "2"});
+  EXPECT_EQ(played.Status, 0) << played.Err;
+  EXPECT_NE(played.Out.find("Score A - B: 2 - 0"), std::string::npos) << played.Out;
+}
+
 #ifdef PBRAIN_EXE
 // The real engines through both protocols: every game ends on the board, none by a fault of
 // the exchange (a generous tolerance, so a loaded machine does not decide).
@@ -198,6 +215,11 @@ TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
       {{"match", legal, legal, "--openings", "/no/such/file"}, 2, "cannot read"},
       {{"match", legal, legal, "--openings", notRecord}, 2, "bad square"},
       {{"match", legal, legal, "--each"}, 2, "--each goes with --replay"},
+      {{"match", legal, legal, "--concurrency", "0"}, 2, "--concurrency must be at least 1"},
+      {{"match", legal, legal, "--dir1", "x", "--concurrency", "2"}, 2, "cannot go with"},
+      {{"match", legal, "pipe:" + engines.Dir().Path().string() + "/pipe-legal \"x"},
+       2,
+       "quote \" that is not closed"},
       {{"match", "--replay", notRecord}, 1, "no game record"},
       {{"match", "--replay", "/no/such/record"}, 1, "cannot read"},
       {{"show"}, 2, "no record given"},
