@@ -124,7 +124,14 @@ TEST_F(MatchCommand, PicturesAreWellFormedBoards) {
     const int stones = static_cast<int>(record->Stones().size());
     EXPECT_EQ(check.Elements.at("line"), 2 * 21 + 1);
     EXPECT_EQ(check.Elements.at("circle"), stones + 2 /* dashed opening rings */ + 5);
-    EXPECT_NE(svg.find("class=\"five\""), std::string::npos);
+    // The red line lies over every stone (later in the document is on top) and under every
+    // stone's number.
+    const auto line = svg.find("class=\"five\"");
+    ASSERT_NE(line, std::string::npos);
+    EXPECT_LT(svg.rfind("stroke-width=\"1.5\""), line);  // the last stone
+    for (int number = 1; number <= stones; ++number)
+      EXPECT_NE(svg.find(">" + std::to_string(number) + "</text>", line), std::string::npos)
+          << number;
     EXPECT_NE(std::find(check.Texts.begin(), check.Texts.end(), std::to_string(stones)),
               check.Texts.end());
     // zarvo show draws the same record the same way, to stdout or into a file.
