@@ -10,9 +10,9 @@ namespace zarvo::match {
 namespace {
 
 // Indexed by TEndReason: the word a record and the result table use.
-constexpr std::array<std::string_view, 9> kReasonNames{
-    "five",      "full board", "illegal move", "bad answer",     "crash",
-    "no answer", "timeout",    "engine error", "unknown command"};
+constexpr std::array<std::string_view, 10> kReasonNames{
+    "five",      "full board", "illegal move", "bad answer",      "crash",
+    "no answer", "timeout",    "engine error", "unknown command", "resigned"};
 
 // Indexed by TOutcome.
 constexpr std::array<std::string_view, 3> kOutcomeNames{"x wins", "o wins", "draw"};

@@ -26,6 +26,7 @@ enum class TEndReason {
   Timeout,      // over its time by more than the tolerance; the engine was killed
   EngineError,  // a brain answered ERROR
   Unknown,      // a brain answered UNKNOWN: it does not know the command
+  Resigned,     // the side to move gave up (a person, in 'zarvo play')
 };
 
 std::string_view ReasonName(TEndReason reason);  // "five", "full board", ...

@@ -22,6 +22,7 @@
 #include "match/game_rules.h"
 #include "match/match_runner.h"
 #include "match/openings.h"
+#include "zarvo/board_text.h"
 #include "zarvo/commands.h"
 #include "zarvo/svg_board.h"
 #include "zarvo/text_args.h"
@@ -345,23 +346,6 @@ class TStopSignals {
   struct sigaction oldInt_ {};
   struct sigaction oldTerm_ {};
 };
-
-// The board as text, two characters a square; the squares in `marked` in upper case.
-void PrintBoard(std::ostream& out, const TGameBoard& board, const std::vector<TSquare>& marked) {
-  out << "   ";
-  for (int x = 0; x < kBoardSize; ++x) out << std::setw(3) << x;
-  out << '\n';
-  for (int y = 0; y < kBoardSize; ++y) {
-    out << std::setw(3) << y;
-    for (int x = 0; x < kBoardSize; ++x) {
-      char c = board.At({x, y});
-      if (std::find(marked.begin(), marked.end(), TSquare{x, y}) != marked.end())
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      out << "  " << c;
-    }
-    out << '\n';
-  }
-}
 
 int Replay(const TMatchArgs& args, std::ostream& out, std::ostream& err) {
   std::ifstream in(args.Replay, std::ios::binary);

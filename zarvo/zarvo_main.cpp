@@ -19,6 +19,7 @@ constexpr std::string_view kUsage =
     "  match ENGINE1 ENGINE2 [...]\n"
     "                play games between two engines (file:PATH or pipe:PATH)\n"
     "  show RECORD   draw a game record as SVG\n"
+    "  play ENGINE   play a game against an engine at the terminal\n"
     "\n"
     "'zarvo COMMAND --help' explains a command; 'zarvo --version' prints the version.\n"
     "\n"
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
   if (command == "bench") return RunBench(rest, std::cout, std::cerr);
   if (command == "match") return RunMatch(rest, std::cout, std::cerr);
   if (command == "show") return RunShow(rest, std::cout, std::cerr);
+  if (command == "play") return RunPlay(rest, std::cin, std::cout, std::cerr);
   std::cerr << "zarvo: unknown command '" << command << "' (see 'zarvo --help')\n";
   return 2;
 }
