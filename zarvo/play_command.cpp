@@ -296,19 +296,33 @@ int RunPlay(TArgs args, std::istream& in, std::ostream& out, std::ostream& err) 
     out << kPlayUsage;
     return 0;
   }
-  std::string error;
-  const TScratchDir scratch;
-  const auto engine = MakePlayer(parsed.Engine, scratch.Path(), error);
-  if (!engine) {
-    err << "zarvo play: " << error << '\n';
-    return 2;
+  // Checked before the game, so a long game is not played for a file that cannot be written.
+  if (!std::ofstream(parsed.RecordPath, std::ios::binary | std::ios::app)) {
+    err << "zarvo play: cannot write '" << parsed.RecordPath << "'\n";
+    return 1;
   }
-  TPlayGame game(parsed, *engine, in, out);
-  const TGameRecord record = game.Play();
+  std::string error;
+  TGameRecord record;
+  try {
+    const TScratchDir scratch;
+    const auto engine = MakePlayer(parsed.Engine, scratch.Path(), error);
+    if (!engine) {
+      err << "zarvo play: " << error << '\n';
+      return 2;
+    }
+    TPlayGame game(parsed, *engine, in, out);
+    record = game.Play();
+  } catch (const std::exception& failure) {
+    // No folder for the engine's files, say: nothing was played worth keeping.
+    err << "zarvo play: " << failure.what() << '\n';
+    return 1;
+  }
   std::ofstream file(parsed.RecordPath, std::ios::binary | std::ios::trunc);
   file << RecordText(record);
   if (!file.flush()) {
-    err << "zarvo play: cannot write '" << parsed.RecordPath << "'\n";
+    // The game is not lost: the record goes to the terminal instead.
+    out << '\n' << RecordText(record);
+    err << "zarvo play: cannot write '" << parsed.RecordPath << "'; the record is above\n";
     return 1;
   }
   out << "Game saved to " << parsed.RecordPath << " (zarvo show " << parsed.RecordPath
