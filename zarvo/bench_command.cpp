@@ -44,7 +44,10 @@ constexpr std::string_view kBenchUsage =
     "manager does, in a fresh working directory with a time file giving MS milliseconds, and\n"
     "measures each whole run from outside: start-up, reading, search and writing. It prints the\n"
     "time of each run and its overrun (time minus budget), then the worst overrun and its\n"
-    "position. --load N keeps N threads busy meanwhile, as another program on the machine would.\n";
+    "position. --load N keeps N threads busy meanwhile, as another program on the machine would.\n"
+    "\n"
+    "exit status: 0 done, 1 the suite file cannot be read or is wrong, 2 bad usage (also an\n"
+    "ENGINE that is no executable file)\n";
 
 struct TBenchPosition {
   std::vector<TSquare> Moves;  // play order, x first
@@ -297,14 +300,14 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     std::ifstream in(suitePath);
     if (!in) {
       err << "zarvo bench: cannot read suite '" << suitePath << "'\n";
-      return 2;
+      return 1;
     }
     suite = ParseSuite(in, error);
   }
   if (!suite) {
     err << "zarvo bench: " << (suitePath.empty() ? "built-in suite" : suitePath) << ": " << error
         << "\n";
-    return 2;
+    return 1;
   }
 
   if (!process.empty()) {

@@ -70,8 +70,8 @@ constexpr std::string_view kMatchUsage =
     "score with its Elo difference, thinking times with the moves that came late (after the\n"
     "engine's time, within the tolerance), and the losses by reason.\n"
     "exit status: 0 done, 1 no game was played out (every game ended by an engine's fault),\n"
-    "a record or picture could not be written, or a replay failed; 2 bad usage, 130 stopped by\n"
-    "a signal\n";
+    "a record or picture could not be written, a replay or openings file could not be read;\n"
+    "2 bad usage, 130 stopped by a signal\n";
 
 struct TMatchArgs {
   bool Help = false;
@@ -426,14 +426,14 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
     std::ifstream in(parsed.OpeningsFile);
     if (!in) {
       err << "zarvo match: cannot read '" << parsed.OpeningsFile << "'\n";
-      return 2;
+      return 1;
     }
     std::string error;
     auto openings = ParseOpenings(in, error);
     if (!openings || openings->empty()) {
       err << "zarvo match: '" << parsed.OpeningsFile
           << "': " << (openings ? "no opening in it" : error) << '\n';
-      return 2;
+      return 1;
     }
     parsed.Options.Openings = std::move(*openings);
   }

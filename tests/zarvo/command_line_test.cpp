@@ -79,7 +79,7 @@ TEST(CommandLine, RefusedInputIsNamedOnce) {
       {"'" ZARVO_TOOL_EXE "' bench --process /nonexist --budget 100", 2,
        "zarvo bench: --process '/nonexist' is no executable file\n"},
       {"'" ZARVO_TOOL_EXE "' bench --depth 11", 2, "the engine searches at most depth 9"},
-      {"'" ZARVO_TOOL_EXE "' bench --suite twice.txt", 2, "line 1: square 9,9 is played twice"},
+      {"'" ZARVO_TOOL_EXE "' bench --suite twice.txt", 1, "line 1: square 9,9 is played twice"},
       {"'" ZARVO_TOOL_EXE "' show binary.txt", 1, "zarvo show: 'binary.txt' is no game record"},
 #ifdef PBRAIN_EXE
       {"'" PBRAIN_EXE "' --seed abc", 2, "bad --seed value 'abc'"},
