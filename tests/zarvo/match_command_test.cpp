@@ -44,7 +44,8 @@ class MatchCommand : public ::testing::Test {
     svg_ = (engines_->Dir() / "pictures").string();
     run_ = new TRun(RunTool({"match", engines_->Spec("file-line"), engines_->Spec("pipe-legal"),
                              "--games", "2", "--move-time", "200", "--openings", openings,
-                             "--records", records_, "--svg", svg_}));
+                             // Wide, so a busy machine cannot make a game end on time.
+                             "--tolerance", "3000", "--records", records_, "--svg", svg_}));
   }
   static void TearDownTestSuite() {
     delete run_;
@@ -182,8 +183,9 @@ TEST(MatchCommandErrors, NoGamePlayedOutIsAFailure) {
   EXPECT_NE(failed.Err.find("no game was played out"), std::string::npos) << failed.Err;
   EXPECT_NE(failed.Out.find("A: engine error 2"), std::string::npos) << failed.Out;
   // Its arguments reach the engine, and games run two at a time.
-  const TRun played = RunTool({"match", engines.Spec("pipe-nostart") + " line",
-                               engines.Spec("file-legal"), "--games", "2", "--concurrency", "2"});
+  const TRun played =
+      RunTool({"match", engines.Spec("pipe-nostart") + " line", engines.Spec("file-legal"),
+               "--games", "2", "--concurrency", "2", "--tolerance", "3000"});
   EXPECT_EQ(played.Status, 0) << played.Err;
   EXPECT_NE(played.Out.find("Score A - B: 2 - 0"), std::string::npos) << played.Out;
 }
