@@ -11,11 +11,13 @@
 #include <thread>
 #include <vector>
 
+#include "deep/deep_search.h"
 #include "driver/engine.h"
 #include "match/child_process.h"
 #include "match/game_rules.h"
 #include "zarvo/bench_suite.h"
 #include "zarvo/commands.h"
+#include "zarvo/deep_bench.h"
 #include "zarvo/text_args.h"
 
 namespace zarvo::tool {
@@ -23,6 +25,7 @@ namespace {
 
 constexpr std::string_view kBenchUsage =
     "usage: zarvo bench [--depth N] [--budget MS] [--seed S] [--suite FILE]\n"
+    "       zarvo bench --search deep [--depth N] [--suite FILE]\n"
     "       zarvo bench --generate GAMES [--depth N] [--seed S]\n"
     "\n"
     "Searches every position of the benchmark suite as a full engine move, with a fixed seed,\n"
@@ -38,6 +41,10 @@ constexpr std::string_view kBenchUsage =
     "  --suite FILE    positions to use instead of the built-in suite: one per line, the moves\n"
     "                  of a game as X,Y in play order, x moving first; '#' starts a comment\n"
     "  --generate N    print a suite taken from N games the engine plays against itself\n"
+    "  --search deep   the deep search instead (pbrain-zarvo2's default): every position to\n"
+    "                  depth N (default 6, at most 40) with a fresh table and no time limit; its "
+    "own\n"
+    "                  signature, and the nodes per second with the evaluation on\n"
     "\n"
     "  zarvo bench --process ENGINE --budget MS [--load N] [--suite FILE]\n"
     "runs the move-file program ENGINE (for instance build/Zarvo2) once per position as a\n"
@@ -246,6 +253,7 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
   uint32_t seed = 1;
   std::string suitePath;
   std::string process;
+  std::string search = "classic";
   int load = 0;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
@@ -255,7 +263,7 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     }
     const bool takesValue = arg == "--depth" || arg == "--budget" || arg == "--seed" ||
                             arg == "--suite" || arg == "--generate" || arg == "--process" ||
-                            arg == "--load";
+                            arg == "--load" || arg == "--search";
     if (!takesValue) {
       err << "zarvo bench: unknown argument '" << arg << "' (see 'zarvo bench --help')\n";
       return 2;
@@ -269,17 +277,20 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
       (arg == "--suite" ? suitePath : process) = std::string(value);
       continue;
     }
+    if (arg == "--search") {
+      if (value != "deep" && value != "classic") {
+        err << "zarvo bench: --search takes deep or classic, not '" << value << "'\n";
+        return 2;
+      }
+      search = std::string(value);
+      continue;
+    }
     const auto number = ParseNumber(value);
     if (!number || *number < 0) {
       err << "zarvo bench: " << arg << " takes a whole number, not '" << value << "'\n";
       return 2;
     }
-    if (arg == "--depth" && *number > kDefaultMaxDepth) {
-      err << "zarvo bench: --depth " << value << ": the engine searches at most depth "
-          << kDefaultMaxDepth << "\n";
-      return 2;
-    }
-    if (arg == "--depth") depth = static_cast<int32_t>(*number);
+    if (arg == "--depth") depth = static_cast<int32_t>(std::min<int64_t>(*number, INT32_MAX));
     if (arg == "--budget") budgetMs = *number;
     if (arg == "--seed") seed = static_cast<uint32_t>(*number);
     if (arg == "--generate") generate = static_cast<int>(*number);
@@ -287,6 +298,13 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
   }
   if (!process.empty() && !budgetMs) {
     err << "zarvo bench: --process needs --budget\n";
+    return 2;
+  }
+  // Deeper than a search can go would be cut silently; refused instead.
+  const int32_t deepest = search == "deep" ? deep::kMaxSearchDepth : kDefaultMaxDepth;
+  if (depth && *depth > deepest) {
+    err << "zarvo bench: --depth " << *depth << ": the " << search
+        << " search goes at most to depth " << deepest << "\n";
     return 2;
   }
   if (generate) return Generate(*generate, seed, depth.value_or(5), out);
@@ -310,6 +328,11 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     return 1;
   }
 
+  if (search == "deep") {
+    std::vector<std::vector<TSquare>> positions;
+    for (const TBenchPosition& position : *suite) positions.push_back(position.Moves);
+    return RunDeepBench(positions, depth.value_or(kDeepBenchDepth), out);
+  }
   if (!process.empty()) {
     // Checked before anything is printed, so a wrong path gets one line and no table.
     std::error_code fsError;

@@ -78,7 +78,9 @@ TEST(CommandLine, RefusedInputIsNamedOnce) {
   } const cases[] = {
       {"'" ZARVO_TOOL_EXE "' bench --process /nonexist --budget 100", 2,
        "zarvo bench: --process '/nonexist' is no executable file\n"},
-      {"'" ZARVO_TOOL_EXE "' bench --depth 11", 2, "the engine searches at most depth 9"},
+      {"'" ZARVO_TOOL_EXE "' bench --depth 11", 2, "the classic search goes at most to depth 9"},
+      {"'" ZARVO_TOOL_EXE "' bench --search deep --depth 41", 2,
+       "the deep search goes at most to depth 40"},
       {"'" ZARVO_TOOL_EXE "' bench --suite twice.txt", 1, "line 1: square 9,9 is played twice"},
       {"'" ZARVO_TOOL_EXE "' show binary.txt", 1, "zarvo show: 'binary.txt' is no game record"},
 #ifdef PBRAIN_EXE
