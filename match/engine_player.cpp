@@ -260,14 +260,21 @@ class TPipePlayer final : public TPlayer {
     const TClock::time_point deadline = start + milliseconds(WaitLimitMs(request));
     if (!Send(command, deadline))
       return Lost(TAnswerKind::Crash, "stopped reading its input", start);
-    std::string line;
-    const TAnswerKind kind = ReadReply(deadline, request.Stop, line);
+    // ERROR and UNKNOWN are the engine's own verdicts, not garbled moves. One may answer an INFO
+    // line it does not know, so a move may still follow: the verdict decides only when none
+    // comes in time.
+    std::string line, refusal;
+    TAnswerKind kind = ReadReply(deadline, request.Stop, line);
+    while (kind == TAnswerKind::Move && RefusalKind(line)) {
+      if (refusal.empty()) refusal = line;
+      kind = ReadReply(deadline, request.Stop, line);
+    }
+    if (kind == TAnswerKind::Timeout && !refusal.empty())
+      return Lost(*RefusalKind(refusal), "answered " + QuotedAnswer(refusal) + " to " + asked,
+                  start);
     if (kind == TAnswerKind::Timeout)
       line = "no move within " + std::to_string(WaitLimitMs(request)) + " ms; killed";
     if (kind != TAnswerKind::Move) return Lost(kind, line, start);
-    // ERROR and UNKNOWN are the engine's own verdicts on the command, not garbled moves.
-    if (const auto refusal = RefusalKind(line))
-      return Lost(*refusal, "answered " + QuotedAnswer(line) + " to " + asked, start);
     const auto square = ParseCoordinates(line);
     if (!square) return Lost(TAnswerKind::BadAnswer, "answered " + QuotedAnswer(line), start);
     told_ = stones;

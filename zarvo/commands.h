@@ -16,6 +16,7 @@ int RunBook(TArgs args, std::ostream& out, std::ostream& err);
 int RunBench(TArgs args, std::ostream& out, std::ostream& err);
 int RunMatch(TArgs args, std::ostream& out, std::ostream& err);
 int RunShow(TArgs args, std::ostream& out, std::ostream& err);
+int RunAnalyse(TArgs args, std::ostream& out, std::ostream& err);
 // Reads the person's moves from in.
 int RunPlay(TArgs args, std::istream& in, std::ostream& out, std::ostream& err);
 

@@ -20,6 +20,7 @@ constexpr std::string_view kUsage =
     "                play games between two engines (file:PATH or pipe:PATH)\n"
     "  show RECORD   draw a game record as SVG\n"
     "  play ENGINE   play a game against an engine at the terminal\n"
+    "  analyse DIR   the deep search's thinking on a working directory's board\n"
     "\n"
     "'zarvo COMMAND --help' explains a command; 'zarvo --version' prints the version.\n"
     "\n"
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
   if (command == "match") return RunMatch(rest, std::cout, std::cerr);
   if (command == "show") return RunShow(rest, std::cout, std::cerr);
   if (command == "play") return RunPlay(rest, std::cin, std::cout, std::cerr);
+  if (command == "analyse" || command == "analyze") return RunAnalyse(rest, std::cout, std::cerr);
   std::cerr << "zarvo: unknown command '" << command << "' (see 'zarvo --help')\n";
   return 2;
 }
