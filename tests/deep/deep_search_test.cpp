@@ -16,11 +16,13 @@ namespace {
 using testing::BoardOf;
 using testing::Puzzles;
 
-// A second for the root's threat solvers (a fifth of the soft limit), more for the search.
-TSearchLimits SecondLimits() {
+// No clock: node limits and a depth bound the work, so a slow build or a busy machine gets the
+// same answers.
+TSearchLimits Unhurried(int maxDepth) {
   TSearchLimits limits;
-  limits.SoftMs = 5000;
-  limits.HardMs = 5000;
+  limits.SoftMs = limits.HardMs = int64_t{1} << 40;
+  limits.MaxDepth = maxDepth;
+  limits.RootVctNodes = 50'000;
   return limits;
 }
 
@@ -30,9 +32,8 @@ TEST(DeepSearch, FindsTheOnlyDefenceAgainstAContinuousFour) {
   auto search = std::make_unique<TDeepSearch>(std::size_t{16} << 20);
   for (const auto& puzzle : puzzles) {
     auto board = std::make_unique<TDeepBoard>(puzzle.Board());
-    TSearchLimits limits = SecondLimits();
-    limits.MaxDepth = 4;  // the defence is found before the search, which must keep to it
-    const TSearchResult result = search->Think(*board, limits);
+    // The defence is found before the search, which must keep to it.
+    const TSearchResult result = search->Think(*board, Unhurried(2));
     EXPECT_EQ(result.Move, SquareAt(puzzle.MoveX, puzzle.MoveY)) << puzzle.Name();
   }
 }
@@ -42,7 +43,9 @@ TEST(DeepSearch, PlaysForcedWinsFoundAtTheRoot) {
   for (const char* kind : {"vcf", "vct"}) {
     for (const auto& puzzle : Puzzles(kind)) {
       auto board = std::make_unique<TDeepBoard>(puzzle.Board());
-      const TSearchResult result = search->Think(*board, SecondLimits());
+      TSearchLimits limits = Unhurried(2);
+      limits.RootVctNodes = 1'000'000;
+      const TSearchResult result = search->Think(*board, limits);
       EXPECT_GT(result.Score, kWinBound) << puzzle.Name() << ": " << result.Reason;
       EXPECT_TRUE(board->IsEmpty(result.Move));
     }
@@ -77,11 +80,11 @@ TEST(DeepSearch, RulesDecideBeforeAnySearch) {
   auto search = std::make_unique<TDeepSearch>(std::size_t{1} << 20);
   for (const Case& c : cases) {
     TDeepBoard board = BoardOf(c.Rows, c.ToMove);
-    const TSearchResult result = search->Think(board, SecondLimits());
+    const TSearchResult result = search->Think(board, Unhurried(4));
     EXPECT_EQ(result.Move, SquareAt(c.X, c.Y)) << c.What << ": " << result.Reason;
   }
   TDeepBoard empty(15, 15);
-  EXPECT_EQ(search->Think(empty, SecondLimits()).Move, SquareAt(7, 7));
+  EXPECT_EQ(search->Think(empty, Unhurried(4)).Move, SquareAt(7, 7));
 }
 
 TEST(DeepSearch, AnswersAnEmptySquareWhateverTheBoard) {
@@ -91,9 +94,9 @@ TEST(DeepSearch, AnswersAnEmptySquareWhateverTheBoard) {
   for (int y = 0; y < 15; ++y)
     for (int x = 0; x < 15; ++x)
       if (x != 14 || y != 14) full->Place(SquareAt(x, y), ((x + 2 * y) / 2 + y) % 2);
-  EXPECT_EQ(search->Think(*full, SecondLimits()).Move, SquareAt(14, 14));
+  EXPECT_EQ(search->Think(*full, Unhurried(4)).Move, SquareAt(14, 14));
   TDeepBoard fives = BoardOf({"xxxxx", "ooooo"}, 'x');
-  EXPECT_TRUE(fives.IsEmpty(search->Think(fives, SecondLimits()).Move));
+  EXPECT_TRUE(fives.IsEmpty(search->Think(fives, Unhurried(4)).Move));
 }
 
 TEST(DeepSearch, StopsAtItsHardLimit) {
