@@ -11,8 +11,8 @@
 
 #include "book/book_builder.h"
 #include "book/book_probe.h"
-#include "tests/book/book_test_support.h"
-#include "tests/book/literal_find_matches.h"
+#include "testing/book_test_support.h"
+#include "testing/literal_find_matches.h"
 
 namespace zarvo {
 namespace {
@@ -77,15 +77,15 @@ const TBenchBook& Book() {
 }
 
 void ProbeOnce(benchmark::State& state, const std::vector<TBookSquare>& moves) {
-  TEngineState engine;
-  engine.WorkDir = Book().Dir();
-  engine.StoneCount = static_cast<int32_t>(moves.size());
-  engine.Sides = testing::SidesToMove(moves.size());
+  const auto stoneCount = static_cast<int32_t>(moves.size());
+  const TSideMaps sides = testing::SidesToMove(moves.size());
+  TRandom rng;
   const TPosition start = testing::BoardAfter(moves, 50);
   bool found = false;
   for (auto _ : state) {
     TPosition position = start;
-    found = BookProbe(engine, position, 100);
+    found = BookProbe(sides, stoneCount, rng, BookPathFor("Zarvo", Book().Dir(), stoneCount),
+                      position, 100);
     benchmark::DoNotOptimize(position);
   }
   state.SetLabel(found ? "book knows it" : "not in the book");

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "base/square.h"
 #include "board/stones.h"
 
 namespace zarvo {
 
-inline constexpr int kBoardSize = 20;
 inline constexpr int kBorder = 5;  // off-board cells on every side of the padded array
 inline constexpr int kPadded = kBoardSize + 2 * kBorder;
 inline constexpr int kLineCount = 2 * kBoardSize - 1;  // diagonals of one direction
@@ -71,10 +71,6 @@ struct TPosition {
 static_assert(std::is_trivially_copyable_v<TPosition>);
 static_assert(std::is_standard_layout_v<TPosition>);
 static_assert(std::is_trivially_copyable_v<TCell>);
-
-constexpr bool OnBoard(int x, int y) {
-  return x >= 0 && x < kBoardSize && y >= 0 && y < kBoardSize;
-}
 
 // Makes the record an empty board. Margin is left as it was.
 void InitPosition(TPosition& position);

@@ -5,8 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "base/square_pool.h"
 #include "board/position.h"
-#include "select/square_pool.h"
 
 namespace zarvo {
 

@@ -9,10 +9,11 @@ std::string BookFileName(std::string_view baseName, int32_t stoneCount) {
   return std::string(baseName) + ".ob" + std::to_string(stoneCount % 2 + 1);
 }
 
-std::string BookPathFor(const TEngineState& state) {
-  const std::filesystem::path name = BookFileName(state.ExeBaseName, state.StoneCount);
-  if (state.WorkDir.empty() || name.is_absolute()) return name.string();
-  return (state.WorkDir / name).string();
+std::string BookPathFor(std::string_view baseName, const std::filesystem::path& workDir,
+                        int32_t stoneCount) {
+  const std::filesystem::path name = BookFileName(baseName, stoneCount);
+  if (workDir.empty() || name.is_absolute()) return name.string();
+  return (workDir / name).string();
 }
 
 int32_t DrawForceThreshold(TRandom& rng, int32_t stoneCount) {
@@ -97,13 +98,14 @@ bool ProbeBook(TOpenning_Book& book, const TSideMaps& sides, int32_t forceThresh
   return found;
 }
 
-bool BookProbe(TEngineState& state, TPosition& position, int32_t v) {
+bool BookProbe(const TSideMaps& sides, int32_t stoneCount, TRandom& rng,
+               const std::string& bookFile, TPosition& position, int32_t v) {
   // 4. The draw happens on every call, so the generator moves on alike with or without a book.
-  const int32_t forceThreshold = DrawForceThreshold(state.Rng, state.StoneCount);
+  const int32_t forceThreshold = DrawForceThreshold(rng, stoneCount);
   // Without a side to move every empty square would count as a stone of it: such a "position"
   // is no book position, and that reading would average no empty square either.
-  if (state.Sides.OwnStone == kEmpty) return false;
-  return ProbeBookFile(BookPathFor(state), state.Sides, forceThreshold, position, v);
+  if (sides.OwnStone == kEmpty) return false;
+  return ProbeBookFile(bookFile, sides, forceThreshold, position, v);
 }
 
 }  // namespace zarvo

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "driver/engine_config.h"
+#include "driver/loss_marker.h"
 #include "driver/move_files.h"
 #include "select/move_selection.h"
 
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
   } catch (...) {
     move = FirstEmptySquare(position);  // a failed search still answers a legal square
   }
+  if (state.GameLost) RecordLoss(state);
   try {
     WriteMoveFile(state, move.X, move.Y);
   } catch (...) {

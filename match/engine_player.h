@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/square.h"
 #include "match/child_process.h"
-#include "select/engine_state.h"
 
 namespace zarvo::match {
 

@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "base/square_pool.h"
 #include "board/position.h"
-#include "select/square_pool.h"
 
 namespace zarvo {
 

@@ -5,8 +5,8 @@
 #include "board/line_eval.h"
 #include "board/pattern_tables.h"
 #include "board/threat_lists.h"
+#include "search/candidate_iteration.h"
 #include "search/vcf_solver.h"
-#include "select/candidate_iteration.h"
 
 namespace zarvo {
 namespace {
@@ -58,7 +58,8 @@ class TLevelRestore {
 
 // The mover threatens open fours: the replies are those squares and every square that becomes a
 // five-square of the mover after it plays one of them.
-void BuildDefenceReplies(TEngineState& state, TMoveContext& context, int level, uint8_t mover) {
+void BuildDefenceReplies(TSearchEnvironment& state, TMoveContext& context, int level,
+                         uint8_t mover) {
   TSearchState& search = state.Search;
   const TThreatLists& lists = *search.Lists;
   TXYList& squares = context.ScratchList;
@@ -102,7 +103,7 @@ int32_t ThreatBalance(const TPosition& position, int x, int y, uint8_t mover) {
   return balance;
 }
 
-void PlaySearchMove(TEngineState& state, TMoveContext& context) {
+void PlaySearchMove(TSearchEnvironment& state, TMoveContext& context) {
   TSearchState& search = state.Search;
   const int p = search.CurrentLevel;
   const uint8_t m = search.SideIndex;
@@ -122,7 +123,7 @@ void PlaySearchMove(TEngineState& state, TMoveContext& context) {
   if (p == state.MaxDepth && p > 2 && context.LevelTally[p] > 5000) context.LevelTally[p] -= 8000;
 }
 
-int32_t ThreatSearch(TEngineState& state, TMoveContext& context, int32_t replyBound,
+int32_t ThreatSearch(TSearchEnvironment& state, TMoveContext& context, int32_t replyBound,
                      int32_t bound) {
   TSearchState& search = state.Search;
   TThreatLists& lists = *search.Lists;

@@ -52,8 +52,8 @@ struct TNoDepthGuard {
 
 }  // namespace
 
-bool TSearchNode::FindVcf(TEngineState& state, const TPosition& position, const TXYList& squares,
-                          uint8_t attacker) {
+bool TSearchNode::FindVcf(TSearchEnvironment& state, const TPosition& position,
+                          const TXYList& squares, uint8_t attacker) {
   for (const TXY* square : squares) {
     if (SolveVcf(state, position, square->X, square->Y, attacker)) {
       X = static_cast<int8_t>(square->X);
@@ -64,7 +64,7 @@ bool TSearchNode::FindVcf(TEngineState& state, const TPosition& position, const 
   return false;
 }
 
-bool TSearchNode::FindShortestVcf(TEngineState& state, const TPosition& position,
+bool TSearchNode::FindShortestVcf(TSearchEnvironment& state, const TPosition& position,
                                   const TXYList& squares, uint8_t attacker, bool stopWhenTimeIsUp) {
   Depth = 0;
   BestDepth = 10000;
@@ -81,19 +81,19 @@ bool TSearchNode::FindShortestVcf(TEngineState& state, const TPosition& position
   return found;
 }
 
-bool TSearchNode::SolveVcf(TEngineState& state, const TPosition& position, int x, int y,
+bool TSearchNode::SolveVcf(TSearchEnvironment& state, const TPosition& position, int x, int y,
                            uint8_t attacker) {
   return Solve<false>(state, position, x, y, attacker, 0);
 }
 
-bool TSearchNode::SolveVcfShortest(TEngineState& state, const TPosition& position, int x, int y,
-                                   uint8_t attacker) {
+bool TSearchNode::SolveVcfShortest(TSearchEnvironment& state, const TPosition& position, int x,
+                                   int y, uint8_t attacker) {
   return Solve<true>(state, position, x, y, attacker, 0);
 }
 
 template <bool Shortest>
-bool TSearchNode::Solve(TEngineState& state, const TPosition& position, int x, int y, uint8_t a,
-                        std::size_t ply) {
+bool TSearchNode::Solve(TSearchEnvironment& state, const TPosition& position, int x, int y,
+                        uint8_t a, std::size_t ply) {
   ++state.Search.SolverCalls;
   using TGuard = std::conditional_t<Shortest, TDepthGuard, TNoDepthGuard>;
   [[maybe_unused]] TGuard depthGuard(Depth);

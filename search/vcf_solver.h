@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/square_pool.h"
 #include "board/position.h"
-#include "select/engine_state.h"
-#include "select/square_pool.h"
+#include "search/search_state.h"
 
 namespace zarvo {
 
@@ -26,7 +26,7 @@ class TSearchNode {
 
   // The first square of the list from which a win by fours exists, stored in X, Y. Gives up when
   // the time budget is spent.
-  bool FindVcf(TEngineState& state, const TPosition& position, const TXYList& squares,
+  bool FindVcf(TSearchEnvironment& state, const TPosition& position, const TXYList& squares,
                uint8_t attacker);
   // The last square of the list among those whose win needs the fewest fours, stored in X, Y;
   // BestDepth holds that length afterwards. Without stopWhenTimeIsUp it never asks the clock.
@@ -34,11 +34,12 @@ class TSearchNode {
   // never rests on a line cut short, so a win found is a win), only the lines not yet examined
   // are lost. Move selection asks for that once a win is already proven, so looking for the
   // shortest line can never cost the game on time.
-  bool FindShortestVcf(TEngineState& state, const TPosition& position, const TXYList& squares,
+  bool FindShortestVcf(TSearchEnvironment& state, const TPosition& position, const TXYList& squares,
                        uint8_t attacker, bool stopWhenTimeIsUp = false);
 
-  bool SolveVcf(TEngineState& state, const TPosition& position, int x, int y, uint8_t attacker);
-  bool SolveVcfShortest(TEngineState& state, const TPosition& position, int x, int y,
+  bool SolveVcf(TSearchEnvironment& state, const TPosition& position, int x, int y,
+                uint8_t attacker);
+  bool SolveVcfShortest(TSearchEnvironment& state, const TPosition& position, int x, int y,
                         uint8_t attacker);
 
   int8_t X;
@@ -57,7 +58,7 @@ class TSearchNode {
   bool stopWhenTimeIsUp_ = false;
 
   template <bool Shortest>
-  bool Solve(TEngineState& state, const TPosition& position, int x, int y, uint8_t attacker,
+  bool Solve(TSearchEnvironment& state, const TPosition& position, int x, int y, uint8_t attacker,
              std::size_t ply);
 };
 

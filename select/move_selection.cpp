@@ -10,10 +10,9 @@
 #include "board/pattern_tables.h"
 #include "board/threat_lists.h"
 #include "book/book_probe.h"
+#include "search/candidate_iteration.h"
 #include "search/threat_search.h"
 #include "search/vcf_solver.h"
-#include "select/candidate_iteration.h"
-#include "select/loss_marker.h"
 
 namespace zarvo {
 namespace {
@@ -139,9 +138,10 @@ void NarrowToOpponentStones(const TEngineState& state, TPosition& level1) {
   }
 }
 
-// The lost position: the marker, then a free corner, else the first empty square.
+// The lost position: reported in GameLost (the driver leaves the marker), then a free corner,
+// else the first empty square.
 TMove LostPositionMove(TEngineState& state, const TPosition& w, const TCell& best) {
-  RecordLoss(state);
+  state.GameLost = true;
   for (int draw = 0; draw < 30; ++draw) {
     const int x = 19 * state.Rng.Random(2);
     const int y = 19 * state.Rng.Random(2);
@@ -327,7 +327,9 @@ TMove SelectMove(TEngineState& state, TMoveContext& context) {
   if (state.StoneCount <= 15) {
     const TCell top = list[0];
     ShapeOpeningScores(top, level1);
-    booked = BookProbe(state, level1, top.Value[0]);
+    booked = BookProbe(state.Sides, state.StoneCount, state.Rng,
+                       BookPathFor(state.ExeBaseName, state.WorkDir, state.StoneCount), level1,
+                       top.Value[0]);
     if (booked) search.BestScore = 666 + state.Rng.Random(666);
     GenerateCandidates(state, context);
   }

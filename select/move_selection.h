@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "board/position.h"
+#include "search/search_state.h"
 #include "select/engine_state.h"
-#include "select/search_state.h"
 
 namespace zarvo {
 
@@ -37,7 +37,7 @@ void PrepareLevelOne(TEngineState& state, TMoveContext& context);
 TMove SelectMove(TEngineState& state, TMoveContext& context);
 
 // The move for the side to play in the position as read from the board file. The threat lists
-// and the square pool live for this call only.
+// and the square pool live for this call only. A game it finds lost sets state.GameLost.
 TMove FindMove(TEngineState& state, const TPosition& position);
 
 }  // namespace zarvo

@@ -293,7 +293,9 @@ int RunProbe(TArgs args, std::ostream& out, std::ostream& err) {
     out << "empty board: the engine answers 9,9 without the book\n";
     return 0;
   }
-  const std::string bookName = base ? BookFileName(*base, state.StoneCount) : BookPathFor(state);
+  const std::string bookName =
+      base ? BookFileName(*base, state.StoneCount)
+           : BookPathFor(state.ExeBaseName, state.WorkDir, state.StoneCount);
 
   TOpenning_Book book;
   book.FileName = bookName;

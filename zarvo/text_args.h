@@ -6,8 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include "base/square.h"
 #include "board/position.h"
-#include "select/engine_state.h"
 
 namespace zarvo::tool {
 

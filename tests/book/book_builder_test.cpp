@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "book/book_probe.h"
-#include "tests/book/book_test_support.h"
+#include "testing/book_test_support.h"
 
 namespace zarvo {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/book/book_test_support.h"
+#include "testing/book_test_support.h"
 #include "tests/test_support.h"
 
 namespace zarvo {

@@ -10,7 +10,7 @@
 #include "book/book_builder.h"
 #include "book/book_probe.h"
 #include "book/opennings.h"
-#include "tests/book/book_test_support.h"
+#include "testing/book_test_support.h"
 #include "tests/test_support.h"
 
 namespace zarvo {

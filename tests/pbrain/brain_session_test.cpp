@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "board/random.h"
+#include "base/random.h"
 
 #include "pbrain/brain_limits.h"
 #include "pbrain/brain_session.h"

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "board/random.h"
+#include "base/random.h"
 #include "tests/search/search_fixture.h"
 
 namespace zarvo {

@@ -1,4 +1,4 @@
-#include "select/square_pool.h"
+#include "base/square_pool.h"
 
 #include <gtest/gtest.h>
 

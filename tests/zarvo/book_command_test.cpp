@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/book/book_test_support.h"
+#include "testing/book_test_support.h"
 #include "tests/test_support.h"
 
 namespace zarvo {

@@ -1,4 +1,4 @@
-#include "select/loss_marker.h"
+#include "driver/loss_marker.h"
 
 #include <algorithm>
 #include <array>

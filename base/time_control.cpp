@@ -1,4 +1,4 @@
-#include "select/time_control.h"
+#include "base/time_control.h"
 
 namespace zarvo {
 

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "board/position.h"
+#include "base/square.h"
 
 namespace zarvo {
 
