@@ -11,6 +11,9 @@ constexpr bool OnBoard(int x, int y) {
   return x >= 0 && x < kBoardSize && y >= 0 && y < kBoardSize;
 }
 
+// The one coordinate pair of the engine, its tools and its front ends. Records with a fixed byte
+// layout (the book's TOCoord, the cells of TPosition) keep their own fields and convert at their
+// edge.
 struct TSquare {
   int32_t X = 0;
   int32_t Y = 0;

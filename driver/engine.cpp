@@ -7,8 +7,8 @@
 
 namespace zarvo {
 
-TMove PlayPosition(TEngineState& state, int side, const TBoardText& board,
-                   const TEngineOptions& options) {
+TSquare PlayPosition(TEngineState& state, int side, const TBoardText& board,
+                     const TEngineOptions& options) {
   TPosition position{};
   InitPosition(position);
   LoadBoard(state, side, board, position);
@@ -21,7 +21,7 @@ TMove PlayPosition(TEngineState& state, int side, const TBoardText& board,
     ReadTimeOuts(state);
   if (options.MaxDepth) state.MaxDepth = *options.MaxDepth;
   BuildPairClass();
-  TMove move;
+  TSquare move;
   try {
     move = FindMove(state, position);
   } catch (...) {

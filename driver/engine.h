@@ -24,7 +24,7 @@ struct TEngineOptions {
 // up the engine and chooses the move. The state must be fresh; its clock starts here unless the
 // caller started it, and afterwards it holds what the move found (counters, StoneCount). A game
 // found lost leaves the loss marker in the state's WorkDir, as Zarvo2 does.
-TMove PlayPosition(TEngineState& state, int side, const TBoardText& board,
-                   const TEngineOptions& options);
+TSquare PlayPosition(TEngineState& state, int side, const TBoardText& board,
+                     const TEngineOptions& options);
 
 }  // namespace zarvo

@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
   } catch (...) {
     return 0;  // nothing read, nothing to answer
   }
-  TMove move;
+  TSquare move;
   try {
     move = FindMove(state, position);
   } catch (...) {
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   }
   if (state.GameLost) RecordLoss(state);
   try {
-    WriteMoveFile(state, move.X, move.Y);
+    WriteMoveFile(state, static_cast<int8_t>(move.X), static_cast<int8_t>(move.Y));
   } catch (...) {
   }
   return 0;

@@ -238,7 +238,7 @@ void TBrainSession::AnswerMove(std::vector<std::string>& out) {
   engineOptions.ProgramPath = options_.ProgramPath;
   engineOptions.Seed = options_.Seed;
   engineOptions.BudgetMs = MoveBudgetMs(limits_);
-  TMove move = play_(state, engineBoard.Side, engineBoard.Text, engineOptions);
+  TSquare move = play_(state, engineBoard.Side, engineBoard.Text, engineOptions);
   // 3. Never an occupied or off-board square, whatever the engine says.
   if (!board_.IsEmptySquare(move.X, move.Y)) {
     const TSquare empty = *board_.FirstEmpty();

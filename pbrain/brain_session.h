@@ -31,7 +31,7 @@ class TBrainSession {
  public:
   // The engine call; tests put a recorder in its place.
   using TPlayFunction =
-      std::function<TMove(TEngineState&, int, const TBoardText&, const TEngineOptions&)>;
+      std::function<TSquare(TEngineState&, int, const TBoardText&, const TEngineOptions&)>;
 
   explicit TBrainSession(TBrainOptions options, TPlayFunction play = PlayPosition);
 

@@ -64,10 +64,10 @@ void BuildDefenceReplies(TSearchEnvironment& state, TMoveContext& context, int l
   const TThreatLists& lists = *search.Lists;
   TXYList& squares = context.ScratchList;
   squares.Clear();
-  for (const TXY* square : lists.OpenFourSquares[mover]) squares.Add(square);
+  for (const TSquare* square : lists.OpenFourSquares[mover]) squares.Add(square);
 
   TPosition& scratch = *search.Scratch;
-  for (const TXY* q : lists.OpenFourSquares[mover]) {
+  for (const TSquare* q : lists.OpenFourSquares[mover]) {
     scratch = search.Levels[level + 1];
     PlaceStone(state.Sides, state.Sides.StoneOfSlot[mover], q->X, q->Y, scratch);
     for (int k = 1; k <= 4; ++k) {
@@ -78,7 +78,7 @@ void BuildDefenceReplies(TSearchEnvironment& state, TMoveContext& context, int l
           if (!OnBoard(nx, ny)) continue;
           RescanSquare(d, nx, ny, nullptr, scratch);
           if (scratch.Cell(nx, ny).TopClass[mover] != kClassFive) continue;
-          const TXY* five = lists.Lookup(nx, ny);
+          const TSquare* five = lists.Lookup(nx, ny);
           if (!squares.Contains(five)) squares.Add(five);
         }
       }
@@ -139,7 +139,7 @@ int32_t ThreatSearch(TSearchEnvironment& state, TMoveContext& context, int32_t r
   if (!lists.FiveSquares[m].Empty()) return WinAt(p);
   if (lists.FiveSquares[o].Count() >= 2) return LossAt(p);
   if (lists.FiveSquares[o].Count() == 1) {
-    const TXY* f = lists.FiveSquares[o][0];
+    const TSquare* f = lists.FiveSquares[o][0];
     if (search.Levels[p].Cell(f->X, f->Y).TopClass[m] == kClassOpenFour) return WinAt(p);
   } else if (!lists.OpenFourSquares[m].Empty()) {
     return WinAt(p);
@@ -156,7 +156,7 @@ int32_t ThreatSearch(TSearchEnvironment& state, TMoveContext& context, int32_t r
   if (!lists.FiveSquares[o].Empty()) return LossAt(p);
   if (lists.FiveSquares[m].Count() >= 2) return WinAt(p);
   if (lists.FiveSquares[m].Count() == 1) {
-    const TXY* b = lists.FiveSquares[m][0];
+    const TSquare* b = lists.FiveSquares[m][0];
     context.PlayedX[p + 1] = static_cast<int8_t>(b->X);
     context.PlayedY[p + 1] = static_cast<int8_t>(b->Y);
     if (after.Cell(b->X, b->Y).TopClass[o] == kClassFive) return LossAt(p);

@@ -54,7 +54,7 @@ struct TNoDepthGuard {
 
 bool TSearchNode::FindVcf(TSearchEnvironment& state, const TPosition& position,
                           const TXYList& squares, uint8_t attacker) {
-  for (const TXY* square : squares) {
+  for (const TSquare* square : squares) {
     if (SolveVcf(state, position, square->X, square->Y, attacker)) {
       X = static_cast<int8_t>(square->X);
       Y = static_cast<int8_t>(square->Y);
@@ -70,7 +70,7 @@ bool TSearchNode::FindShortestVcf(TSearchEnvironment& state, const TPosition& po
   BestDepth = 10000;
   stopWhenTimeIsUp_ = stopWhenTimeIsUp;
   bool found = false;
-  for (const TXY* square : squares) {
+  for (const TSquare* square : squares) {
     if (stopWhenTimeIsUp_ && state.Time.TimeUpFlag) break;
     if (SolveVcfShortest(state, position, square->X, square->Y, attacker)) {
       X = static_cast<int8_t>(square->X);

@@ -41,10 +41,10 @@ TDistances DistancesOf(int x, int y, int rx, int ry) {
   return {std::abs(x - 9), std::abs(y - 9), std::abs(x - rx), std::abs(y - ry)};
 }
 
-TMove MoveAt(int x, int y) {
-  return {static_cast<int8_t>(x), static_cast<int8_t>(y)};
+TSquare MoveAt(int x, int y) {
+  return {x, y};
 }
-TMove MoveAt(const TCell& cell) {
+TSquare MoveAt(const TCell& cell) {
   return {cell.X, cell.Y};
 }
 
@@ -64,7 +64,7 @@ class TListsInUse {
 
 // One stone on the board: the centre when it lies near the edge, otherwise a square next to it,
 // one line nearer the centre in each coordinate more than two lines away from it.
-TMove FirstStoneRule(TEngineState& state) {
+TSquare FirstStoneRule(TEngineState& state) {
   const int a = state.FirstStone.X;
   const int b = state.FirstStone.Y;
   if (std::min(a, b) < 2 || std::max(a, b) > 18) return MoveAt(9, 9);
@@ -89,7 +89,7 @@ TMove FirstStoneRule(TEngineState& state) {
 
 // Two stones in the central block: the first player's second stone. Empty optional: go on with
 // the general case.
-std::optional<TMove> SecondStoneRule(TEngineState& state, const TPosition& w) {
+std::optional<TSquare> SecondStoneRule(TEngineState& state, const TPosition& w) {
   int inBlock = 0;
   for (int x = 8; x <= 10; ++x)
     for (int y = 8; y <= 10; ++y) inBlock += w.Cell(x, y).Stone != kEmpty;
@@ -140,7 +140,7 @@ void NarrowToOpponentStones(const TEngineState& state, TPosition& level1) {
 
 // The lost position: reported in GameLost (the driver leaves the marker), then a free corner,
 // else the first empty square.
-TMove LostPositionMove(TEngineState& state, const TPosition& w, const TCell& best) {
+TSquare LostPositionMove(TEngineState& state, const TPosition& w, const TCell& best) {
   state.GameLost = true;
   for (int draw = 0; draw < 30; ++draw) {
     const int x = 19 * state.Rng.Random(2);
@@ -202,7 +202,7 @@ void SearchLevelOne(TEngineState& state, TMoveContext& context) {
 }
 
 // A random choice among the top entries whose scores tie (or, with a tolerance, nearly tie).
-TMove FinalChoice(TEngineState& state, const TCandidateList& list) {
+TSquare FinalChoice(TEngineState& state, const TCandidateList& list) {
   const uint8_t s = state.Search.SideIndex;
   const int32_t s0 = list[0].Value[s];
   int t = 1;
@@ -220,7 +220,7 @@ TMove FinalChoice(TEngineState& state, const TCandidateList& list) {
 
 }  // namespace
 
-TMove FirstEmptySquare(const TPosition& position) {
+TSquare FirstEmptySquare(const TPosition& position) {
   for (int x = 0; x < kBoardSize; ++x)
     for (int y = 0; y < kBoardSize; ++y)
       if (position.Cell(x, y).Stone == kEmpty) return MoveAt(x, y);
@@ -284,7 +284,7 @@ void PrepareLevelOne(TEngineState& state, TMoveContext& context) {
   GenerateCandidates(state, context);
 }
 
-TMove SelectMove(TEngineState& state, TMoveContext& context) {
+TSquare SelectMove(TEngineState& state, TMoveContext& context) {
   TSearchState& search = state.Search;
   TPosition& w = context.W;
 
@@ -296,7 +296,7 @@ TMove SelectMove(TEngineState& state, TMoveContext& context) {
   PrepareLevelOne(state, context);
   TPosition& level1 = search.Levels[1];
   TCandidateList& list = context.LevelCandidates[1];
-  TMove answer = MoveAt(list[0]);
+  TSquare answer = MoveAt(list[0]);
 
   // 5. No time left: the best static candidate.
   if (state.Time.TimeIsUp()) return answer;
@@ -344,7 +344,7 @@ TMove SelectMove(TEngineState& state, TMoveContext& context) {
   return FinalChoice(state, list);
 }
 
-TMove FindMove(TEngineState& state, const TPosition& position) {
+TSquare FindMove(TEngineState& state, const TPosition& position) {
   auto context = std::make_unique<TMoveContext>();
   context->W = position;
   TThreatLists lists;
@@ -353,7 +353,7 @@ TMove FindMove(TEngineState& state, const TPosition& position) {
   TListsInUse listsInUse(state.Search, lists);
   state.Search.CurrentLevel = 0;
   RescanAll(context->W, &lists);
-  const TMove move = SelectMove(state, *context);
+  const TSquare move = SelectMove(state, *context);
   // Whatever the rules made of a broken position, never answer an occupied or off-board square
   // while an empty one exists.
   if (!OnBoard(move.X, move.Y) || position.Cell(move.X, move.Y).Stone != kEmpty)

@@ -56,7 +56,7 @@ inline std::unique_ptr<TOpenning> Query(std::initializer_list<TOCoord> own,
 }
 
 // The eight symmetries of the 20 x 20 board, s = 0..7.
-inline TBookSquare TurnBoard(int s, TBookSquare square) {
+inline TSquare TurnBoard(int s, TSquare square) {
   int x = square.X, y = square.Y;
   if (s & 1) x = 19 - x;
   if (s & 2) y = 19 - y;
@@ -66,7 +66,7 @@ inline TBookSquare TurnBoard(int s, TBookSquare square) {
 
 inline TBookPosition TurnBoard(int s, const TBookPosition& position) {
   TBookPosition turned = position;
-  for (TBookSquare& move : turned.Moves) move = TurnBoard(s, move);
+  for (TSquare& move : turned.Moves) move = TurnBoard(s, move);
   turned.Reply = TurnBoard(s, position.Reply);
   return turned;
 }
@@ -79,7 +79,7 @@ inline TSideMaps SidesToMove(size_t moveCount) {
   return sides;
 }
 
-inline TPosition BoardAfter(const std::vector<TBookSquare>& moves, int32_t emptyScore = 0) {
+inline TPosition BoardAfter(const std::vector<TSquare>& moves, int32_t emptyScore = 0) {
   TPosition position;
   InitPosition(position);
   const TSideMaps sides = SidesToMove(moves.size());

@@ -80,7 +80,7 @@ bool ParseNumber(std::string_view text, uint64_t limit, uint64_t& value) {
   return error == std::errc() && end == text.data() + text.size() && value <= limit;
 }
 
-bool ParseSquare(std::string_view text, TBookSquare& square) {
+bool ParseSquare(std::string_view text, TSquare& square) {
   const size_t comma = text.find(',');
   if (comma == std::string_view::npos) return false;
   uint64_t x, y;
@@ -122,7 +122,7 @@ std::optional<TBookPosition> ParseBookLine(std::string_view line, std::string& p
   }
   TBookPosition position;
   for (std::string_view word : Words(line.substr(0, colon))) {
-    TBookSquare move;
+    TSquare move;
     if (!ParseSquare(word, move)) {
       problem = NotASquare("", word);
       return std::nullopt;

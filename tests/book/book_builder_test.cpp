@@ -61,7 +61,7 @@ TEST(BookBuilder, RepeatedPositionsMergeTheirCounters) {
 }
 
 TEST(BookBuilder, RejectsPositionsThatCannotBeEntries) {
-  std::vector<TBookSquare> tooMany;
+  std::vector<TSquare> tooMany;
   for (int i = 0; i < 128; ++i) tooMany.push_back({i % 20, i / 20});
   const TBookPosition cases[] = {
       {{}, {9, 9}, 1, 1},                                           // empty board

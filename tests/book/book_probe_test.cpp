@@ -40,7 +40,7 @@ TEST(BookProbe, ParityChoosesTheBookAndTheThresholdRange) {
 
 TEST(BookProbe, AveragesPositiveScoresOfEmptySquaresTowardsV) {
   TTempDir dir;  // no book at all
-  const std::vector<TBookSquare> moves{{9, 9}};
+  const std::vector<TSquare> moves{{9, 9}};
   for (auto [v, before, after] : {std::array{100, 41, 70}, std::array{100, 0, 0},
                                   std::array{-50, 11, -19}, std::array{100, -5, -5}}) {
     TPosition position = testing::BoardAfter(moves, before);
@@ -95,13 +95,13 @@ TEST(BookProbe, RepliesAreForcedOrScaledByTheirCounters) {
 TEST(BookProbe, WorkedBookForcesOrScalesTheFourSquaresTwice) {
   TTempDir dir;
   dir.Write("Zarvo.ob2", testing::WorkedExampleBook());
-  const std::vector<TBookSquare> moves{{9, 9}};  // the opponent's stone; o to move
-  const TBookSquare replies[] = {{8, 9}, {10, 9}, {9, 10}, {9, 8}};
+  const std::vector<TSquare> moves{{9, 9}};  // the opponent's stone; o to move
+  const TSquare replies[] = {{8, 9}, {10, 9}, {9, 10}, {9, 8}};
   for (int32_t threshold : {1, 9, 10}) {
     TPosition position = testing::BoardAfter(moves, 40);
     EXPECT_TRUE(ProbeBookFile((dir / "Zarvo.ob2").string(), testing::SidesToMove(1), threshold,
                               position, 40));
-    for (const TBookSquare& square : replies) {
+    for (const TSquare& square : replies) {
       EXPECT_EQ(position.Cell(square.X, square.Y).Value[0],
                 threshold < 10 ? 20000 : 40 * 11 / 2 * 11 / 2)
           << threshold;

@@ -140,7 +140,7 @@ TEST(BookSymmetry, EmptyBookAndSeveralRepliesOfOnePosition) {
   // Two replies of one position both answer, each with its own counters, and the book keeps
   // both entries unchanged.
   TBookBuilder builder;
-  const std::vector<TBookSquare> moves{{3, 4}, {5, 5}, {4, 6}, {6, 2}};
+  const std::vector<TSquare> moves{{3, 4}, {5, 5}, {4, 6}, {6, 2}};
   ASSERT_FALSE(builder.Add({moves, {5, 5 + 1}, 4, 2}));
   ASSERT_FALSE(builder.Add({moves, {6, 6}, 7, 3}));
   TOpenning_Book book;

@@ -26,7 +26,7 @@ struct TRecorder {
     TEngineOptions Options;
   };
   std::vector<TCall> Calls;
-  TMove Answer{9, 9};
+  TSquare Answer{9, 9};
   // When set, the next empty square of the board text in reading order is answered instead.
   bool AnswerFirstEmptyRow = true;
 
@@ -36,7 +36,8 @@ struct TRecorder {
       if (!AnswerFirstEmptyRow) return Answer;
       for (int y = 0; y < board.RowCount; ++y)
         for (int x = 0; x < kBoardSize; ++x)
-          if (board.Rows[y][x] == '.') return TMove{static_cast<int8_t>(x), static_cast<int8_t>(y)};
+          if (board.Rows[y][x] == '.')
+            return TSquare{static_cast<int8_t>(x), static_cast<int8_t>(y)};
       return Answer;
     };
   }

@@ -19,7 +19,7 @@ using testing::TTempDir;
 // One engine move on a board given as stones ("x 9,9 o 10,10"), read through the board reader
 // as the engine reads "Plocha.dat", with a fixed seed and a fixed depth.
 struct TPlayed {
-  TMove Move;
+  TSquare Move;
   TEngineState State;
   TPosition Position{};
 };
@@ -51,7 +51,7 @@ TPlayed Play(const std::string& stones, uint8_t side, uint32_t seed, int maxDept
   return played;
 }
 
-std::pair<int, int> At(const TMove& move) {
+std::pair<int, int> At(const TSquare& move) {
   return {move.X, move.Y};
 }
 
