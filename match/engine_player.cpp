@@ -405,23 +405,23 @@ TScratchDir::~TScratchDir() {
   std::filesystem::remove_all(path_, error);
 }
 
-std::unique_ptr<TPlayer> MakePlayer(std::string_view spec, const std::filesystem::path& scratch,
+std::unique_ptr<TPlayer> MakePlayer(std::string_view entry, const std::filesystem::path& scratch,
                                     std::string& error) {
-  const bool file = spec.starts_with("file:");
-  if (!file && !spec.starts_with("pipe:")) {
-    error = "engine '" + std::string(spec) + "' must start with file: or pipe:";
+  const bool file = entry.starts_with("file:");
+  if (!file && !entry.starts_with("pipe:")) {
+    error = "engine '" + std::string(entry) + "' must start with file: or pipe:";
     return nullptr;
   }
   std::error_code fsError;
   // Absolute, because a move-file engine is started from inside its working directory.
-  const std::filesystem::path program = std::filesystem::absolute(spec.substr(5), fsError);
-  if (fsError || spec.size() == 5 || std::filesystem::is_directory(program, fsError) ||
+  const std::filesystem::path program = std::filesystem::absolute(entry.substr(5), fsError);
+  if (fsError || entry.size() == 5 || std::filesystem::is_directory(program, fsError) ||
       ::access(program.c_str(), X_OK) != 0) {
-    error = "engine '" + std::string(spec.substr(5)) + "' is no executable file";
+    error = "engine '" + std::string(entry.substr(5)) + "' is no executable file";
     return nullptr;
   }
-  if (file) return std::make_unique<TFilePlayer>(std::string(spec), program, scratch);
-  return std::make_unique<TPipePlayer>(std::string(spec), program, scratch);
+  if (file) return std::make_unique<TFilePlayer>(std::string(entry), program, scratch);
+  return std::make_unique<TPipePlayer>(std::string(entry), program, scratch);
 }
 
 std::string QuotedAnswer(std::string_view text) {

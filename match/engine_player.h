@@ -68,10 +68,10 @@ class TScratchDir {
   std::filesystem::path path_;
 };
 
-// The player an engine spec names: "file:PATH" runs PATH per move in fresh folders under
-// scratch, "pipe:PATH" keeps PATH running. Nothing, with the reason in error, when the spec has
+// The player an engine entry names: "file:PATH" runs PATH per move in fresh folders under
+// scratch, "pipe:PATH" keeps PATH running. Nothing, with the reason in error, when the entry has
 // neither prefix or PATH is no executable file.
-std::unique_ptr<TPlayer> MakePlayer(std::string_view spec, const std::filesystem::path& scratch,
+std::unique_ptr<TPlayer> MakePlayer(std::string_view entry, const std::filesystem::path& scratch,
                                     std::string& error);
 
 // Printable form of an engine's answer for a record: control characters shown as '?', cut to

@@ -174,14 +174,14 @@ int32_t ThreatSearch(TSearchEnvironment& state, TMoveContext& context, int32_t r
     }
   }
 
-  // 5. and 6. The static value, final at the depth limit or when time is up.
+  // 5. The static value, final at the depth limit or when time is up.
   int32_t r = context.LevelTally[p];
   if (p >= state.MaxDepth || p >= kDeepestLevel || state.Time.TimeIsUp()) {
     if (lists.OpenFourSquares[m].Count() > 2) r += 25000;
     return r;
   }
 
-  // 7. The replies, searched by the other side one level down.
+  // 6. The replies, searched by the other side one level down.
   TLevelRestore restoreLevel(search, p, m);
   search.CurrentLevel = p + 1;
   context.BestReply[p + 1] = -r;
@@ -189,7 +189,7 @@ int32_t ThreatSearch(TSearchEnvironment& state, TMoveContext& context, int32_t r
   search.SideIndex = o;
   if (full) GenerateCandidates(state, context);
 
-  // 8. Negamax with the bounds changing places; a cut once the move is strictly worse than bound.
+  // 7. Negamax with the bounds changing places; a cut once the move is strictly worse than bound.
   bool first = true;
   while (NextCandidate(state, context, full)) {
     if (first) context.BestReply[p + 1] = kNoReplyYet;
@@ -199,7 +199,7 @@ int32_t ThreatSearch(TSearchEnvironment& state, TMoveContext& context, int32_t r
     if (-context.BestReply[p + 1] < bound) break;
     replyBound = std::max(replyBound, v);
   }
-  // 9.
+  // 8. The move is worth the best reply, negated.
   return -context.BestReply[p + 1];
 }
 

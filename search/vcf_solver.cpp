@@ -110,7 +110,7 @@ bool TSearchNode::Solve(TSearchEnvironment& state, const TPosition& position, in
     return Solve<Shortest>(state, from, nx, ny, a, ply + 1);
   };
 
-  // 1. and 2. Time, the board, and a five already there.
+  // 1. Time, the board, and a five already there.
   if constexpr (!Shortest) {
     if (state.Time.TimeIsUp()) return false;
   } else {
@@ -120,12 +120,12 @@ bool TSearchNode::Solve(TSearchEnvironment& state, const TPosition& position, in
   const uint8_t d = OtherSide[a];
   if (position.Cell(x, y).TopClass[a] == kClassFive) return succeed();
 
-  // 3. The four, on this nesting's own copy.
+  // 2. The four, on this nesting's own copy.
   TPosition& w = SolverPosition(state.Search, ply);
   w = position;
   PlaceStone(state.Sides, state.Sides.StoneOfSlot[a], x, y, w);
 
-  // 4. Attacker scan: the square the defender must block (the last five-square in scan order).
+  // 3. Attacker scan: the square the defender must block (the last five-square in scan order).
   int bx = -1;
   int by = -1;
   const bool blockable = ForEachSolverNeighbour(x, y, [&](int dir, int nx, int ny) {
@@ -139,10 +139,10 @@ bool TSearchNode::Solve(TSearchEnvironment& state, const TPosition& position, in
   });
   if (!blockable) return false;
 
-  // 5. The block.
+  // 4. The block.
   PlaceStone(state.Sides, state.Sides.StoneOfSlot[d], bx, by, w);
 
-  // 6. Block scan: did the block stop every five, and did it make defender fours?
+  // 5. Block scan: did the block stop every five, and did it make defender fours?
   int defenderFours = 0;
   int openFours = 0;
   int rx = -1;
@@ -165,7 +165,7 @@ bool TSearchNode::Solve(TSearchEnvironment& state, const TPosition& position, in
   });
   if (won) return succeed();
 
-  // 7. Re-check around the four, as the cells stand.
+  // 6. Re-check around the four, as the cells stand.
   ForEachSolverNeighbour(x, y, [&](int, int nx, int ny) {
     const uint8_t c = w.Cell(nx, ny).TopClass[a];
     if (c == kClassFive) {
@@ -177,7 +177,7 @@ bool TSearchNode::Solve(TSearchEnvironment& state, const TPosition& position, in
   });
   if (won) return succeed();
 
-  // 8. Decide.
+  // 7. Decide.
   if (defenderFours > 1) return false;
   if (defenderFours == 1) {
     // The attacker must answer the defender's four at R, and only a four of its own keeps going.

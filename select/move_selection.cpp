@@ -288,27 +288,28 @@ TSquare SelectMove(TEngineState& state, TMoveContext& context) {
   TSearchState& search = state.Search;
   TPosition& w = context.W;
 
+  // 1. One or two stones: the opening rules.
   if (state.StoneCount == 1) return FirstStoneRule(state);
   if (state.StoneCount == 2)
     if (const auto move = SecondStoneRule(state, w)) return *move;
 
-  // 1. to 4.
+  // 2. The levels, the candidate area and the best static candidates.
   PrepareLevelOne(state, context);
   TPosition& level1 = search.Levels[1];
   TCandidateList& list = context.LevelCandidates[1];
   TSquare answer = MoveAt(list[0]);
 
-  // 5. No time left: the best static candidate.
+  // 3. No time left: the best static candidate.
   if (state.Time.TimeIsUp()) return answer;
-  // 6. Our own open four or five.
+  // 4. Our own open four or five.
   if (list[0].TopClass[0] >= kClassOpenFour) return answer;
-  // 7. The opponent's five: one square is blocked, two mean the game is lost.
+  // 5. The opponent's five: one square is blocked, two mean the game is lost.
   if (list[0].TopClass[1] == kClassFive) {
     if (list[1].TopClass[1] != kClassFive) return answer;
     return LostPositionMove(state, w, list[0]);
   }
 
-  // 8. A win by continuous fours, played by its shortest line.
+  // 6. A win by continuous fours, played by its shortest line.
   {
     TSearchNode root = TSearchNode::ForMoveSelection();
     const TPosition& position = search.Levels[search.CurrentLevel];
@@ -322,7 +323,7 @@ TSquare SelectMove(TEngineState& state, TMoveContext& context) {
     }
   }
 
-  // 9. The opening: shaped scores and the book.
+  // 7. The opening: shaped scores and the book.
   bool booked = false;
   if (state.StoneCount <= 15) {
     const TCell top = list[0];
@@ -334,13 +335,13 @@ TSquare SelectMove(TEngineState& state, TMoveContext& context) {
     GenerateCandidates(state, context);
   }
 
-  // 10. and 11. Unless the book knew the position, the threat search ranks the candidates.
+  // 8. Unless the book knew the position, the threat search ranks the candidates.
   if (!booked) {
     if (list[0].Value[0] < 1 && HasEmptySquare(w)) return FirstEmptySquare(w);
     SearchLevelOne(state, context);
   }
 
-  // 12.
+  // 9. The final choice among the best candidates.
   return FinalChoice(state, list);
 }
 

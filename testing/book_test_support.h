@@ -16,7 +16,7 @@ namespace zarvo::testing {
 
 // The one-entry .ob2 book of a lone stone of the side not to move at the centre: reply (6, 7)
 // in the window frame, PlusCount 10, MinusCount 1.
-inline std::string WorkedExampleBook() {
+inline std::string CentreStoneBook() {
   const unsigned char bytes[] = {0x01, 0x00, 0x00, 0x00,                          // N = 1
                                  0x0E, 0x0E, 0x01, 0x06, 0x07,                    // EX EY T RX RY
                                  0x0A, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,  // P, M

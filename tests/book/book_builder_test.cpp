@@ -10,10 +10,10 @@
 namespace zarvo {
 namespace {
 
-TEST(BookBuilder, LoneCentreStoneGivesTheWorkedBook) {
+TEST(BookBuilder, LoneCentreStoneGivesTheCentreStoneBook) {
   TBookBuilder builder;
   ASSERT_FALSE(builder.Add({{{9, 9}}, {8, 9}, 10, 1}));
-  EXPECT_EQ(builder.Encode(1), testing::WorkedExampleBook());
+  EXPECT_EQ(builder.Encode(1), testing::CentreStoneBook());
   EXPECT_EQ(builder.Encode(0), std::string(4, '\0'));  // an empty .ob1
 }
 

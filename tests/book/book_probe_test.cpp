@@ -92,9 +92,9 @@ TEST(BookProbe, RepliesAreForcedOrScaledByTheirCounters) {
   EXPECT_TRUE(testing::SameCells(before, position));
 }
 
-TEST(BookProbe, WorkedBookForcesOrScalesTheFourSquaresTwice) {
+TEST(BookProbe, CentreStoneBookForcesOrScalesTheFourSquaresTwice) {
   TTempDir dir;
-  dir.Write("Zarvo.ob2", testing::WorkedExampleBook());
+  dir.Write("Zarvo.ob2", testing::CentreStoneBook());
   const std::vector<TSquare> moves{{9, 9}};  // the opponent's stone; o to move
   const TSquare replies[] = {{8, 9}, {10, 9}, {9, 10}, {9, 8}};
   for (int32_t threshold : {1, 9, 10}) {
@@ -122,7 +122,7 @@ TEST(BookProbe, WorkedBookForcesOrScalesTheFourSquaresTwice) {
 
 TEST(BookProbe, DrawsOnEveryCallAndSkipsTheBookWithoutASide) {
   TTempDir dir;
-  dir.Write("Zarvo.ob2", testing::WorkedExampleBook());
+  dir.Write("Zarvo.ob2", testing::CentreStoneBook());
   const std::string oddBook = BookPathFor("Zarvo", dir.Path(), 1);
   for (uint8_t own : {kStoneO, kEmpty}) {
     TSideMaps sides;

@@ -88,7 +88,7 @@ TEST(BookSymmetry, TablesMapAsTheirNetMapsAndUndoEachOther) {
 
 TEST(BookSymmetry, LoneCentreStoneMatchesEightTimes) {
   testing::TTempDir dir;
-  dir.Write("Zarvo.ob2", testing::WorkedExampleBook());
+  dir.Write("Zarvo.ob2", testing::CentreStoneBook());
   TOpenning_Book book;
   book.FileName = (dir / "Zarvo.ob2").string();
   ASSERT_TRUE(book.LoadFromFile());

@@ -46,8 +46,8 @@ struct TPlayers {
   std::unique_ptr<TPlayer> First, Second;
   TPlayers(const TScriptedEngines& engines, const std::string& first, const std::string& second) {
     std::string error;
-    First = MakePlayer(engines.Spec(first), Scratch.Path(), error);
-    Second = MakePlayer(engines.Spec(second), Scratch.Path(), error);
+    First = MakePlayer(engines.Entry(first), Scratch.Path(), error);
+    Second = MakePlayer(engines.Entry(second), Scratch.Path(), error);
     EXPECT_TRUE(First && Second) << error;
   }
 };
@@ -91,7 +91,7 @@ TEST_P(MatchEnd, IsJudgedAndRecorded) {
   EXPECT_EQ(game.Reason, c.Reason) << game.Detail;
   EXPECT_EQ(game.Outcome, c.Outcome) << game.Detail;
   EXPECT_NE(game.Detail.find(c.Detail), std::string::npos) << game.Detail;
-  EXPECT_EQ(game.XEngine, engines.Spec(c.X));
+  EXPECT_EQ(game.XEngine, engines.Entry(c.X));
 
   // The loser's table row says why it lost.
   if (c.Outcome != TOutcome::Draw) {
@@ -261,12 +261,12 @@ TEST(MatchRunner, StopRequestEndsTheMatchWithoutTheRunningGame) {
 TEST(MatchRunner, SpecsThatNameNoEngineAreRefused) {
   const TScriptedEngines engines;
   const TScratchDir scratch;
-  for (const std::string& spec :
-       {std::string("legal"), "tcp:" + engines.Spec("file-legal").substr(5), std::string("file:"),
+  for (const std::string& entry :
+       {std::string("legal"), "tcp:" + engines.Entry("file-legal").substr(5), std::string("file:"),
         std::string("pipe:/no/such/engine"), "file:" + engines.Dir().Path().string()}) {
     std::string error;
-    EXPECT_EQ(MakePlayer(spec, scratch.Path(), error), nullptr) << spec;
-    EXPECT_FALSE(error.empty()) << spec;
+    EXPECT_EQ(MakePlayer(entry, scratch.Path(), error), nullptr) << entry;
+    EXPECT_FALSE(error.empty()) << entry;
   }
 }
 

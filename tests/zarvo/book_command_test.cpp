@@ -44,7 +44,7 @@ TEST(BookTool, BuildWritesBothBooksAndDumpPrintsThem) {
   EXPECT_EQ(run.Out,
             "Opening.ob1: 1 entries\nOpening.ob2: 1 entries\n"
             "1 repeated positions merged into their entries\n");
-  EXPECT_EQ(dir.Read("Opening.ob2"), testing::WorkedExampleBook());
+  EXPECT_EQ(dir.Read("Opening.ob2"), testing::CentreStoneBook());
 
   run = RunTool(dir, "book dump Opening.ob2");
   EXPECT_EQ(run.Status, 0);
@@ -102,7 +102,7 @@ TEST(BookTool, BadUsageAndFailedRunsSayWhyInOneLine) {
   dir.Write("bad.txt", "9,9 : 8,9 10 1\n9,9 9,9 : 8,9 1 1\n");
   dir.Write("junk.txt", "hello\n");
   dir.Write("counts.txt", "9,9 : 8,9 10 -1\n");
-  std::string truncated = testing::WorkedExampleBook();
+  std::string truncated = testing::CentreStoneBook();
   truncated[0] = 2;  // promises two entries, holds one
   dir.Write("short.ob2", truncated);
   struct Case {

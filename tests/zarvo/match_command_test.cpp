@@ -42,7 +42,7 @@ class MatchCommand : public ::testing::Test {
     const std::string openings = engines_->File("openings.txt", "9,9 10,10\n");
     records_ = (engines_->Dir() / "records").string();
     svg_ = (engines_->Dir() / "pictures").string();
-    run_ = new TRun(RunTool({"match", engines_->Spec("file-line"), engines_->Spec("pipe-legal"),
+    run_ = new TRun(RunTool({"match", engines_->Entry("file-line"), engines_->Entry("pipe-legal"),
                              "--games", "2", "--move-time", "200", "--openings", openings,
                              "--records", records_, "--svg", svg_}));
   }
@@ -85,7 +85,7 @@ TEST_F(MatchCommand, RecordsReplayAsWritten) {
   std::string error;
   const auto record = match::ParseRecord(in, error);
   ASSERT_TRUE(record) << error;
-  EXPECT_EQ(record->XEngine, engines_->Spec("pipe-legal"));
+  EXPECT_EQ(record->XEngine, engines_->Entry("pipe-legal"));
   EXPECT_EQ(record->Outcome, match::TOutcome::OWins);
   EXPECT_EQ(record->Reason, match::TEndReason::Five);
 
@@ -179,7 +179,7 @@ TEST(MatchCommandRealEngines, Zarvo2AgainstPbrainEndsOnTheBoard) {
 
 TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
   const TScriptedEngines engines;
-  const std::string legal = engines.Spec("file-legal");
+  const std::string legal = engines.Entry("file-legal");
   const std::string notRecord = engines.File("junk.txt", "Game: x\n");
   struct TCase {
     std::vector<std::string> Args;
