@@ -161,10 +161,11 @@ int32_t ThreatSearch(TSearchEnvironment& state, TMoveContext& context, int32_t r
     context.PlayedY[p + 1] = static_cast<int8_t>(b->Y);
     if (after.Cell(b->X, b->Y).TopClass[o] == kClassFive) return LossAt(p);
     replies[0] = after.Cell(b->X, b->Y);
-    for (int k = 1; k < kCandidateSlots; ++k) replies[k].Value = {-1, -1};
+    for (int k = 1; k < kCandidateSlots; ++k)
+      replies[k].Value = {kNotPlayableMark, kNotPlayableMark};
   } else {
     if (!lists.OpenFourSquares[o].Empty()) return LossAt(p);
-    TSearchNode node = TSearchNode::ForThreatSearch();
+    TSearchNode node;
     if (p < state.MaxDepth && node.FindVcf(state, after, lists.FourSquares[o], o)) return LossAt(p);
     if (lists.OpenFourSquares[m].Empty()) {
       full = true;

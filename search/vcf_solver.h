@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "base/square_pool.h"
 #include "board/position.h"
@@ -14,16 +13,9 @@ namespace zarvo {
 
 inline constexpr int8_t kNoSquare = 111;
 
+// One solver run: its answer square, and the nesting bookkeeping of the shortest search.
 class TSearchNode {
  public:
-  TSearchNode(uint8_t tag, int8_t x, int8_t y, uint8_t option, int32_t count, uint8_t limit,
-              uint8_t nested)
-      : X(x), Y(y), Count(count), Tag(tag), Limit(limit), Option(option), Nested(nested) {}
-
-  // The construction values of the two callers: the threat search and the move selection.
-  static TSearchNode ForThreatSearch() { return {0, kNoSquare, kNoSquare, 0, 0, 19, 1}; }
-  static TSearchNode ForMoveSelection() { return {0, kNoSquare, kNoSquare, 0, 0, 19, 0}; }
-
   // The first square of the list from which a win by fours exists, stored in X, Y. Gives up when
   // the time budget is spent.
   bool FindVcf(TSearchEnvironment& state, const TPosition& position, const TXYList& squares,
@@ -42,15 +34,8 @@ class TSearchNode {
   bool SolveVcfShortest(TSearchEnvironment& state, const TPosition& position, int x, int y,
                         uint8_t attacker);
 
-  int8_t X;
-  int8_t Y;
-  uint8_t Mark = 0;
-  int32_t Count;
-  uint8_t Tag;
-  std::vector<TSearchNode> Children;  // carried for the node's shape; nothing adds children
-  uint8_t Limit;
-  uint8_t Option;
-  uint8_t Nested;
+  int8_t X = kNoSquare;
+  int8_t Y = kNoSquare;
   int32_t Depth = 0;      // nesting of the shortest search
   int32_t BestDepth = 0;  // fewest nestings of a win found by the shortest search
 

@@ -165,9 +165,9 @@ void SearchLevelOne(TEngineState& state, TMoveContext& context) {
   TSearchState& search = state.Search;
   TCandidateList& list = context.LevelCandidates[1];
 
-  // Unsearched entries sort below every searched one.
+  // Unsearched entries sort below every searched one; unfilled and filtered ones keep their marks.
   for (int k = 0; k < CandidateCount; ++k)
-    if (list[k].Value[0] > -50000) list[k].Value = {-50500, -50500};
+    if (list[k].Value[0] > kMarkCeiling) list[k].Value = {kUnsearchedMark, kUnsearchedMark};
 
   search.BestScore = -100000;
   int32_t best = -49999;
@@ -176,13 +176,13 @@ void SearchLevelOne(TEngineState& state, TMoveContext& context) {
     TCell& e = list[k];
     const uint8_t s = search.SideIndex;
     const uint8_t o = OtherSide[s];
-    if (e.Value[s] < -51000) continue;  // unfilled
+    if (e.Value[s] < kExcludedMark) continue;  // unfilled or filtered
     // Against an opponent open-four threat only answers and own fours are searched.
     const bool admitted = top.TopClass[o] < kClassOpenFour || e.TopClass[o] >= kClassOpenFour ||
                           (e.TopClass[o] == kClassFour && InLine(e, top)) ||
                           e.TopClass[s] >= kClassFour;
     if (!admitted) {
-      e.Value[s] = -51000;
+      e.Value[s] = kExcludedMark;
       continue;
     }
     context.PlayedX[1] = e.X;
@@ -246,7 +246,8 @@ void ShapeOpeningScores(const TCell& top, TPosition& position) {
     for (int y = 0; y < kBoardSize; ++y) {
       TCell& cell = position.Cell(x, y);
       if (openFourThreat) {
-        if (cell.TopClass[0] < kClassFour && cell.TopClass[1] < kClassFour) cell.Value[0] = -123456;
+        if (cell.TopClass[0] < kClassFour && cell.TopClass[1] < kClassFour)
+          cell.Value[0] = kFilteredMark;
       } else if (cell.Value[0] == 0) {
         cell.Value[0] = 20;
       }
@@ -311,7 +312,7 @@ TSquare SelectMove(TEngineState& state, TMoveContext& context) {
 
   // 6. A win by continuous fours, played by its shortest line.
   {
-    TSearchNode root = TSearchNode::ForMoveSelection();
+    TSearchNode root;
     const TPosition& position = search.Levels[search.CurrentLevel];
     const TXYList& fours = search.Lists->FourSquares[search.SideIndex];
     if (root.FindVcf(state, position, fours, search.SideIndex)) {
