@@ -6,7 +6,7 @@ bool TTimeControl::TimeIsUp() {
   if (TimeUpFlag) return true;
   const int64_t call = TimeCheckCounter++;
   if (call % 100 != 0) return false;
-  if (ElapsedDays() > TimeBudget) TimeUpFlag = true;
+  if (Elapsed() > TimeBudget) TimeUpFlag = true;
   return TimeUpFlag;
 }
 

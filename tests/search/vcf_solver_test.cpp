@@ -91,7 +91,7 @@ TEST(VcfSolver, NothingIsFoundOnceTimeIsUpOrInAnEmptyList) {
   TSearchNode node;
   EXPECT_FALSE(node.FindVcf(setup.state, setup.Root(), TXYList{}, 0));
   EXPECT_FALSE(node.FindShortestVcf(setup.state, setup.Root(), TXYList{}, 0));
-  setup.state.Time.TimeBudget = 0;
+  setup.state.Time.TimeBudget = std::chrono::milliseconds(0);
   setup.state.Time.StartTime -= std::chrono::seconds(1);
   EXPECT_FALSE(node.FindVcf(setup.state, setup.Root(), setup.lists.FourSquares[0], 0));
   EXPECT_EQ(node.X, kNoSquare);
@@ -109,7 +109,7 @@ TEST(VcfSolver, ShortestSearchBoundByTheClock) {
   EXPECT_EQ(bounded.Y, 9);
   EXPECT_EQ(bounded.BestDepth, 1);
 
-  setup.state.Time.TimeBudget = 0;
+  setup.state.Time.TimeBudget = std::chrono::milliseconds(0);
   setup.state.Time.StartTime -= std::chrono::seconds(1);
   while (!setup.state.Time.TimeIsUp()) {
   }  // the clock is read on every hundredth check
