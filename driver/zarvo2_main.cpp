@@ -1,11 +1,10 @@
 // Zarvo2: the program a tournament manager starts once per move in the working directory.
-#include <charconv>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <optional>
 
+#include "base/decimal_text.h"
 #include "driver/engine_config.h"
 #include "driver/loss_marker.h"
 #include "driver/move_files.h"
@@ -13,16 +12,16 @@
 
 namespace {
 
+using zarvo::ParseDigits;
+
 // ZARVO_SEED=N replaces the clock seed, so tests and replays get the same move every time. A
 // manager never sets it; a value that is not a 32-bit unsigned number is ignored.
 std::optional<uint32_t> SeedFromEnvironment() {
   const char* text = std::getenv("ZARVO_SEED");
   if (text == nullptr) return std::nullopt;
-  const char* end = text + std::strlen(text);
-  uint32_t seed = 0;
-  const auto [stop, error] = std::from_chars(text, end, seed);
-  if (error != std::errc{} || stop != end || stop == text) return std::nullopt;
-  return seed;
+  const auto seed = ParseDigits(text, UINT32_MAX);
+  if (!seed) return std::nullopt;
+  return static_cast<uint32_t>(*seed);
 }
 
 }  // namespace

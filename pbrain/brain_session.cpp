@@ -240,10 +240,7 @@ void TBrainSession::AnswerMove(std::vector<std::string>& out) {
   engineOptions.BudgetMs = MoveBudgetMs(limits_);
   TSquare move = play_(state, engineBoard.Side, engineBoard.Text, engineOptions);
   // 3. Never an occupied or off-board square, whatever the engine says.
-  if (!board_.IsEmptySquare(move.X, move.Y)) {
-    const TSquare empty = *board_.FirstEmpty();
-    move = {static_cast<int8_t>(empty.X), static_cast<int8_t>(empty.Y)};
-  }
+  if (!board_.IsEmptySquare(move.X, move.Y)) move = *board_.FirstEmpty();
   board_.Place(move.X, move.Y, TOwner::Own);
   out.push_back(SquareText(move.X, move.Y));
 }
