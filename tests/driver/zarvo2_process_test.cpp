@@ -9,6 +9,7 @@
 
 #include "board/position.h"
 #include "driver/move_files.h"
+#include "tests/run_process.h"
 #include "tests/test_support.h"
 
 namespace zarvo {
@@ -19,8 +20,7 @@ using testing::ParseAnswer;
 using testing::TTempDir;
 
 int RunEngineIn(const TTempDir& dir) {
-  const std::string command = "cd '" + dir.Path().string() + "' && '" ZARVO2_EXE "'";
-  return std::system(command.c_str());
+  return testing::RunProcess({.Program = ZARVO2_EXE, .WorkDir = dir.Path()}).Status;
 }
 
 TEST(Zarvo2Process, EmptyBoardIsAnsweredWithTheCentre) {

@@ -1,7 +1,6 @@
 // The real pbrain-zarvo2 process, fed scripted sessions on standard input as a manager would,
 // and compared move for move with the real Zarvo2 on the same boards and seeds.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/run_process.h"
 #include "tests/test_support.h"
 
 #ifdef PBRAIN_EXE
@@ -23,19 +23,23 @@ using testing::TTempDir;
 
 struct TBrainRun {
   int Status = -1;  // exit status; 124 when the process had to be stopped
+  std::string Output;
   std::vector<std::string> Lines;
 };
 
 // Runs the brain in a fresh working directory with `input` as its standard input.
-TBrainRun RunBrain(const std::string& input, const std::string& arguments = "--seed 7") {
+TBrainRun RunBrain(const std::string& input, std::string_view arguments = "--seed 7",
+                   const std::vector<std::pair<std::string, std::string>>& environment = {}) {
   TTempDir dir;
-  dir.Write("in.txt", input);
-  const std::string command = "cd '" + dir.Path().string() + "' && timeout 60 '" PBRAIN_EXE "' " +
-                              arguments + " < in.txt > out.txt 2> err.txt";
+  const testing::TRun process = testing::RunProcess({.Program = PBRAIN_EXE,
+                                                     .Args = testing::ArgumentWords(arguments),
+                                                     .WorkDir = dir.Path(),
+                                                     .Input = input,
+                                                     .Environment = environment});
   TBrainRun run;
-  const int status = std::system(command.c_str());
-  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::istringstream out(dir.Read("out.txt"));
+  run.Status = process.TimedOut ? 124 : process.Status;
+  run.Output = process.Out;
+  std::istringstream out(process.Out);
   for (std::string line; std::getline(out, line);) run.Lines.push_back(line);
   return run;
 }
@@ -176,9 +180,11 @@ std::string RunZarvo2(char side, const std::vector<TStone>& stones, const std::s
   for (const TStone& s : stones) board[s.Y * 22 + s.X] = s.Stone;  // rows of 20 plus CR LF
   dir.Write("Plocha.dat", board);
   dir.Write("TimeOuts.dat", timeOuts);
-  const std::string command = "cd '" + dir.Path().string() +
-                              "' && ZARVO_SEED=" + std::to_string(seed) + " '" ZARVO2_EXE "'";
-  EXPECT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(testing::RunProcess({.Program = ZARVO2_EXE,
+                                 .WorkDir = dir.Path(),
+                                 .Environment = {{"ZARVO_SEED", std::to_string(seed)}}})
+                .Status,
+            0);
   std::string answer = dir.Read("Tah.dat");
   if (answer.ends_with("\r\n")) answer.resize(answer.size() - 2);
   return answer;
@@ -232,14 +238,11 @@ TEST(PbrainProcess, SameMoveAsZarvo2ForTheSameBoardAndSeed) {
 
   // A board built by BEGIN and TURN, with the seed from the environment and no time limits.
   for (uint32_t seed : {2u, 99u}) {
-    TTempDir dir;
-    dir.Write("in.txt", "START 20\nBEGIN\nTURN 10,9\nEND\n");
-    const std::string command = "cd '" + dir.Path().string() +
-                                "' && ZARVO_SEED=" + std::to_string(seed) +
-                                " '" PBRAIN_EXE "' < in.txt > out.txt";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    const TBrainRun brain =
+        RunBrain("START 20\nBEGIN\nTURN 10,9\nEND\n", "", {{"ZARVO_SEED", std::to_string(seed)}});
+    ASSERT_EQ(brain.Status, 0);
     const std::string file = RunZarvo2('x', {{9, 9, 'x'}, {10, 9, 'o'}}, "", seed);
-    EXPECT_EQ(dir.Read("out.txt"), "OK\n9,9\n" + file + "\n") << "seed " << seed;
+    EXPECT_EQ(brain.Output, "OK\n9,9\n" + file + "\n") << "seed " << seed;
   }
 }
 
