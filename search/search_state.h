@@ -1,5 +1,7 @@
 // The state the searches of one move share: which level is being worked on and by which side,
-// the stack of positions, and the per-level arrays of one move selection.
+// the stack of positions, the per-level arrays of one move selection, and the environment (sides,
+// depth limit, clock) the search functions take. Move selection above shares it through these
+// types and the candidate iteration; the search never sees the engine's files or books.
 #pragma once
 
 #include <array>
