@@ -1,9 +1,8 @@
 #include "driver/text_lines.h"
 
-#include "base/decimal_text.h"
-
-#include <charconv>
 #include <cstdint>
+
+#include "base/decimal_text.h"
 
 namespace zarvo {
 
