@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "base/decimal_text.h"
+#include "driver/deep_engine.h"
 #include "driver/engine_config.h"
 #include "driver/loss_marker.h"
 #include "driver/move_files.h"
@@ -38,6 +39,17 @@ int main(int argc, char** argv) {
     return 0;  // nothing read, nothing to answer
   }
   TSquare move;
+  try {
+    // ZARVO_SEARCH=deep: the deep search, within the same budget; the classic choice if it
+    // finds nothing.
+    if (DeepSearchRequested(std::getenv("ZARVO_SEARCH"))) {
+      if (const auto deepMove = DeepMoveFromFiles(state, DeepBudgetMs(state.Time))) {
+        WriteMoveFile(state, deepMove->X, deepMove->Y);
+        return 0;
+      }
+    }
+  } catch (...) {
+  }
   try {
     move = FindMove(state, position);
   } catch (...) {

@@ -1,7 +1,8 @@
 // Brain-protocol input of any kind, one line at a time through one session. The first byte
 // chooses the engine: a fast real engine move, or a stub that names occupied and off-board
-// squares on purpose. Every answer must be one printable line of a known form, and a move
-// answer an empty square of the board that then holds the engine's stone.
+// squares on purpose. Every answer must be one printable line of a known form, a move answer an
+// empty square of the board that then holds the engine's stone, a suggestion an empty square,
+// and the stones of a swap2 answer stones of the board.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -67,7 +68,26 @@ bool StartsWith(const std::string& line, std::string_view prefix) {
   return line.compare(0, prefix.size(), prefix) == 0;
 }
 
-void CheckAnswer(const std::string& line, const TBrainSession& session) {
+// The squares of a swap2 answer: two or three moves separated by single spaces.
+std::optional<std::vector<std::pair<int, int>>> StonesOf(const std::string& line) {
+  std::vector<std::pair<int, int>> stones;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t space = line.find(' ', start);
+    const auto move = MoveOf(line.substr(start, space - start));
+    if (!move) return std::nullopt;
+    stones.push_back(*move);
+    if (space == std::string::npos) break;
+    start = space + 1;
+  }
+  if (stones.size() < 2 || stones.size() > 3) return std::nullopt;
+  return stones;
+}
+
+// What an answer did to the board.
+enum class TAnswerKind { Move, Stones, Other };
+
+TAnswerKind CheckAnswer(const std::string& line, const TBrainSession& session) {
   FUZZ_CHECK(!line.empty(), "an empty answer line");
   for (char c : line) FUZZ_CHECK(c >= 0x20 && c < 0x7f, "byte %d in an answer", c);
   if (const auto move = MoveOf(line)) {
@@ -77,11 +97,25 @@ void CheckAnswer(const std::string& line, const TBrainSession& session) {
     FUZZ_CHECK(board.At(x, y) == TOwner::Own, "move %s is not the engine's stone", line.c_str());
     FUZZ_CHECK(!board.Order().empty() && board.Order().back() == (TSquare{x, y}),
                "move %s is not the last stone placed", line.c_str());
-    return;
+    return TAnswerKind::Move;
+  }
+  if (const auto stones = StonesOf(line)) {
+    for (const auto& [x, y] : *stones)
+      FUZZ_CHECK(OnBoard(x, y) && session.Board().At(x, y) != TOwner::None,
+                 "swap2 stone %d,%d of '%s' not on the board", x, y, line.c_str());
+    return TAnswerKind::Stones;
+  }
+  if (line == "SWAP") return TAnswerKind::Stones;
+  if (StartsWith(line, "SUGGEST ")) {
+    const auto move = MoveOf(line.substr(8));
+    FUZZ_CHECK(move && session.Board().IsEmptySquare(move->first, move->second),
+               "suggestion '%s' is not an empty square", line.c_str());
+    return TAnswerKind::Other;
   }
   FUZZ_CHECK(line == "OK" || StartsWith(line, "ERROR ") || StartsWith(line, "UNKNOWN ") ||
                  StartsWith(line, "MESSAGE ") || StartsWith(line, "name=\""),
              "unexpected answer '%s'", line.c_str());
+  return TAnswerKind::Other;
 }
 
 // The board's record of stones agrees with its squares: every square listed once, each owned.
@@ -117,14 +151,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int stonesBefore = session.Board().StoneCount();
     const std::vector<std::string> answers = session.HandleLine(line);
     int moves = 0;
+    int swap2Answers = 0;
     for (const std::string& answer : answers) {
-      CheckAnswer(answer, session);
-      moves += MoveOf(answer).has_value();
+      const TAnswerKind kind = CheckAnswer(answer, session);
+      moves += kind == TAnswerKind::Move;
+      swap2Answers += kind == TAnswerKind::Stones;
     }
-    FUZZ_CHECK(moves <= 1, "%d moves answered to one line", moves);
+    FUZZ_CHECK(moves + swap2Answers <= 1, "%d moves answered to one line", moves + swap2Answers);
     CheckBoard(session.Board());
-    // Stones come with a move answer, or fill the board so that no move is left.
-    if (moves == 0 && session.Board().StoneCount() > stonesBefore)
+    // Stones come with a move or swap2 answer, or fill the board so that no move is left.
+    if (moves + swap2Answers == 0 && session.Board().StoneCount() > stonesBefore)
       FUZZ_CHECK(session.Board().Full(), "%d stones appeared without a move",
                  session.Board().StoneCount() - stonesBefore);
     start = end + 1;

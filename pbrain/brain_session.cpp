@@ -1,7 +1,10 @@
 #include "pbrain/brain_session.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "base/random.h"
+#include "driver/swap2.h"
 #include "pbrain/brain_text.h"
 
 namespace zarvo {
@@ -27,6 +30,20 @@ std::optional<TSquare> SquareOf(int64_t x, int64_t y) {
 std::string SquareText(int x, int y) {
   return std::to_string(x) + "," + std::to_string(y);
 }
+std::string SquareText(TSquare square) {
+  return SquareText(square.X, square.Y);
+}
+
+// A swap2 opening as a game board: stones alternate black, white, black...; the engine owns the
+// black ones, or the white ones when it plays white.
+TBrainBoard Swap2Board(const std::vector<TSquare>& stones, bool engineIsWhite) {
+  TBrainBoard board;
+  for (std::size_t i = 0; i < stones.size(); ++i) {
+    const bool white = i % 2 == 1;
+    board.Place(stones[i].X, stones[i].Y, white == engineIsWhite ? TOwner::Own : TOwner::Opponent);
+  }
+  return board;
+}
 
 // The square of a TURN or TAKEBACK argument, or the error answer for it.
 std::optional<TSquare> ParseSquare(std::string_view command, std::string_view args,
@@ -46,7 +63,10 @@ constexpr const char* kNoGame = "ERROR no game: START 20 first";
 }  // namespace
 
 TBrainSession::TBrainSession(TBrainOptions options, TPlayFunction play)
-    : options_(std::move(options)), play_(std::move(play)) {}
+    : options_(std::move(options)) {
+  deep_ = !play && !options_.Classic;
+  play_ = play ? std::move(play) : TPlayFunction(PlayPosition);
+}
 
 std::vector<std::string> TBrainSession::HandleLine(std::string_view line) noexcept {
   std::vector<std::string> out;
@@ -62,6 +82,8 @@ std::vector<std::string> TBrainSession::HandleLine(std::string_view line) noexce
     if (line.empty()) return out;  // blank lines carry nothing
     if (pendingBoard_)
       BoardLine(line, out);
+    else if (pendingSwap2_)
+      Swap2Line(line, out);
     else
       Dispatch(line, out);
   } catch (...) {
@@ -121,8 +143,17 @@ void TBrainSession::Dispatch(std::string_view line, std::vector<std::string>& ou
       pendingBoard_.emplace();
   } else if (command == "DONE") {
     out.push_back("ERROR DONE without BOARD");
+  } else if (command == "SWAP2BOARD") {
+    if (!args.empty())
+      out.push_back("ERROR SWAP2BOARD takes no arguments; its stones follow on lines of their own");
+    else
+      pendingSwap2_.emplace();
   } else if (command == "TAKEBACK") {
     TakeBack(args, out);
+  } else if (command == "PLAY") {
+    Play(args, out);
+  } else if (command == "SUGGEST") {
+    Suggest(args, out);
   } else if (command == "INFO") {
     Info(args, out);
   } else if (command == "ABOUT") {
@@ -162,10 +193,89 @@ void TBrainSession::BoardLine(std::string_view line, std::vector<std::string>& o
   }
 }
 
+void TBrainSession::Swap2Line(std::string_view line, std::vector<std::string>& out) {
+  const std::string command = UpperCase(SplitWord(line).first);
+  if (command == "DONE") return Swap2Done(out);
+  if (KeepsBoard(command)) return Dispatch(line, out);
+  if (AbandonsBoard(command)) {
+    pendingSwap2_.reset();
+    return Dispatch(line, out);
+  }
+
+  // A stone line "x,y". The colours follow from the order, so a refused line spoils the block.
+  TSwap2Block& block = *pendingSwap2_;
+  const auto numbers = ParseIntegerList(line, 2);
+  const auto square = numbers ? SquareOf((*numbers)[0], (*numbers)[1]) : std::nullopt;
+  if (!numbers) {
+    out.push_back("ERROR SWAP2BOARD expects lines x,y and DONE, got '" + Printable(line) + "'");
+  } else if (!square) {
+    out.push_back("ERROR " + Printable(line) + ": the square is off the 20 x 20 board");
+  } else if (std::find(block.Stones.begin(), block.Stones.end(), *square) != block.Stones.end()) {
+    out.push_back("ERROR " + Printable(line) + ": the square was given before");
+  } else if (block.Stones.size() == 5) {
+    out.push_back("ERROR " + Printable(line) + ": a swap2 opening has at most 5 stones");
+  } else {
+    return block.Stones.push_back(*square);
+  }
+  block.Refused = true;
+}
+
+void TBrainSession::Swap2Done(std::vector<std::string>& out) {
+  const TSwap2Block block = std::move(*pendingSwap2_);
+  pendingSwap2_.reset();
+  if (!started_) return out.push_back(kNoGame);
+  if (block.Refused)
+    return out.push_back("ERROR SWAP2BOARD: a stone line was refused, so nothing is played");
+  const std::vector<TSquare>& stones = block.Stones;
+  const int count = static_cast<int>(stones.size());
+  if (count != 0 && count != 3 && count != 5)
+    return out.push_back("ERROR SWAP2BOARD needs 0, 3 or 5 stones, not " + std::to_string(count));
+
+  // 1. The empty board: the opener's three stones. The engine keeps black unless the other
+  //    player swaps, in which case the manager sends the position again.
+  if (count == 0) {
+    const auto opening = Swap2OpeningStones(options_.Seed.value_or(ClockSeed()));
+    std::vector<TSquare> placed;
+    for (const TSquare& stone : opening) placed.push_back({stone.X, stone.Y});
+    board_ = Swap2Board(placed, false);
+    return out.push_back(SquareText(placed[0]) + " " + SquareText(placed[1]) + " " +
+                         SquareText(placed[2]));
+  }
+
+  // 2. Three or five stones, white to move: the evaluation says which side stands better.
+  std::vector<TSquare> moves;
+  for (const TSquare& stone : stones)
+    moves.push_back({static_cast<int8_t>(stone.X), static_cast<int8_t>(stone.Y)});
+  const int64_t budgetMs = MoveBudgetMs(limits_);
+  switch (ChooseSwap2Step(count, InitiativeBalance(moves))) {
+    case TSwap2Step::Swap:
+      board_ = Swap2Board(stones, false);
+      return out.push_back("SWAP");
+    case TSwap2Step::Move: {
+      TBrainBoard board = Swap2Board(stones, true);
+      const TSquare move = EngineMove(board, budgetMs);
+      board.Place(move.X, move.Y, TOwner::Own);
+      board_ = std::move(board);
+      return out.push_back(SquareText(move));
+    }
+    case TSwap2Step::PlaceTwo: {
+      // White's best stone, then black's best answer; half the time for each. The engine then
+      // counts as black, the colour the other player leaves it when it moves on as white.
+      std::vector<TSquare> five = stones;
+      five.push_back(EngineMove(Swap2Board(five, true), budgetMs / 2));
+      five.push_back(EngineMove(Swap2Board(five, false), budgetMs));
+      board_ = Swap2Board(five, false);
+      return out.push_back(SquareText(five[3]) + " " + SquareText(five[4]));
+    }
+  }
+}
+
 void TBrainSession::NewGame() {
   board_ = TBrainBoard{};
   pendingBoard_.reset();
+  pendingSwap2_.reset();
   started_ = true;
+  if (deepEngine_) deepEngine_->NewGame();
 }
 
 void TBrainSession::Info(std::string_view args, std::vector<std::string>& out) {
@@ -179,6 +289,24 @@ void TBrainSession::Info(std::string_view args, std::vector<std::string>& out) {
     if (number) limits_.TimeoutMatchMs = *number;
   } else if (key == "TIME_LEFT") {
     if (number) limits_.TimeLeftMs = *number;
+  } else if (key == "FOLDER") {
+    // A path the system cannot take (bytes of no encoding it knows) leaves the folder as it was.
+    if (!value.empty()) {
+      try {
+        folder_ = std::filesystem::path(std::string(value));
+      } catch (...) {
+      }
+    }
+  } else if (key == "MAX_MEMORY") {
+    // Bytes for the whole brain (0: no limit); the table takes what the rest leaves.
+    if (number && *number >= 0) {
+      constexpr int64_t kOtherMemory = int64_t{24} << 20;
+      const int64_t table = *number == 0 ? int64_t{TDeepEngine::kDefaultTableBytes}
+                                         : std::max<int64_t>(*number - kOtherMemory, 1 << 20);
+      tableBytes_ = static_cast<std::size_t>(
+          std::min<int64_t>(table, int64_t{TDeepEngine::kDefaultTableBytes} * 16));
+      if (deepEngine_) deepEngine_->SetTableBytes(tableBytes_);
+    }
   } else if (key == "RULE") {
     // Bit 1 exact five, 4 renju, 8 caro change what wins; bit 2 (continuous game) does not.
     const bool freestyle = number && (*number & ~int64_t{2}) == 0;
@@ -188,7 +316,7 @@ void TBrainSession::Info(std::string_view args, std::vector<std::string>& out) {
                     Printable(value) + " is played as freestyle");
     }
   }
-  // max_memory, game_type, folder and unknown keys change nothing the engine uses.
+  // game_type, evaluate and unknown keys change nothing the engine uses.
 }
 
 void TBrainSession::Begin(std::string_view args, std::vector<std::string>& out) {
@@ -225,24 +353,73 @@ void TBrainSession::TakeBack(std::string_view args, std::vector<std::string>& ou
   out.push_back("OK");
 }
 
-void TBrainSession::AnswerMove(std::vector<std::string>& out) {
-  if (board_.Full()) return out.push_back("ERROR the board is full: no move left");
+void TBrainSession::Play(std::string_view args, std::vector<std::string>& out) {
+  if (!started_) return out.push_back(kNoGame);
+  const auto square = ParseSquare("PLAY", args, out);
+  if (!square) return;
+  if (!board_.Place(square->X, square->Y, TOwner::Own))
+    return out.push_back("ERROR square " + SquareText(*square) + " is occupied");
+  out.push_back(SquareText(*square));
+}
 
+void TBrainSession::Suggest(std::string_view args, std::vector<std::string>& out) {
+  if (!started_) return out.push_back(kNoGame);
+  if (!args.empty()) return out.push_back("ERROR SUGGEST takes no arguments");
+  if (board_.Full()) return out.push_back("ERROR the board is full: no move left");
+  out.push_back("SUGGEST " + SquareText(EngineMove(board_, MoveBudgetMs(limits_), &out)));
+}
+
+TSquare TBrainSession::EngineMove(const TBrainBoard& board, int64_t budgetMs,
+                                  std::vector<std::string>* messages) {
   // 1. A fresh engine state, its clock started when the command came in.
   TEngineState state;
   state.Time.StartTime = received_;
-  state.WorkDir = options_.WorkDir;
+  state.WorkDir = folder_.empty() ? options_.WorkDir : folder_;
   // 2. The position as Zarvo2 would read it from "Plocha.dat", and the limits from INFO.
-  const TEngineBoard engineBoard = board_.ForEngine();
+  const TEngineBoard engineBoard = board.ForEngine();
+  std::optional<TSquare> deepMove;
+  if (deep_) deepMove = DeepMove(engineBoard, board.StoneCount(), budgetMs, messages);
   TEngineOptions engineOptions;
   engineOptions.ProgramPath = options_.ProgramPath;
   engineOptions.Seed = options_.Seed;
-  engineOptions.BudgetMs = MoveBudgetMs(limits_);
-  TSquare move = play_(state, engineBoard.Side, engineBoard.Text, engineOptions);
+  engineOptions.BudgetMs = budgetMs;
+  // Without a deep answer (no iteration finished, no move found) the classic choice stands.
+  const TSquare move =
+      deepMove ? *deepMove : play_(state, engineBoard.Side, engineBoard.Text, engineOptions);
   // 3. Never an occupied or off-board square, whatever the engine says.
-  if (!board_.IsEmptySquare(move.X, move.Y)) move = *board_.FirstEmpty();
+  if (!board.IsEmptySquare(move.X, move.Y)) return *board.FirstEmpty();
+  return {move.X, move.Y};
+}
+
+void TBrainSession::AnswerMove(std::vector<std::string>& out) {
+  if (board_.Full()) return out.push_back("ERROR the board is full: no move left");
+  const TSquare move = EngineMove(board_, MoveBudgetMs(limits_), &out);
   board_.Place(move.X, move.Y, TOwner::Own);
-  out.push_back(SquareText(move.X, move.Y));
+  out.push_back(SquareText(move));
+}
+
+std::optional<TSquare> TBrainSession::DeepMove(const TEngineBoard& engineBoard, int stones,
+                                               int64_t budgetMs,
+                                               std::vector<std::string>* messages) {
+  if (!deepEngine_) deepEngine_ = std::make_unique<TDeepEngine>(tableBytes_);
+  // The game's clock: the turn limit, and what is left of the match unless it is unlimited.
+  deep::TTimeSettings time;
+  time.TurnMs = limits_.TimeoutTurnMs;
+  const bool matchUnlimited = limits_.TimeoutMatchMs && *limits_.TimeoutMatchMs == 0;
+  if (!matchUnlimited)
+    time.LeftMs = limits_.TimeLeftMs ? limits_.TimeLeftMs : limits_.TimeoutMatchMs;
+  time.StonesOnBoard = stones;
+  TDeepPlayOptions play;
+  play.Start = received_;
+  play.Time = deep::PlanThinkingTime(time);
+  // A part of a move's time (the swap2 opening's several stones) is a limit of its own.
+  play.Time.HardMs = std::min(play.Time.HardMs, budgetMs);
+  play.Time.SoftMs = std::min(play.Time.SoftMs, play.Time.HardMs);
+  if (options_.Messages && messages != nullptr)
+    play.OnIteration = [messages](const deep::TIterationInfo& info) {
+      messages->push_back("MESSAGE " + IterationText(info));
+    };
+  return deepEngine_->Play(engineBoard.Text, engineBoard.Side, play);
 }
 
 }  // namespace zarvo

@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "driver/deep_engine.h"
 #include "driver/engine.h"
 #include "pbrain/brain_board.h"
 #include "pbrain/brain_limits.h"
@@ -25,15 +27,18 @@ struct TBrainOptions {
   std::optional<uint32_t> Seed;  // none: from the clock on every move
   // Where the engine keeps its loss-marker files; empty: the working directory, as for Zarvo2.
   std::filesystem::path WorkDir;
+  bool Classic = false;  // the move choice of Zarvo2 instead of the deep search
+  bool Messages = true;  // a MESSAGE line for every finished iteration of the deep search
 };
 
 class TBrainSession {
  public:
-  // The engine call; tests put a recorder in its place.
+  // The classic engine call; tests put a recorder in its place, and a session given one plays
+  // through it alone.
   using TPlayFunction =
       std::function<TSquare(TEngineState&, int, const TBoardText&, const TEngineOptions&)>;
 
-  explicit TBrainSession(TBrainOptions options, TPlayFunction play = PlayPosition);
+  explicit TBrainSession(TBrainOptions options, TPlayFunction play = {});
 
   // Handles one input line (its line end may be there or not) and returns the answer lines,
   // none for INFO and END. Any bytes are safe; it never throws.
@@ -54,16 +59,39 @@ class TBrainSession {
   void Begin(std::string_view args, std::vector<std::string>& out);
   void Done(std::vector<std::string>& out);
   void TakeBack(std::string_view args, std::vector<std::string>& out);
+  void Play(std::string_view args, std::vector<std::string>& out);
+  void Suggest(std::string_view args, std::vector<std::string>& out);
+  void Swap2Line(std::string_view line, std::vector<std::string>& out);
+  void Swap2Done(std::vector<std::string>& out);
+  // The engine's move for its own side on `board`, never an occupied square; the board must have
+  // an empty square. budgetMs: the thinking time from the command's arrival.
+  // MESSAGE lines of the deep search go to `messages` when given.
+  TSquare EngineMove(const TBrainBoard& board, int64_t budgetMs,
+                     std::vector<std::string>* messages = nullptr);
   // The engine's move on the current board, placed as its own stone.
   void AnswerMove(std::vector<std::string>& out);
+  // The deep search's move, or nothing when it found none.
+  std::optional<TSquare> DeepMove(const TEngineBoard& engineBoard, int stones, int64_t budgetMs,
+                                  std::vector<std::string>* messages);
+
+  // The stones of a SWAP2BOARD block, black first, until DONE.
+  struct TSwap2Block {
+    std::vector<TSquare> Stones;
+    bool Refused = false;  // a stone line was refused: DONE plays nothing
+  };
 
   TBrainOptions options_;
   TPlayFunction play_;
-  TMonotonicClock::time_point received_;  // when the line being handled came in
+  bool deep_ = false;  // the deep search chooses the moves
+  std::size_t tableBytes_ = TDeepEngine::kDefaultTableBytes;
+  std::unique_ptr<TDeepEngine> deepEngine_;  // made for the first move, kept for the game
+  TMonotonicClock::time_point received_;     // when the line being handled came in
   bool started_ = false;
   bool ended_ = false;
   bool ruleMessageGiven_ = false;
   std::optional<TBrainBoard> pendingBoard_;  // between BOARD and DONE
+  std::optional<TSwap2Block> pendingSwap2_;  // between SWAP2BOARD and DONE
+  std::filesystem::path folder_;             // INFO folder: where the loss markers go
   TBrainBoard board_;
   TBrainLimits limits_;
 };

@@ -7,6 +7,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "base/decimal_text.h"
 #include "pbrain/brain_session.h"
@@ -15,8 +19,11 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pbrain-zarvo2 [--seed N]\n"
-    "Speaks the brain protocol on standard input and output.\n"
+    "usage: pbrain-zarvo2 [--classic] [--no-messages] [--seed N]\n"
+    "Speaks the brain protocol on standard input and output, with the deep search.\n"
+    "--classic plays the move choice of Zarvo2 instead, exactly as Zarvo2 would.\n"
+    "--no-messages leaves out the MESSAGE line the deep search writes for every finished\n"
+    "iteration (depth, score, nodes, speed, time and principal variation).\n"
     "--seed N (or the environment variable ZARVO_SEED=N) seeds every move with N instead of\n"
     "the clock, so a game can be replayed move for move.\n";
 
@@ -51,6 +58,10 @@ int main(int argc, char** argv) {
     const std::string_view argument = argv[i];
     if (argument == "--seed" && i + 1 < argc && ParseSeed(argv[i + 1])) {
       options.Seed = ParseSeed(argv[++i]);
+    } else if (argument == "--classic") {
+      options.Classic = true;
+    } else if (argument == "--no-messages") {
+      options.Messages = false;
     } else if (argument == "--help" || argument == "-h") {
       std::cout << kUsage;
       return 0;
@@ -60,8 +71,15 @@ int main(int argc, char** argv) {
     }
   }
 
+#ifdef _WIN32
+  // Bytes as they are: text mode would turn each answer's LF into CR LF (a manager then sees a
+  // doubled line end after its own CR handling) and would end the input at a 0x1A byte.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+#else
   // A manager that goes away closes the pipe; the failed write then ends the loop below.
   std::signal(SIGPIPE, SIG_IGN);
+#endif
   std::ios::sync_with_stdio(false);
   TBrainSession session(options);
   std::string line;

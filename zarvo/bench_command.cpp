@@ -16,6 +16,7 @@
 #include "match/game_rules.h"
 #include "zarvo/bench_suite.h"
 #include "zarvo/commands.h"
+#include "zarvo/deep_bench.h"
 #include "zarvo/text_args.h"
 
 namespace zarvo::tool {
@@ -23,6 +24,7 @@ namespace {
 
 constexpr std::string_view kBenchUsage =
     "usage: zarvo bench [--depth N] [--budget MS] [--seed S] [--suite FILE]\n"
+    "       zarvo bench --search deep [--depth N] [--suite FILE]\n"
     "       zarvo bench --generate GAMES [--depth N] [--seed S]\n"
     "\n"
     "Searches every position of the benchmark suite as a full engine move, with a fixed seed,\n"
@@ -38,6 +40,9 @@ constexpr std::string_view kBenchUsage =
     "  --suite FILE    positions to use instead of the built-in suite: one per line, the moves\n"
     "                  of a game as X,Y in play order, x moving first; '#' starts a comment\n"
     "  --generate N    print a suite taken from N games the engine plays against itself\n"
+    "  --search deep   the deep search instead (pbrain-zarvo2's default): every position to\n"
+    "                  depth N (default 6) with a fresh table and no time limit; its own\n"
+    "                  signature, and the nodes per second with the evaluation on\n"
     "\n"
     "  zarvo bench --process ENGINE --budget MS [--load N] [--suite FILE]\n"
     "runs the move-file program ENGINE (for instance build/Zarvo2) once per position as a\n"
@@ -237,6 +242,7 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
   uint32_t seed = 1;
   std::string suitePath;
   std::string process;
+  std::string search = "classic";
   int load = 0;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
@@ -246,7 +252,7 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     }
     const bool takesValue = arg == "--depth" || arg == "--budget" || arg == "--seed" ||
                             arg == "--suite" || arg == "--generate" || arg == "--process" ||
-                            arg == "--load";
+                            arg == "--load" || arg == "--search";
     if (!takesValue) {
       err << "zarvo bench: unknown argument '" << arg << "' (see 'zarvo bench --help')\n";
       return 2;
@@ -258,6 +264,14 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     const std::string_view value = args[++i];
     if (arg == "--suite" || arg == "--process") {
       (arg == "--suite" ? suitePath : process) = std::string(value);
+      continue;
+    }
+    if (arg == "--search") {
+      if (value != "deep" && value != "classic") {
+        err << "zarvo bench: --search takes deep or classic, not '" << value << "'\n";
+        return 2;
+      }
+      search = std::string(value);
       continue;
     }
     const auto number = ParseNumber(value);
@@ -296,6 +310,11 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     return 2;
   }
 
+  if (search == "deep") {
+    std::vector<std::vector<TSquare>> positions;
+    for (const TBenchPosition& position : *suite) positions.push_back(position.Moves);
+    return RunDeepBench(positions, depth.value_or(kDeepBenchDepth), out);
+  }
   if (!process.empty())
     return RunProcesses(*suite, std::filesystem::absolute(process), *budgetMs, load, out, err);
 

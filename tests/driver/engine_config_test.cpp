@@ -70,6 +70,24 @@ TEST(EngineConfig, ExeBaseNameIsThePathUpToItsFirstDot) {
   EXPECT_EQ(ExeBaseNameOf("./Zarvo2"), "");
 }
 
+// Program paths as Windows hands them over: drive letters, backslashes, spaces, the .exe.
+TEST(EngineConfig, ExeBaseNameOfWindowsPaths) {
+  struct Case {
+    const char* Path;
+    const char* Base;
+  } const cases[] = {
+      {R"(C:\Engines\Zarvo2.exe)", R"(C:\Engines\Zarvo2)"},
+      {R"(C:\Engines\pbrain-zarvo2.exe)", R"(C:\Engines\pbrain-zarvo2)"},
+      {R"(C:\Program Files\Gomoku\Zarvo2.exe)", R"(C:\Program Files\Gomoku\Zarvo2)"},
+      {"Zarvo2.exe", "Zarvo2"},
+      {R"(\\server\share\Zarvo2.exe)", R"(\\server\share\Zarvo2)"},
+      // A dot in a folder name cuts there, as on Linux.
+      {R"(C:\Users\j.smith\Zarvo2.exe)", R"(C:\Users\j)"},
+      {R"(C:\Engines\Zarvo2)", "Zarvo"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ExeBaseNameOf(c.Path), c.Base) << c.Path;
+}
+
 TEST(EngineConfig, InitEngineSetsSeedBaseNameAndLimits) {
   TTempDir dir;
   dir.Write("TimeOuts.dat", "10\n900\n");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/random.h"
+#include "driver/swap2.h"
 
 #include "pbrain/brain_limits.h"
 #include "pbrain/brain_session.h"
@@ -24,6 +25,7 @@ struct TRecorder {
     int Side = 0;
     TBoardText Board;
     TEngineOptions Options;
+    std::filesystem::path WorkDir;
   };
   std::vector<TCall> Calls;
   TSquare Answer{9, 9};
@@ -31,8 +33,8 @@ struct TRecorder {
   bool AnswerFirstEmptyRow = true;
 
   TBrainSession::TPlayFunction Function() {
-    return [this](TEngineState&, int side, const TBoardText& board, const TEngineOptions& o) {
-      Calls.push_back({side, board, o});
+    return [this](TEngineState& state, int side, const TBoardText& board, const TEngineOptions& o) {
+      Calls.push_back({side, board, o, state.WorkDir});
       if (!AnswerFirstEmptyRow) return Answer;
       for (int y = 0; y < board.RowCount; ++y)
         for (int x = 0; x < kBoardSize; ++x)
@@ -288,9 +290,9 @@ TEST(BrainSession, NonFreestyleRuleIsToldOnce) {
   EXPECT_EQ(Feed(junkRule, {"INFO rule renju"}).size(), 1u);
 }
 
-// Random lines from command words, numbers, separators and junk bytes, played on the real engine
-// (budget 0, so each move is quick): every answer is one clean line, and every move it answers
-// was an empty square that now holds the engine's stone.
+// Random lines from command words, numbers, separators and junk bytes, played on both real
+// engines (budget 0, so each move is quick): every answer is one clean line, and every move it
+// answers was an empty square that now holds the engine's stone.
 TEST(BrainSession, RandomLinesKeepEveryAnswerLegal) {
   // clang-format off
   const std::string pieces[] = {
@@ -298,42 +300,193 @@ TEST(BrainSession, RandomLinesKeepEveryAnswerLegal) {
       " ", ",", "1", "9", "19", "20", "-1", "3", "99999999999999999999", std::string(1, '\0'),
       "\r", "\xff", "x"};
   // clang-format on
-  TRandom random(12345);
-  const testing::TTempDir dir;  // a lost position leaves a loss marker here
-  TBrainSession session({"", 1u, dir.Path()});
-  session.HandleLine("INFO timeout_turn 0");
-  int moves = 0;
-  for (int i = 0; i < 1500; ++i) {
-    std::string line;
-    // Mostly well-formed commands with random squares, sometimes pure noise.
-    if (random.Random(3) > 0) {
-      const char* const commands[] = {"START 20", "TURN", "TAKEBACK", "BEGIN", "BOARD", "DONE"};
-      line = commands[random.Random(6)];
-      if (line == "TURN" || line == "TAKEBACK")
-        line += " " + std::to_string(random.Random(22) - 1) + "," +
-                std::to_string(random.Random(22) - 1);
-      if (line == "BOARD" && random.Random(2))
-        line = std::to_string(random.Random(20)) + "," + std::to_string(random.Random(20)) + "," +
-               std::to_string(random.Random(4));
-    } else {
-      for (int n = random.Random(8); n >= 0; --n)
-        line += pieces[random.Random(static_cast<int32_t>(std::size(pieces)))];
+  for (const bool classic : {true, false}) {
+    TRandom random(12345);
+    const testing::TTempDir dir;  // a lost position leaves a loss marker here
+    TBrainOptions options{"", 1u, dir.Path()};
+    options.Classic = classic;
+    options.Messages = false;
+    TBrainSession session(options);
+    session.HandleLine("INFO timeout_turn 0");
+    int moves = 0;
+    for (int i = 0; i < 1500; ++i) {
+      std::string line;
+      // Mostly well-formed commands with random squares, sometimes pure noise.
+      if (random.Random(3) > 0) {
+        const char* const commands[] = {"START 20", "TURN", "TAKEBACK", "BEGIN", "BOARD", "DONE"};
+        line = commands[random.Random(6)];
+        if (line == "TURN" || line == "TAKEBACK")
+          line += " " + std::to_string(random.Random(22) - 1) + "," +
+                  std::to_string(random.Random(22) - 1);
+        if (line == "BOARD" && random.Random(2))
+          line = std::to_string(random.Random(20)) + "," + std::to_string(random.Random(20)) + "," +
+                 std::to_string(random.Random(4));
+      } else {
+        for (int n = random.Random(8); n >= 0; --n)
+          line += pieces[random.Random(static_cast<int32_t>(std::size(pieces)))];
+      }
+      const TBrainBoard before = session.Board();
+      const TLines answer = session.HandleLine(line);
+      ASSERT_LE(answer.size(), 1u) << Printable(line);
+      if (answer.empty()) continue;
+      ASSERT_EQ(answer[0].find_first_of(std::string("\r\n\0", 3)), std::string::npos);
+      int x = -1, y = -1;
+      if (std::sscanf(answer[0].c_str(), "%d,%d", &x, &y) == 2) {
+        ++moves;
+        ASSERT_TRUE(OnBoard(x, y)) << answer[0];
+        EXPECT_TRUE(before.IsEmptySquare(x, y) || line == "DONE")
+            << Printable(line) << " -> " << answer[0];
+        EXPECT_EQ(session.Board().At(x, y), TOwner::Own) << answer[0];
+      }
     }
-    const TBrainBoard before = session.Board();
-    const TLines answer = session.HandleLine(line);
-    ASSERT_LE(answer.size(), 1u) << Printable(line);
-    if (answer.empty()) continue;
-    ASSERT_EQ(answer[0].find_first_of(std::string("\r\n\0", 3)), std::string::npos);
-    int x = -1, y = -1;
-    if (std::sscanf(answer[0].c_str(), "%d,%d", &x, &y) == 2) {
-      ++moves;
-      ASSERT_TRUE(OnBoard(x, y)) << answer[0];
-      EXPECT_TRUE(before.IsEmptySquare(x, y) || line == "DONE")
-          << Printable(line) << " -> " << answer[0];
-      EXPECT_EQ(session.Board().At(x, y), TOwner::Own) << answer[0];
+    EXPECT_GT(moves, 50);  // the walk really played
+  }
+}
+
+// PLAY places the engine's stone as the manager says; SUGGEST names the engine's move and places
+// nothing; both need a game, and PLAY a free square on the board.
+TEST(BrainSession, PlayAndSuggest) {
+  TRecorder recorder;
+  TBrainSession session({}, recorder.Function());
+  EXPECT_EQ(Feed(session, {"PLAY 1,1", "SUGGEST"}),
+            (TLines{"ERROR no game: START 20 first", "ERROR no game: START 20 first"}));
+  EXPECT_EQ(Feed(session, {"START 20", "TURN 3,4", "TAKEBACK 0,0", "SUGGEST"}),
+            (TLines{"OK", "0,0", "OK", "SUGGEST 0,0"}));
+  EXPECT_EQ(session.Board().StoneCount(), 1);
+  EXPECT_EQ(recorder.Calls.back().Side, kStoneO);  // the suggestion is for the engine's own side
+
+  EXPECT_EQ(Feed(session, {"play 5,5"}), TLines{"5,5"});
+  EXPECT_EQ(session.Board().At(5, 5), TOwner::Own);
+  for (std::string_view bad :
+       {"PLAY 5,5", "PLAY 3,4", "PLAY 20,0", "PLAY", "PLAY 1", "SUGGEST 1,1"})
+    EXPECT_TRUE(Feed(session, {bad}).at(0).starts_with("ERROR ")) << bad;
+  EXPECT_EQ(session.Board().StoneCount(), 2);
+  EXPECT_EQ(Feed(session, {"TURN 6,6"}), TLines{"0,0"});  // the game goes on from PLAY's stone
+  EXPECT_EQ(recorder.Calls.back().Side, kStoneO);
+}
+
+// The loss markers go to the folder INFO names, from the next move on; before that and after a
+// refused value they stay where the program was told to keep them.
+TEST(BrainSession, FolderTakesTheLossMarkers) {
+  TRecorder recorder;
+  TBrainSession session({"", std::nullopt, "/work/dir"}, recorder.Function());
+  Feed(session, {"START 20", "BEGIN", "INFO folder", "TURN 5,5"});
+  EXPECT_EQ(Feed(session, {"INFO folder C:\\Users\\me\\brain data", "INFO evaluate 3,3",
+                           "INFO evaluate junk", "TURN 6,6"}),
+            TLines{"2,0"});
+  ASSERT_EQ(recorder.Calls.size(), 3u);
+  EXPECT_EQ(recorder.Calls[0].WorkDir, "/work/dir");
+  EXPECT_EQ(recorder.Calls[1].WorkDir, "/work/dir");
+  EXPECT_EQ(recorder.Calls[2].WorkDir, "C:\\Users\\me\\brain data");
+  Feed(session, {"RESTART", "BEGIN"});  // the folder outlives the game
+  EXPECT_EQ(recorder.Calls.back().WorkDir, "C:\\Users\\me\\brain data");
+}
+
+// The three stages of the swap2 opening through the session, with the engine's moves from the
+// recorder: the answer's form, and whose stones the game continues with.
+TEST(BrainSession, Swap2AnswersEachStage) {
+  struct Case {
+    const char* What;
+    std::vector<std::string_view> Stones;  // black first
+    TLines Answer;
+    bool EngineIsWhite;      // whose stones the session's board gives the engine afterwards
+    std::vector<int> Sides;  // the side of each engine move asked for
+  } const cases[] = {
+      // Black's two stones make an open three where white has a lone stone: take black.
+      {"three stones, black ahead", {"9,9", "0,19", "10,9"}, {"SWAP"}, false, {}},
+      // Loose stones on both sides: white's stone, black's answer, and the choice is left.
+      {"three stones, even", {"9,9", "10,10", "12,7"}, {"0,0 1,0"}, false, {kStoneO, kStoneX}},
+      // White's two stones lie together, black's three apart: play on as white.
+      {"five stones, white ahead",
+       {"0,19", "9,9", "19,19", "10,9", "19,0"},
+       {"0,0"},
+       true,
+       {kStoneO}},
+      {"five stones, black ahead", {"9,9", "0,19", "10,9", "19,19", "11,9"}, {"SWAP"}, false, {}},
+  };
+  for (const Case& c : cases) {
+    TRecorder recorder;
+    TBrainSession session({}, recorder.Function());
+    Feed(session, {"START 20", "SWAP2BOARD"});
+    for (std::string_view stone : c.Stones) EXPECT_EQ(session.HandleLine(stone), TLines{});
+    EXPECT_EQ(Feed(session, {"DONE"}), c.Answer) << c.What;
+    const TBrainBoard& board = session.Board();
+    for (std::size_t i = 0; i < c.Stones.size(); ++i) {
+      const auto n = *ParseIntegerList(c.Stones[i], 2);
+      const bool white = i % 2 == 1;
+      EXPECT_EQ(board.At(n[0], n[1]), white == c.EngineIsWhite ? TOwner::Own : TOwner::Opponent)
+          << c.What << " " << c.Stones[i];
+    }
+    EXPECT_EQ(board.StoneCount(), static_cast<int>(c.Stones.size() + c.Sides.size())) << c.What;
+    std::vector<int> sides;
+    for (const TRecorder::TCall& call : recorder.Calls) sides.push_back(call.Side);
+    EXPECT_EQ(sides, c.Sides) << c.What;
+  }
+
+  // The opener's stones: three, on the board, apart; the engine holds the black ones.
+  TRecorder recorder;
+  TBrainSession session({"", 3u, {}}, recorder.Function());
+  const TLines opening = Feed(session, {"START 20", "SWAP2BOARD", "DONE"});
+  ASSERT_EQ(opening.size(), 2u);
+  const auto stones = Swap2OpeningStones(3);
+  std::string expected;
+  for (const TSquare& stone : stones)
+    expected +=
+        (expected.empty() ? "" : " ") + std::to_string(stone.X) + "," + std::to_string(stone.Y);
+  EXPECT_EQ(opening[1], expected);
+  EXPECT_EQ(session.Board().CountOf(TOwner::Own), 2);
+  EXPECT_EQ(session.Board().At(stones[1].X, stones[1].Y), TOwner::Opponent);
+  EXPECT_TRUE(recorder.Calls.empty());
+}
+
+TEST(BrainSession, Swap2RefusesWhatItCannotPlay) {
+  struct Case {
+    const char* What;
+    std::vector<std::string_view> Lines;  // after SWAP2BOARD, up to and with DONE
+    TLines Answer;
+  } const cases[] = {
+      {"one stone", {"9,9", "DONE"}, {"ERROR SWAP2BOARD needs 0, 3 or 5 stones, not 1"}},
+      {"four stones",
+       {"1,1", "2,2", "3,3", "4,4", "done"},
+       {"ERROR SWAP2BOARD needs 0, 3 or 5 stones, not 4"}},
+      {"a sixth stone",
+       {"1,1", "2,2", "3,3", "4,4", "5,5", "6,6", "DONE"},
+       {"ERROR 6,6: a swap2 opening has at most 5 stones",
+        "ERROR SWAP2BOARD: a stone line was refused, so nothing is played"}},
+      {"junk and fields",
+       {"1,1", "2,2,1", "3,3", "DONE"},
+       {"ERROR SWAP2BOARD expects lines x,y and DONE, got '2,2,1'",
+        "ERROR SWAP2BOARD: a stone line was refused, so nothing is played"}},
+      {"off the board and twice",
+       {"1,1", "20,2", "1,1", "3,3", "DONE"},
+       {"ERROR 20,2: the square is off the 20 x 20 board", "ERROR 1,1: the square was given before",
+        "ERROR SWAP2BOARD: a stone line was refused, so nothing is played"}},
+      {"START drops the block", {"1,1", "START 20", "1,1"}, {"OK", "UNKNOWN 1,1"}},
+      {"INFO and ABOUT work inside", {"INFO timeout_turn 0", "DONE"}, {}},
+  };
+  for (const Case& c : cases) {
+    TRecorder recorder;
+    TBrainSession session({}, recorder.Function());
+    Feed(session, {"START 20", "TURN 9,9", "SWAP2BOARD"});
+    const auto before = session.Board().Order();
+    TLines answer;
+    for (std::string_view line : c.Lines)
+      for (std::string& a : session.HandleLine(line)) answer.push_back(a);
+    if (c.Answer.empty()) {
+      EXPECT_EQ(answer.size(), 1u) << c.What;  // the opener's three stones
+      continue;
+    }
+    EXPECT_EQ(answer, c.Answer) << c.What;
+    if (std::string_view(c.What) != "START drops the block") {
+      EXPECT_EQ(session.Board().Order(), before) << c.What;
     }
   }
-  EXPECT_GT(moves, 50);  // the walk really played
+  TRecorder idle;
+  TBrainSession unstarted({}, idle.Function());
+  EXPECT_EQ(
+      Feed(unstarted, {"SWAP2BOARD", "DONE", "SWAP2BOARD 1"}),
+      (TLines{"ERROR no game: START 20 first",
+              "ERROR SWAP2BOARD takes no arguments; its stones follow on lines of their own"}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <sstream>
 #include <string>
@@ -28,7 +29,9 @@ struct TBrainRun {
 };
 
 // Runs the brain in a fresh working directory with `input` as its standard input.
-TBrainRun RunBrain(const std::string& input, std::string_view arguments = "--seed 7",
+// The classic move choice unless the arguments say otherwise: most sessions here compare with
+// Zarvo2 or rely on its answers.
+TBrainRun RunBrain(const std::string& input, std::string_view arguments = "--classic --seed 7",
                    const std::vector<std::pair<std::string, std::string>>& environment = {}) {
   TTempDir dir;
   const testing::TRun process = testing::RunProcess({.Program = PBRAIN_EXE,
@@ -122,6 +125,32 @@ TEST(PbrainProcess, ScriptedSessions) {
                "INFO max_memory 0", "INFO game_type 0", "INFO rule 1", "INFO rule 4",
                "INFO folder /tmp", "INFO evaluate 1,1", "START 20", "END"}),
        {"MESSAGE *freestyle*", "OK"}},
+      {"PLAY makes the engine's move for it; SUGGEST names one and plays nothing",
+       Script({"SUGGEST", "START 20", "INFO timeout_turn 300", "SUGGEST", "PLAY 9,9", "PLAY 9,9",
+               "TURN 10,10", "SUGGEST", "SUGGEST 1", "PLAY 20,1", "PLAY x", "INFO evaluate 3,3",
+               "TAKEBACK 9,9", "END"}),
+       {kError, "OK", "SUGGEST 9,9", "9,9", "ERROR square 9,9 is occupied", kMove, "SUGGEST *,*",
+        kError, "ERROR 20,1 is off the 20 x 20 board", kError, "OK"}},
+      {"SWAP2BOARD: the opener's stones, a swap, two more stones, a move as white",
+       Script({"START 20",   "INFO timeout_turn 300",
+               "SWAP2BOARD", "DONE",
+               "SWAP2BOARD", "9,9",
+               "0,19",       "10,9",
+               "DONE",       "SWAP2BOARD",
+               "9,9",        "10,10",
+               "12,7",       "DONE",
+               "SWAP2BOARD", "0,19",
+               "9,9",        "19,19",
+               "10,9",       "19,0",
+               "DONE",       "SWAP2BOARD",
+               "1,1",        "DONE",
+               "SWAP2BOARD", "1,1",
+               "1,1",        "2,2",
+               "3,3",        "DONE",
+               "END"}),
+       {"OK", "9,9 10,9 8,9", "SWAP", "*,* *,*", kMove,
+        "ERROR SWAP2BOARD needs 0, 3 or 5 stones, not 1", "ERROR 1,1: the square was given before",
+        "ERROR SWAP2BOARD: a stone line was refused, so nothing is played"}},
       {"case, CR LF, blanks and unknown commands",
        "start 20\r\n  about  \r\nFoo bar\r\n\r\nbegin\r\nEnd\r\n",
        {"OK", kAbout, "UNKNOWN Foo bar", "9,9"}},
@@ -163,6 +192,27 @@ TEST(PbrainProcess, AnswersTheLastEmptySquaresOnly) {
   EXPECT_EQ(full.Lines,
             (std::vector<std::string>{"OK", first.Lines[1], "ERROR the board is full: no move left",
                                       "ERROR square 0,0 is occupied"}));
+}
+
+// A lost position with the engine second: the loss marker lands in the INFO folder (relative to
+// the working directory), with the neighbours' value read from there, and nowhere else.
+// The classic move choice writes the loss marker; the deep search keeps no such file.
+TEST(PbrainProcess, LossMarkerGoesToTheInfoFolder) {
+  TTempDir dir;
+  std::filesystem::create_directories(dir / "brain data");
+  dir.Write("brain data/DiDeRo.zrv", std::string("\x02\0\0\0", 4));
+  const testing::TRun run = testing::RunProcess(
+      {.Program = PBRAIN_EXE,
+       .Args = {"--classic", "--seed", "1"},
+       .WorkDir = dir.Path(),
+       .Input = Script(
+           {"START 20", "INFO timeout_turn 300", "INFO folder brain data",
+            BoardCommand({"5,5,2", "6,5,2", "7,5,2", "8,5,2", "0,19,1", "19,19,1", "19,0,1"}),
+            "END"})});
+  ASSERT_EQ(run.Status, 0);
+  EXPECT_TRUE(run.Out.starts_with("OK\n"));
+  EXPECT_EQ(dir.Read("brain data/DiDeRoLose.zrv"), std::string("\x02\0\0\0", 4));
+  EXPECT_FALSE(dir.Exists("DiDeRoLose.zrv"));
 }
 
 TEST(PbrainProcess, BadArgumentsStopBeforeTheProtocol) {
@@ -225,7 +275,7 @@ TEST(PbrainProcess, SameMoveAsZarvo2ForTheSameBoardAndSeed) {
         input += std::to_string(s.X) + "," + std::to_string(s.Y) + "," +
                  (s.Stone == c.Engine ? "1" : "2") + "\n";
       input += "DONE\nEND\n";
-      const TBrainRun brain = RunBrain(input, "--seed " + std::to_string(seed));
+      const TBrainRun brain = RunBrain(input, "--classic --seed " + std::to_string(seed));
       ASSERT_EQ(brain.Lines.size(), 2u) << c.What;
       const std::string file = RunZarvo2(c.Engine, c.Stones, "2\r\n5997\r\n", seed);
       EXPECT_EQ(brain.Lines[1], file) << c.What << ", seed " << seed;
@@ -238,8 +288,8 @@ TEST(PbrainProcess, SameMoveAsZarvo2ForTheSameBoardAndSeed) {
 
   // A board built by BEGIN and TURN, with the seed from the environment and no time limits.
   for (uint32_t seed : {2u, 99u}) {
-    const TBrainRun brain =
-        RunBrain("START 20\nBEGIN\nTURN 10,9\nEND\n", "", {{"ZARVO_SEED", std::to_string(seed)}});
+    const TBrainRun brain = RunBrain("START 20\nBEGIN\nTURN 10,9\nEND\n", "--classic",
+                                     {{"ZARVO_SEED", std::to_string(seed)}});
     ASSERT_EQ(brain.Status, 0);
     const std::string file = RunZarvo2('x', {{9, 9, 'x'}, {10, 9, 'o'}}, "", seed);
     EXPECT_EQ(brain.Output, "OK\n9,9\n" + file + "\n") << "seed " << seed;

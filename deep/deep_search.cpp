@@ -1,0 +1,401 @@
+#include "deep/deep_search.h"
+
+#include <algorithm>
+
+namespace zarvo::deep {
+namespace {
+
+// Move ordering weights by the class a move makes for the mover (attack) and the class it takes
+// from the opponent (defence), indexed by TPattern4.
+constexpr std::array<int, kPattern4Count> kAttackWeight = {0,   8,   12,  24,  60,   80,
+                                                           160, 110, 130, 500, 3000, 10000};
+constexpr std::array<int, kPattern4Count> kDefendWeight = {0,   6,  10, 20,  50,   70,
+                                                           140, 40, 60, 300, 2000, 8000};
+// How many quiet moves a node off the principal variation looks at, by remaining depth.
+constexpr int kQuietWidth = 20;
+constexpr int kPvQuietWidth = 28;
+constexpr int kTempo = 24;
+constexpr int kAspiration = 60;
+
+int ScoreToTable(int score, int ply) {
+  if (score > kWinBound) return score + ply;
+  if (score < -kWinBound) return score - ply;
+  return score;
+}
+int ScoreFromTable(int score, int ply) {
+  if (score > kWinBound) return score - ply;
+  if (score < -kWinBound) return score + ply;
+  return score;
+}
+
+bool IsQuiet(const TDeepBoard& board, TSquareIndex square) {
+  const int me = board.SideToMove();
+  return board.Class(square, me) < P4Flex3 && board.Class(square, Opponent(me)) < P4Flex3;
+}
+
+}  // namespace
+
+TDeepSearch::TDeepSearch(std::size_t tableBytes) : table_(tableBytes) {}
+
+void TDeepSearch::Clear() {
+  table_.Clear();
+  solver_.Clear();
+  for (auto& side : history_) side.fill(0);
+  for (auto& pair : killers_) pair.fill(kNoSquare);
+}
+
+int TDeepSearch::Evaluate(const TDeepBoard& board) {
+  const int me = board.SideToMove(), opp = Opponent(me);
+  int score = (board.ValueSum(me) - board.ValueSum(opp)) / 2 + kTempo;
+  // An open four the opponent can make next must be met now; two such threats rarely can.
+  const int oppThreats = board.ClassCount(opp, P4Flex4);
+  if (oppThreats > 0 && board.ClassCountAtLeast(me, P4Block4) == 0) score -= 150 * oppThreats;
+  // A four-three or two open threes of one's own to play next usually decides.
+  if (board.ClassCountAtLeast(me, P4Flex3Double) >
+          board.ClassCount(me, P4Block4) + board.ClassCount(me, P4Block4Plus) &&
+      oppThreats == 0)
+    score += 200;
+  return std::clamp(score, -kWinBound + 1, kWinBound - 1);
+}
+
+int64_t TDeepSearch::ElapsedMs() const {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               limits_.Start)
+      .count();
+}
+
+bool TDeepSearch::TimeUp() {
+  if (stopped_) return true;
+  if ((nodes_ & 255) == 0) {
+    if (ElapsedMs() >= limits_.HardMs) stopped_ = true;
+  }
+  if (limits_.MaxNodes > 0 && nodes_ >= limits_.MaxNodes) stopped_ = true;
+  return stopped_;
+}
+
+void TDeepSearch::UpdatePv(int ply, TSquareIndex move) {
+  pv_[ply][ply] = move;
+  const int length = ply + 1 < kMaxPly ? pvLength_[ply + 1] : ply + 1;
+  for (int i = ply + 1; i < length; ++i) pv_[ply][i] = pv_[ply + 1][i];
+  pvLength_[ply] = std::max(length, ply + 1);
+}
+
+int TDeepSearch::GenerateMoves(const TDeepBoard& board, TScoredMove* moves, int ply,
+                               TSquareIndex ttMove, bool& forced) {
+  const int me = board.SideToMove(), opp = Opponent(me);
+  int count = 0;
+  forced = true;
+  // 1. A four of the opponent's: the block is the only move.
+  if (board.ClassCount(opp, P4Five) > 0) {
+    moves[count++] = {board.FindClass(opp, P4Five, board.LastMove()), 0};
+    return count;
+  }
+  // 2. An open four the opponent threatens: its defences and fours of one's own.
+  const bool defend = board.ClassCountAtLeast(opp, P4Flex4) > 0;
+  forced = defend;
+  const TDeepBoard::TArea area = board.StoneArea(defend ? kLineReach - 1 : 2);
+  for (int y = area.MinY; y <= area.MaxY; ++y) {
+    for (int x = area.MinX; x <= area.MaxX; ++x) {
+      const TSquareIndex square = SquareAt(x, y);
+      if (!board.IsEmpty(square)) continue;
+      const TPattern4 mine = board.Class(square, me), theirs = board.Class(square, opp);
+      if (defend ? mine < P4Block4 && theirs < P4Block4 : !board.IsNearStones(square)) continue;
+      // 3. Quiet moves near the stones, ranked by what they make and what they take.
+      int score = kAttackWeight[mine] + kDefendWeight[theirs] +
+                  (board.SquareValue(square, me) + board.SquareValue(square, opp)) / 4 +
+                  history_[me][square] / 64;
+      if (square == ttMove)
+        score += 1 << 24;
+      else if (square == killers_[ply][0])
+        score += 1 << 20;
+      else if (square == killers_[ply][1])
+        score += 1 << 19;
+      if (count < kMaxMoves) moves[count++] = {square, score};
+    }
+  }
+  if (count == 0 && !board.Full()) {
+    // An empty board: its centre.
+    moves[count++] = {SquareAt(board.Width() / 2, board.Height() / 2), 0};
+  }
+  return count;
+}
+
+int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int ply, bool pvNode) {
+  pvLength_[ply] = ply;
+  if (TimeUp()) return 0;
+  ++nodes_;
+  const int me = board.SideToMove(), opp = Opponent(me);
+
+  // 1. Decided positions: a five to make, two to stop, an open four against no four.
+  if (board.ClassCount(me, P4Five) > 0) return kWinScore - ply - 1;
+  const int oppFives = board.ClassCount(opp, P4Five);
+  if (oppFives >= 2) return -(kWinScore - ply - 2);
+  if (oppFives == 0 && board.ClassCount(me, P4Flex4) > 0) return kWinScore - ply - 3;
+  if (board.Full()) return 0;
+  if (ply >= kMaxPly - 2) return Evaluate(board);
+
+  // 2. No line can be better than the quickest win still possible.
+  alpha = std::max(alpha, -(kWinScore - ply));
+  beta = std::min(beta, kWinScore - ply - 1);
+  if (alpha >= beta) return alpha;
+
+  // 3. The horizon: a short continuous four decides, else the evaluation. A four to block is
+  // never left at the horizon.
+  if (depth <= 0 && oppFives == 0) {
+    if (board.ClassCountAtLeast(me, P4Block4) > 0 && solver_.FindVcf(board, 6, 200) != kNoSquare)
+      return kWinScore - ply - 11;
+    return Evaluate(board);
+  }
+
+  // 4. The transposition table: a cut off the principal variation, and the move to try first.
+  TSquareIndex ttMove = kNoSquare;
+  if (const TTableEntry* entry = table_.Probe(board.Hash())) {
+    ttMove = entry->Move;
+    if (!pvNode && entry->Depth >= depth) {
+      const int score = ScoreFromTable(entry->Score, ply);
+      const TBound bound = entry->Bound();
+      if (bound == kBoundExact || (bound == kBoundLower && score >= beta) ||
+          (bound == kBoundUpper && score <= alpha))
+        return score;
+    }
+  }
+
+  // 5. The moves, best first; off the principal variation only the best quiet ones.
+  bool forced = false;
+  TScoredMove* moves = moveStack_[ply].data();
+  int count = GenerateMoves(board, moves, ply, ttMove, forced);
+  if (ply == 0 && rootFiltered_) {
+    count = static_cast<int>(
+        std::remove_if(moves, moves + count,
+                       [this](const TScoredMove& m) { return !rootAllowed_[m.Square]; }) -
+        moves);
+    forced = true;
+  }
+  const int width = forced ? count : std::min(count, pvNode ? kPvQuietWidth : kQuietWidth);
+
+  const int alphaIn = alpha;
+  int best = -kWinScore;
+  TSquareIndex bestMove = kNoSquare;
+  for (int i = 0; i < width; ++i) {
+    // Selection: the best of the rest to the front.
+    int top = i;
+    for (int j = i + 1; j < count; ++j)
+      if (moves[j].Score > moves[top].Score) top = j;
+    std::swap(moves[i], moves[top]);
+    const TSquareIndex move = moves[i].Square;
+
+    // 6. A forced block costs no depth; late quiet moves are searched shallower first.
+    const int newDepth = oppFives == 1 ? depth : depth - 1;
+    int reduction = 0;
+    if (!forced && depth >= 3 && i >= 3 && IsQuiet(board, move)) reduction = i >= 8 ? 2 : 1;
+
+    board.Move(move);
+    int score;
+    if (i == 0) {
+      score = -Search(board, newDepth, -beta, -alpha, ply + 1, pvNode);
+    } else {
+      score = -Search(board, newDepth - reduction, -alpha - 1, -alpha, ply + 1, false);
+      if (score > alpha && reduction > 0)
+        score = -Search(board, newDepth, -alpha - 1, -alpha, ply + 1, false);
+      if (score > alpha && score < beta && pvNode)
+        score = -Search(board, newDepth, -beta, -alpha, ply + 1, true);
+    }
+    board.Undo();
+    if (stopped_) return 0;
+
+    if (score > best) {
+      best = score;
+      bestMove = move;
+      if (score > alpha) {
+        alpha = score;
+        UpdatePv(ply, move);
+        if (ply == 0) rootBest_ = {move, score};
+        if (alpha >= beta) {
+          if (!forced && killers_[ply][0] != move) {
+            killers_[ply][1] = killers_[ply][0];
+            killers_[ply][0] = move;
+          }
+          history_[me][move] += depth * depth;
+          break;
+        }
+      }
+    }
+  }
+
+  const TBound bound = best >= beta ? kBoundLower : best > alphaIn ? kBoundExact : kBoundUpper;
+  table_.Store(board.Hash(), ScoreToTable(best, ply), bound, depth, bestMove);
+  return best;
+}
+
+void TDeepSearch::FilterRootDefences(TDeepBoard& board) {
+  rootFiltered_ = false;
+  const int me = board.SideToMove(), opp = Opponent(me);
+  const auto deadline = limits_.Start + std::chrono::milliseconds(limits_.HardMs / 3);
+  constexpr int64_t kThreatNodes = 60'000, kReplyNodes = 20'000;
+  constexpr int kMaxFours = 30;
+  // 1. Would the opponent win by fours if it were its move?
+  board.SetSideToMove(opp);
+  const bool threatened = solver_.FindVcf(board, kMaxFours, kThreatNodes, deadline) != kNoSquare;
+  board.SetSideToMove(me);
+  if (!threatened) return;
+
+  // 2. Each candidate, the opponent to move: no continuous four left means it defends. A four of
+  // one's own only delays: it counts when the threat is gone after the opponent's block.
+  bool forced = false;
+  TScoredMove* moves = moveStack_[0].data();
+  const int count = GenerateMoves(board, moves, 0, kNoSquare, forced);
+  rootAllowed_.fill(false);
+  int allowed = 0;
+  for (int i = 0; i < count; ++i) {
+    const TSquareIndex move = moves[i].Square;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      rootAllowed_[move] = true;  // not checked in time: kept
+      ++allowed;
+      continue;
+    }
+    board.Move(move);
+    bool stillLost;
+    if (board.ClassCount(me, P4Five) > 0) {
+      // After the block it is this side's move: a win of its own settles it, else the threat
+      // must be gone.
+      board.Move(board.FindClass(me, P4Five, move));
+      if (solver_.FindVcf(board, kMaxFours, kReplyNodes, deadline) != kNoSquare) {
+        stillLost = false;
+      } else {
+        board.SetSideToMove(opp);
+        stillLost = solver_.FindVcf(board, kMaxFours, kReplyNodes, deadline) != kNoSquare;
+        board.SetSideToMove(me);
+      }
+      board.Undo();
+    } else {
+      stillLost = solver_.FindVcf(board, kMaxFours, kReplyNodes, deadline) != kNoSquare;
+    }
+    board.Undo();
+    if (!stillLost) {
+      rootAllowed_[move] = true;
+      ++allowed;
+    }
+  }
+  // 3. Nothing defends: the search chooses among all moves (the opponent may still go wrong).
+  rootFiltered_ = allowed > 0 && allowed < count;
+}
+
+TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
+                                 const TIterationCallback& onIteration) {
+  limits_ = limits;
+  stopped_ = false;
+  nodes_ = 0;
+  const int64_t solverNodesBefore = solver_.Nodes();
+  table_.NewSearch();
+  for (auto& side : history_)
+    for (int& value : side) value /= 4;
+
+  TSearchResult result;
+  const auto finish = [&](TSquareIndex move, int score, const char* reason) {
+    result.Move = move;
+    result.Score = score;
+    result.Reason = reason;
+    result.Nodes = nodes_ + solver_.Nodes() - solverNodesBefore;
+    return result;
+  };
+  const int me = board.SideToMove(), opp = Opponent(me);
+
+  // 1. Rules that need no search: the centre of an empty board, a five, the block of a four,
+  // an open four.
+  if (board.StoneCount() == 0)
+    return finish(SquareAt(board.Width() / 2, board.Height() / 2), 0, "centre");
+  if (board.ClassCount(me, P4Five) > 0)
+    return finish(board.FindClass(me, P4Five), kWinScore - 1, "five");
+  if (board.ClassCount(opp, P4Five) > 0) return finish(board.FindClass(opp, P4Five), 0, "block");
+  if (board.ClassCount(me, P4Flex4) > 0)
+    return finish(board.FindClass(me, P4Flex4), kWinScore - 3, "open four");
+
+  // 2. A forced win by fours, then by threes, at the root.
+  if (limits.RootSolvers) {
+    const auto vcfDeadline = limits.Start + std::chrono::milliseconds(limits.HardMs / 4);
+    if (const TSquareIndex move = solver_.FindVcf(board, 40, 200'000, vcfDeadline);
+        move != kNoSquare) {
+      result.Line = solver_.Line();
+      return finish(move, kWinScore - 2 * static_cast<int>(result.Line.size()), "vcf");
+    }
+    const auto deadline = limits.Start + std::chrono::milliseconds(limits.SoftMs / 5);
+    for (int threats = 3; threats <= 11; threats += 2) {
+      const TSquareIndex move = solver_.FindVct(board, threats, limits.RootVctNodes, deadline);
+      if (move != kNoSquare) {
+        result.Line = solver_.Line();
+        return finish(move, kWinScore - 2 * static_cast<int>(result.Line.size()), "vct");
+      }
+      if (std::chrono::steady_clock::now() >= deadline) break;
+    }
+  }
+
+  // 3. Against a continuous-four threat only the moves that stop it are worth a search. The
+  // best-ordered of them answers if not even the first iteration finishes.
+  FilterRootDefences(board);
+  TScoredMove fallback{kNoSquare, 0};
+  {
+    bool forced = false;
+    TScoredMove* moves = moveStack_[0].data();
+    const int count = GenerateMoves(board, moves, 0, kNoSquare, forced);
+    for (int i = 0; i < count; ++i)
+      if ((!rootFiltered_ || rootAllowed_[moves[i].Square]) &&
+          (fallback.Square == kNoSquare || moves[i].Score > fallback.Score))
+        fallback = moves[i];
+  }
+  result.Move = fallback.Square;
+  result.Reason = "first move";
+  // 4. Iterative deepening with aspiration windows around the last score.
+  int score = 0;
+  for (int depth = 1; depth <= limits.MaxDepth; ++depth) {
+    rootBest_ = {kNoSquare, 0};
+    int delta = kAspiration;
+    int alpha = depth >= 5 ? score - delta : -kWinScore;
+    int beta = depth >= 5 ? score + delta : kWinScore;
+    int found;
+    for (;;) {
+      found = Search(board, depth, alpha, beta, 0, true);
+      if (stopped_) break;
+      if (found <= alpha && alpha > -kWinScore) {
+        alpha = std::max(-kWinScore, alpha - delta);
+        delta *= 3;
+      } else if (found >= beta && beta < kWinScore) {
+        beta = std::min(kWinScore, beta + delta);
+        delta *= 3;
+      } else {
+        break;
+      }
+    }
+    if (stopped_) {
+      // An abandoned iteration counts only when it already found a better move than the last.
+      if (rootBest_.Square != kNoSquare && rootBest_.Score > score) {
+        result.Move = rootBest_.Square;
+        result.Score = rootBest_.Score;
+      }
+      break;
+    }
+    score = found;
+    result.Move = pvLength_[0] > 0 ? pv_[0][0] : result.Move;
+    result.Score = score;
+    result.Depth = depth;
+    result.Reason = "search";
+    result.Line.assign(pv_[0].begin(), pv_[0].begin() + pvLength_[0]);
+    if (onIteration) {
+      TIterationInfo info;
+      info.Depth = depth;
+      info.Score = score;
+      info.Nodes = nodes_ + solver_.Nodes() - solverNodesBefore;
+      info.ElapsedMs = ElapsedMs();
+      info.Line = result.Line;
+      onIteration(info);
+    }
+    // 5. A proven result needs no deeper look; nor does an iteration that would not finish.
+    if (score > kWinBound || score < -kWinBound) break;
+    if (limits.MaxNodes > 0 && nodes_ >= limits.MaxNodes) break;
+    if (ElapsedMs() * 2 > limits.SoftMs) break;
+  }
+  if (result.Move == kNoSquare || !board.IsEmpty(result.Move)) result.Move = fallback.Square;
+  result.Nodes = nodes_ + solver_.Nodes() - solverNodesBefore;
+  return result;
+}
+
+}  // namespace zarvo::deep

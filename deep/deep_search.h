@@ -1,0 +1,104 @@
+// The deep search: iterative deepening principal-variation alpha-beta over TDeepBoard, with a
+// transposition table, killer and history ordering, late-move reductions and the threat
+// solvers at the root and at the leaves. It plays to win within a soft and a hard time limit.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "deep/deep_board.h"
+#include "deep/threat_solver.h"
+#include "deep/transposition.h"
+
+namespace zarvo::deep {
+
+inline constexpr int kWinScore = 20000;
+// Scores beyond this are wins or losses found by the search (kWinScore less the plies to go).
+inline constexpr int kWinBound = kWinScore - 1000;
+inline constexpr int kMaxSearchDepth = 40;
+
+struct TSearchLimits {
+  std::chrono::steady_clock::time_point Start = std::chrono::steady_clock::now();
+  int64_t SoftMs = 1000;  // no new iteration once it is unlikely to finish before this
+  int64_t HardMs = 2000;  // the running iteration is abandoned here
+  int MaxDepth = kMaxSearchDepth;
+  int64_t MaxNodes = 0;  // 0: no limit (a fixed node count makes runs repeatable)
+  bool RootSolvers = true;
+  int64_t RootVctNodes = 3'000'000;  // per threat-sequence search at the root
+};
+
+// What one finished iteration found.
+struct TIterationInfo {
+  int Depth = 0;
+  int Score = 0;
+  int64_t Nodes = 0;
+  int64_t ElapsedMs = 0;
+  std::vector<TSquareIndex> Line;  // the principal variation
+};
+
+struct TSearchResult {
+  TSquareIndex Move = kNoSquare;
+  int Score = 0;
+  int Depth = 0;  // of the last finished iteration; 0 when a rule or a solver decided
+  int64_t Nodes = 0;
+  const char* Reason = "";  // how the move was chosen, for logs
+  std::vector<TSquareIndex> Line;
+};
+
+class TDeepSearch {
+ public:
+  using TIterationCallback = std::function<void(const TIterationInfo&)>;
+
+  explicit TDeepSearch(std::size_t tableBytes = std::size_t{64} << 20);
+
+  void SetTableBytes(std::size_t bytes) { table_.Resize(bytes); }
+  std::size_t TableBytes() const { return table_.Bytes(); }
+  // Forgets everything learnt (a new game; repeatable runs).
+  void Clear();
+
+  // The move for the side to move. The board is returned as it came.
+  TSearchResult Think(TDeepBoard& board, const TSearchLimits& limits,
+                      const TIterationCallback& onIteration = {});
+
+  // The static evaluation from the side to move's view.
+  static int Evaluate(const TDeepBoard& board);
+
+ private:
+  static constexpr int kMaxPly = 64;
+  static constexpr int kMaxMoves = 256;
+
+  struct TScoredMove {
+    TSquareIndex Square;
+    int Score;
+  };
+
+  int Search(TDeepBoard& board, int depth, int alpha, int beta, int ply, bool pvNode);
+  int GenerateMoves(const TDeepBoard& board, TScoredMove* moves, int ply, TSquareIndex ttMove,
+                    bool& forced);
+  bool TimeUp();
+  int64_t ElapsedMs() const;
+  void UpdatePv(int ply, TSquareIndex move);
+
+  TTranspositionTable table_;
+  TThreatSolver solver_;
+  TSearchLimits limits_;
+  bool stopped_ = false;
+  int64_t nodes_ = 0;
+  std::array<std::array<TSquareIndex, 2>, kMaxPly> killers_{};
+  std::array<std::array<int, kSquareCount>, 2> history_{};
+  std::array<std::array<TScoredMove, kMaxMoves>, kMaxPly> moveStack_{};
+  std::array<std::array<TSquareIndex, kMaxPly>, kMaxPly> pv_{};
+  std::array<int, kMaxPly> pvLength_{};
+  TScoredMove rootBest_{kNoSquare, 0};  // the best root move of the running iteration
+  // Root moves after which the opponent has no continuous-four win, when it has one now.
+  std::array<bool, kSquareCount> rootAllowed_{};
+  bool rootFiltered_ = false;
+
+  // Limits the root to the moves that stop the opponent's continuous fours, if it has any.
+  void FilterRootDefences(TDeepBoard& board);
+};
+
+}  // namespace zarvo::deep

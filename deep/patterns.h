@@ -1,0 +1,90 @@
+// Line patterns: what one empty square is worth to one side along one line, and the class of a
+// square from its four lines. Both come from tables built once per rule.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "deep/rules.h"
+
+namespace zarvo::deep {
+
+// The strongest shape a stone on the square makes along one line, weakest first. "Flex" shapes
+// can grow at both ends; a Flex4 has two squares that make five, a Block4 one.
+enum TPattern : uint8_t {
+  PNone,
+  PBlock1,
+  PFlex1,
+  PBlock2,
+  PFlex2,
+  PBlock3,
+  PFlex3,
+  PBlock4,
+  PFlex4,
+  PFive,
+  kPatternCount
+};
+
+// The class of a square for one side from its four line patterns, weakest first. P4Flex4 also
+// stands for two fours at once: either wins like an open four.
+enum TPattern4 : uint8_t {
+  P4None,
+  P4Flex2,
+  P4Block3,
+  P4Block3Plus,  // two threes in the making, or one with an open two
+  P4Flex3,
+  P4Flex3Plus,    // an open three with a second, weaker threat
+  P4Flex3Double,  // two open threes
+  P4Block4,
+  P4Block4Plus,   // a four with a weaker second threat
+  P4Block4Flex3,  // a four and an open three
+  P4Flex4,
+  P4Five,
+  kPattern4Count
+};
+
+// Cell codes in a line key, two bits per neighbouring square.
+enum TLineCode : uint32_t { kCodeEmpty = 0, kCodeBlack = 1, kCodeWhite = 2, kCodeWall = 3 };
+
+// The neighbours at distance 1..4 on either side fill bits 0..15 of a line key; those at
+// distance 5 (only the exactly-five rule reads them) bits 16..19.
+inline constexpr int kLineReach = 5;
+constexpr int LineKeyShift(int offset) {
+  if (offset == -5) return 16;
+  if (offset == 5) return 18;
+  return 2 * (offset < 0 ? offset + 4 : offset + 3);
+}
+
+class TPatternTables {
+ public:
+  // Both sides' patterns for the empty square at the centre of a line key.
+  struct TLinePatterns {
+    uint8_t Packed;  // black pattern in the low four bits, white in the high four
+  };
+
+  // The tables of one rule, built on first use and shared afterwards.
+  static const TPatternTables& For(TRule rule);
+
+  TPattern Pattern(uint32_t key, int side) const {
+    const uint8_t packed = lines_[key & keyMask_];
+    return static_cast<TPattern>(side == 0 ? packed & 15 : packed >> 4);
+  }
+  uint8_t PackedPatterns(uint32_t key) const { return lines_[key & keyMask_]; }
+
+  // The class of a square from its four patterns packed four bits each (direction 0 lowest).
+  static TPattern4 Combine(uint32_t packedPatterns) { return Combination()[packedPatterns]; }
+  static TPattern4 CombineOf(const std::array<TPattern, 4>& patterns);
+
+  TRule Rule() const { return rule_; }
+
+ private:
+  explicit TPatternTables(TRule rule);
+  static const std::array<TPattern4, 1 << 16>& Combination();
+
+  TRule rule_;
+  uint32_t keyMask_;            // freestyle reads distance 1..4 only
+  std::vector<uint8_t> lines_;  // indexed by line key & keyMask_
+};
+
+}  // namespace zarvo::deep

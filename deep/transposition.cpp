@@ -1,0 +1,58 @@
+#include "deep/transposition.h"
+
+#include <algorithm>
+
+namespace zarvo::deep {
+
+TTranspositionTable::TTranspositionTable(std::size_t bytes) {
+  Resize(bytes);
+}
+
+void TTranspositionTable::Resize(std::size_t bytes) {
+  std::size_t count = 1;
+  while (count * 2 * sizeof(TBucket) <= bytes) count *= 2;
+  buckets_.assign(count, TBucket{});
+  mask_ = count - 1;
+}
+
+void TTranspositionTable::Clear() {
+  std::fill(buckets_.begin(), buckets_.end(), TBucket{});
+}
+
+const TTableEntry* TTranspositionTable::Probe(uint64_t key) const {
+  const TBucket& bucket = buckets_[key & mask_];
+  const auto check = static_cast<uint32_t>(key >> 32);
+  for (const TTableEntry& entry : bucket.Entries)
+    if (entry.Check == check && entry.Bound() != kBoundNone) return &entry;
+  return nullptr;
+}
+
+void TTranspositionTable::Store(uint64_t key, int score, TBound bound, int depth,
+                                TSquareIndex move) {
+  TBucket& bucket = buckets_[key & mask_];
+  const auto check = static_cast<uint32_t>(key >> 32);
+  // The same position, else the entry worth least: old searches first, then shallow ones.
+  TTableEntry* target = &bucket.Entries[0];
+  int worst = 1 << 30;
+  for (TTableEntry& entry : bucket.Entries) {
+    if (entry.Check == check || entry.Bound() == kBoundNone) {
+      target = &entry;
+      break;
+    }
+    const int age = (age_ - (entry.BoundAndAge >> 2)) & 63;
+    const int worth = entry.Depth - 8 * age;
+    if (worth < worst) {
+      worst = worth;
+      target = &entry;
+    }
+  }
+  // A shallower result for the same position keeps the deeper move if it has none.
+  if (target->Check == check && move == kNoSquare) move = target->Move;
+  target->Check = check;
+  target->Score = static_cast<int16_t>(score);
+  target->Move = move;
+  target->Depth = static_cast<uint8_t>(std::clamp(depth, 0, 255));
+  target->BoundAndAge = static_cast<uint8_t>(bound | age_ << 2);
+}
+
+}  // namespace zarvo::deep

@@ -1,0 +1,94 @@
+#include "driver/deep_engine.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <memory>
+
+#include "board/stones.h"
+#include "driver/zarvo_const.h"
+
+namespace zarvo {
+
+deep::TDeepBoard DeepBoardOf(const TBoardText& board, int side) {
+  deep::TDeepBoard deepBoard;
+  int xCount = 0, oCount = 0;
+  for (int y = 0; y < board.RowCount && y < kBoardSize; ++y) {
+    const std::string& row = board.Rows[y];
+    for (int x = 0; x < static_cast<int>(row.size()) && x < kBoardSize; ++x) {
+      if (row[x] != 'x' && row[x] != 'o') continue;
+      deepBoard.Place(deep::SquareAt(x, y), row[x] == 'x' ? 0 : 1);
+      ++(row[x] == 'x' ? xCount : oCount);
+    }
+  }
+  if (side != kStoneX && side != kStoneO) side = xCount > oCount ? kStoneO : kStoneX;
+  deepBoard.SetSideToMove(side == kStoneX ? 0 : 1);
+  return deepBoard;
+}
+
+std::string SquareText(deep::TSquareIndex square) {
+  return std::to_string(deep::SquareX(square)) + "," + std::to_string(deep::SquareY(square));
+}
+
+std::string IterationText(const deep::TIterationInfo& info) {
+  const int64_t nps = info.ElapsedMs > 0 ? info.Nodes * 1000 / info.ElapsedMs : info.Nodes * 1000;
+  std::string text;
+  text.append("depth ").append(std::to_string(info.Depth));
+  text.append(" score ").append(std::to_string(info.Score));
+  text.append(" nodes ").append(std::to_string(info.Nodes));
+  text.append(" nps ").append(std::to_string(nps));
+  text.append(" time ").append(std::to_string(info.ElapsedMs));
+  text.append(" pv");
+  for (deep::TSquareIndex square : info.Line) text.append(" ").append(SquareText(square));
+  return text;
+}
+
+std::optional<TSquare> TDeepEngine::Play(const TBoardText& board, int side,
+                                         const TDeepPlayOptions& options,
+                                         deep::TSearchResult* details) {
+  // The board is large for a stack; one per move on the heap costs nothing that matters.
+  const auto deepBoard = std::make_unique<deep::TDeepBoard>(DeepBoardOf(board, side));
+  if (deepBoard->Full()) return std::nullopt;
+  deep::TSearchLimits limits;
+  limits.Start = options.Start;
+  limits.SoftMs = options.Time.SoftMs;
+  limits.HardMs = options.Time.HardMs;
+  if (options.MaxDepth) limits.MaxDepth = std::clamp(*options.MaxDepth, 1, deep::kMaxSearchDepth);
+  deep::TSearchResult result = search_->Think(*deepBoard, limits, options.OnIteration);
+  if (result.Move == deep::kNoSquare || !deepBoard->IsEmpty(result.Move)) return std::nullopt;
+  const TSquare move{static_cast<int8_t>(deep::SquareX(result.Move)),
+                     static_cast<int8_t>(deep::SquareY(result.Move))};
+  if (details) *details = std::move(result);
+  return move;
+}
+
+std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs) {
+  std::ifstream moveFile(state.FilePath(kMoveFileName), std::ios::binary);
+  if (!moveFile) return std::nullopt;
+  const int side = SideOfMoveChar(moveFile.get());
+  std::ifstream boardFile(state.FilePath(kBoardFileName), std::ios::binary);
+  if (!boardFile) return std::nullopt;
+  const TBoardText board = ReadBoardText(boardFile);
+
+  // A process per move: a small table, and time kept back for ending and writing the answer.
+  constexpr std::size_t kTableBytes = std::size_t{16} << 20;
+  TDeepEngine engine(kTableBytes);
+  TDeepPlayOptions options;
+  options.Start = state.Time.StartTime;
+  deep::TTimeSettings time;
+  time.TurnMs = budgetMs;
+  time.ReserveMs = 10 + budgetMs / 50;
+  options.Time = deep::PlanThinkingTime(time);
+  return engine.Play(board, side, options);
+}
+
+int64_t DeepBudgetMs(const TTimeControl& time) {
+  if (time.TimeBudget >= kDefaultTimeBudget) return deep::kDefaultTurnMs;
+  return std::max<int64_t>(0, time.TimeBudget.count());
+}
+
+bool DeepSearchRequested(const char* environmentValue) {
+  return environmentValue != nullptr && std::strcmp(environmentValue, "deep") == 0;
+}
+
+}  // namespace zarvo

@@ -1,0 +1,67 @@
+// The deep search behind the front ends: a board as "Plocha.dat" holds it and the side to play
+// in, a move out. It keeps its transposition table from one move to the next.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "deep/deep_search.h"
+#include "deep/time_manager.h"
+#include "driver/move_files.h"
+#include "select/move_selection.h"
+
+namespace zarvo {
+
+struct TDeepPlayOptions {
+  std::chrono::steady_clock::time_point Start = std::chrono::steady_clock::now();
+  deep::TThinkingTime Time{1000, 1000};
+  std::optional<int> MaxDepth;
+  std::function<void(const deep::TIterationInfo&)> OnIteration;
+};
+
+// The deep search's board for a board text: "x" stones are the first player's, "o" the
+// second's; the side to move is `side` (kStoneX or kStoneO), else the one the counts give.
+deep::TDeepBoard DeepBoardOf(const TBoardText& board, int side);
+
+// "x,y" of a deep-board square, as the protocols write moves.
+std::string SquareText(deep::TSquareIndex square);
+
+// One line for a finished iteration: depth, score, nodes, speed, time and principal variation.
+std::string IterationText(const deep::TIterationInfo& info);
+
+class TDeepEngine {
+ public:
+  explicit TDeepEngine(std::size_t tableBytes = kDefaultTableBytes)
+      : search_(std::make_unique<deep::TDeepSearch>(tableBytes)) {}
+
+  static constexpr std::size_t kDefaultTableBytes = std::size_t{64} << 20;
+
+  void SetTableBytes(std::size_t bytes) { search_->SetTableBytes(bytes); }
+  std::size_t TableBytes() const { return search_->TableBytes(); }
+  void NewGame() { search_->Clear(); }
+
+  // The move, or nothing when the board has no empty square.
+  std::optional<TSquare> Play(const TBoardText& board, int side, const TDeepPlayOptions& options,
+                              deep::TSearchResult* details = nullptr);
+
+ private:
+  std::unique_ptr<deep::TDeepSearch> search_;  // large: move lists and tables for every ply
+};
+
+// Zarvo2 with the deep search: the move for the exchange files in the state's working directory
+// within `budgetMs` from the state's start time, or nothing when a file cannot be read or no
+// move was found.
+std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs);
+
+// The deep search's budget in milliseconds for Zarvo2's time control: its budget, except that
+// without a time file (the one-hour default) a move takes deep::kDefaultTurnMs.
+int64_t DeepBudgetMs(const TTimeControl& time);
+
+// Whether ZARVO_SEARCH asks Zarvo2 for the deep search ("deep"); anything else keeps the classic.
+bool DeepSearchRequested(const char* environmentValue);
+
+}  // namespace zarvo

@@ -1,0 +1,89 @@
+// The deep board changed by Move and Undo must hold exactly what a board built from the same
+// stones holds: patterns, classes, sums, counts, key.
+#include "deep/deep_board.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+
+#include "tests/deep/deep_test_support.h"
+
+namespace zarvo::deep {
+namespace {
+
+// A board built from scratch with the same stones, in the same order.
+std::unique_ptr<TDeepBoard> Rebuilt(const TDeepBoard& board) {
+  auto fresh = std::make_unique<TDeepBoard>(board.Width(), board.Height(), board.Rule());
+  for (int i = 0; i < board.StoneCount(); ++i) fresh->Move(board.MoveAt(i));
+  return fresh;
+}
+
+TEST(DeepBoard, MovesAndUndosKeepTheBoardEqualToAFreshOne) {
+  std::mt19937 random(2026);
+  for (const TRule rule : {TRule::Freestyle, TRule::ExactlyFive}) {
+    for (const int size : {15, 17, 20}) {
+      auto board = std::make_unique<TDeepBoard>(size, size, rule);
+      for (int game = 0; game < 6; ++game) {
+        // Stones crowd the middle so that long lines, fives and overlines appear.
+        const int stones = 20 + static_cast<int>(random() % 120);
+        for (int i = 0; i < stones && !board->Full(); ++i) {
+          TSquareIndex square;
+          do {
+            const int spread = i < 40 ? 7 : size;
+            const int x = (size - spread) / 2 + static_cast<int>(random() % spread);
+            const int y = (size - spread) / 2 + static_cast<int>(random() % spread);
+            square = SquareAt(x, y);
+          } while (!board->IsEmpty(square));
+          board->Move(square);
+        }
+        ASSERT_TRUE(board->SameAs(*Rebuilt(*board))) << "size " << size << " game " << game;
+        for (int undo = static_cast<int>(random() % stones); undo > 0; --undo) board->Undo();
+        ASSERT_TRUE(board->SameAs(*Rebuilt(*board))) << "after undo, size " << size;
+        while (board->StoneCount() > 0) board->Undo();
+        ASSERT_TRUE(board->SameAs(TDeepBoard(size, size, rule)));
+      }
+    }
+  }
+}
+
+TEST(DeepBoard, SquaresBeyondASmallBoardAreWalls) {
+  // On 15 x 15 a four against the right edge has one square to make five, on 20 x 20 two.
+  for (const int size : {15, 20}) {
+    TDeepBoard board(size, size);
+    for (int x = 12; x <= 14; ++x) board.Place(SquareAt(x, 7), 0);
+    const TPattern4 expected = size == 15 ? P4Block4 : P4Flex4;
+    EXPECT_EQ(int{board.Class(SquareAt(11, 7), 0)}, int{expected}) << size;
+  }
+}
+
+TEST(DeepBoard, ClassesAndCountsFollowTheThreats) {
+  TDeepBoard board = testing::BoardOf({"", "", "", "..xxx", "", "", "oooo"}, 'x');
+  // The second player's four at the edge has one square that makes five.
+  EXPECT_EQ(board.ClassCount(1, P4Five), 1);
+  EXPECT_EQ(board.Class(SquareAt(4, 6), 1), P4Five);
+  EXPECT_EQ(board.FindClass(1, P4Five), SquareAt(4, 6));
+  // The open three: two squares make an open four, the two beyond them a four.
+  EXPECT_EQ(board.Class(SquareAt(1, 3), 0), P4Flex4);
+  EXPECT_EQ(board.Class(SquareAt(5, 3), 0), P4Flex4);
+  EXPECT_EQ(board.Class(SquareAt(0, 3), 0), P4Block4);
+  EXPECT_EQ(board.Class(SquareAt(6, 3), 0), P4Block4);
+  EXPECT_EQ(board.ClassCount(0, P4Flex4), 2);
+  EXPECT_EQ(board.ClassCount(0, P4Five), 0);
+}
+
+TEST(DeepBoard, TheKeyDependsOnTheStonesNotTheirOrder) {
+  TDeepBoard a, b;
+  a.Move(SquareAt(3, 3));
+  a.Move(SquareAt(4, 4));
+  a.Move(SquareAt(5, 5));
+  b.Move(SquareAt(5, 5));
+  b.Move(SquareAt(4, 4));
+  b.Move(SquareAt(3, 3));
+  EXPECT_EQ(a.Hash(), b.Hash());
+  a.Undo();
+  EXPECT_NE(a.Hash(), b.Hash());
+}
+
+}  // namespace
+}  // namespace zarvo::deep

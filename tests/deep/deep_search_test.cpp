@@ -1,0 +1,131 @@
+// The deep search on positions with known answers, within its limits, and without heap
+// allocation per node.
+#include "deep/deep_search.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+
+#include "tests/allocation_counter.h"
+#include "tests/deep/deep_test_support.h"
+
+namespace zarvo::deep {
+namespace {
+
+using testing::BoardOf;
+using testing::Puzzles;
+
+// A second for the root's threat solvers (a fifth of the soft limit), more for the search.
+TSearchLimits SecondLimits() {
+  TSearchLimits limits;
+  limits.SoftMs = 5000;
+  limits.HardMs = 5000;
+  return limits;
+}
+
+TEST(DeepSearch, FindsTheOnlyDefenceAgainstAContinuousFour) {
+  const auto puzzles = Puzzles("save");
+  ASSERT_GE(puzzles.size(), 4u);
+  auto search = std::make_unique<TDeepSearch>(std::size_t{16} << 20);
+  for (const auto& puzzle : puzzles) {
+    auto board = std::make_unique<TDeepBoard>(puzzle.Board());
+    TSearchLimits limits = SecondLimits();
+    limits.MaxDepth = 4;  // the defence is found before the search, which must keep to it
+    const TSearchResult result = search->Think(*board, limits);
+    EXPECT_EQ(result.Move, SquareAt(puzzle.MoveX, puzzle.MoveY)) << puzzle.Name();
+  }
+}
+
+TEST(DeepSearch, PlaysForcedWinsFoundAtTheRoot) {
+  auto search = std::make_unique<TDeepSearch>(std::size_t{16} << 20);
+  for (const char* kind : {"vcf", "vct"}) {
+    for (const auto& puzzle : Puzzles(kind)) {
+      auto board = std::make_unique<TDeepBoard>(puzzle.Board());
+      const TSearchResult result = search->Think(*board, SecondLimits());
+      EXPECT_GT(result.Score, kWinBound) << puzzle.Name() << ": " << result.Reason;
+      EXPECT_TRUE(board->IsEmpty(result.Move));
+    }
+  }
+}
+
+TEST(DeepSearch, TheSearchAloneSeesShortContinuousFours) {
+  // Without the root solvers: the alpha-beta search and its leaves must find the win.
+  auto search = std::make_unique<TDeepSearch>(std::size_t{16} << 20);
+  for (const auto& puzzle : Puzzles("vcf")) {
+    if (puzzle.Number > 4) continue;
+    auto board = std::make_unique<TDeepBoard>(puzzle.Board());
+    TSearchLimits limits;
+    limits.SoftMs = limits.HardMs = int64_t{1} << 40;
+    limits.MaxDepth = 4;
+    limits.RootSolvers = false;
+    EXPECT_GT(search->Think(*board, limits).Score, kWinBound) << puzzle.Name();
+  }
+}
+
+TEST(DeepSearch, RulesDecideBeforeAnySearch) {
+  struct Case {
+    const char* What;
+    std::initializer_list<std::string_view> Rows;
+    char ToMove;
+    int X, Y;
+  } const cases[] = {
+      {"its own five first", {".", "oxxxx", "#oooo"}, 'x', 5, 1},
+      {"the block of the opponent's four", {".", "oxxxx", ".ooo"}, 'o', 5, 1},
+      {"an open four", {".", "o.xxx", ".", "..oo.o"}, 'x', 5, 1},
+  };
+  auto search = std::make_unique<TDeepSearch>(std::size_t{1} << 20);
+  for (const Case& c : cases) {
+    TDeepBoard board = BoardOf(c.Rows, c.ToMove);
+    const TSearchResult result = search->Think(board, SecondLimits());
+    EXPECT_EQ(result.Move, SquareAt(c.X, c.Y)) << c.What << ": " << result.Reason;
+  }
+  TDeepBoard empty(15, 15);
+  EXPECT_EQ(search->Think(empty, SecondLimits()).Move, SquareAt(7, 7));
+}
+
+TEST(DeepSearch, AnswersAnEmptySquareWhateverTheBoard) {
+  auto search = std::make_unique<TDeepSearch>(std::size_t{1} << 20);
+  // A board with one empty square left, and a board where both sides already have fives.
+  auto full = std::make_unique<TDeepBoard>(15, 15);
+  for (int y = 0; y < 15; ++y)
+    for (int x = 0; x < 15; ++x)
+      if (x != 14 || y != 14) full->Place(SquareAt(x, y), ((x + 2 * y) / 2 + y) % 2);
+  EXPECT_EQ(search->Think(*full, SecondLimits()).Move, SquareAt(14, 14));
+  TDeepBoard fives = BoardOf({"xxxxx", "ooooo"}, 'x');
+  EXPECT_TRUE(fives.IsEmpty(search->Think(fives, SecondLimits()).Move));
+}
+
+TEST(DeepSearch, StopsAtItsHardLimit) {
+  // A quiet middle game with no forced win: the search would go on for a long time.
+  TDeepBoard board = BoardOf(
+      {".", ".", ".", ".", ".", ".", ".", ".", "........ox", ".........x", "..........o"}, 'x');
+  auto search = std::make_unique<TDeepSearch>(std::size_t{16} << 20);
+  TSearchLimits limits;
+  limits.SoftMs = 200;
+  limits.HardMs = 200;
+  const TSearchResult result = search->Think(board, limits);
+  const auto elapsed = std::chrono::steady_clock::now() - limits.Start;
+  // Generous: a busy machine or a sanitizer build is slow, but never by whole seconds.
+  EXPECT_LT(elapsed, std::chrono::milliseconds(200 + 1500));
+  EXPECT_GE(result.Depth, 1);
+  EXPECT_TRUE(board.IsEmpty(result.Move));
+}
+
+TEST(DeepSearch, AllocatesNothingPerNode) {
+  TDeepBoard board = BoardOf(
+      {".", ".", ".", ".", ".", ".", ".", ".", "........ox", ".........x", "..........o"}, 'x');
+  auto search = std::make_unique<TDeepSearch>(std::size_t{4} << 20);
+  TSearchLimits limits;
+  limits.SoftMs = limits.HardMs = int64_t{1} << 40;
+  limits.MaxDepth = 6;
+  const long before = zarvo::testing::AllocationCount();
+  const TSearchResult result = search->Think(board, limits);
+  const long allocations = zarvo::testing::AllocationCount() - before;
+  EXPECT_GT(result.Nodes, 10'000);
+  // The principal variation of each iteration is copied out; nothing else.
+  EXPECT_LE(allocations, 2 * limits.MaxDepth + 4) << result.Nodes << " nodes";
+}
+
+}  // namespace
+}  // namespace zarvo::deep
