@@ -299,6 +299,8 @@ TBookFile ReadBookBytes(std::span<const uint8_t> bytes) {
     }
     file.Entries.push_back(std::move(entry));
   }
+  if (file.Status == TBookLoadStatus::Complete)
+    file.TrailingBytes = bytes.size() - stream.Position();
   return file;
 }
 

@@ -152,6 +152,7 @@ struct TBookFile {
   TBookLoadStatus Status = TBookLoadStatus::NoFile;
   int32_t DeclaredCount = 0;  // N from the file; 0 or below is an empty book
   std::vector<std::unique_ptr<TOpenning>> Entries;
+  size_t TrailingBytes = 0;  // when Complete: bytes after the last entry, which nothing reads
 };
 
 // Reading stops at the first entry that is cut short or malformed, keeping the ones before it;

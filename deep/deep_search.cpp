@@ -11,9 +11,22 @@ constexpr std::array<int, kPattern4Count> kAttackWeight = {0,   8,   12,  24,  6
                                                            160, 110, 130, 500, 3000, 10000};
 constexpr std::array<int, kPattern4Count> kDefendWeight = {0,   6,  10, 20,  50,   70,
                                                            140, 40, 60, 300, 2000, 8000};
-// How many quiet moves a node off the principal variation looks at, by remaining depth.
+// How many quiet moves a node looks at, off and on the principal variation.
 constexpr int kQuietWidth = 20;
 constexpr int kPvQuietWidth = 28;
+// The evaluation's worth of an empty square by its class (TPattern4), for the side to move (what
+// it can make next) and for the opponent (what it threatens). Fives and open fours never reach
+// the evaluation: the search decides them first.
+constexpr std::array<int, kPattern4Count> kOwnSquareWeight = {0,   6,  8,  20,  28, 60,
+                                                              200, 16, 40, 400, 0,  0};
+constexpr std::array<int, kPattern4Count> kOpponentSquareWeight = {0,   5,  6,  16,  20, 44,
+                                                                   120, 12, 30, 240, 0,  0};
+// The share of the soft limit after which no new iteration starts: the next one takes about
+// three times as long, and one cut short still offers its best move so far.
+constexpr int kIterationStartPercent = 60;
+// Below this hard limit the root does not look for the opponent's threat sequences with threes:
+// the look would take most of the move's time.
+constexpr int64_t kThreeDefenceMinMs = 250;
 constexpr int kTempo = 24;
 constexpr int kAspiration = 60;
 
@@ -46,16 +59,16 @@ void TDeepSearch::Clear() {
 
 int TDeepSearch::Evaluate(const TDeepBoard& board) {
   const int me = board.SideToMove(), opp = Opponent(me);
-  int score = (board.ValueSum(me) - board.ValueSum(opp)) / 2 + kTempo;
-  // An open four the opponent can make next must be met now; two such threats rarely can.
+  int score = 0;
+  for (int c = 0; c < kPattern4Count; ++c)
+    score += kOwnSquareWeight[c] * board.ClassCount(me, static_cast<TPattern4>(c)) -
+             kOpponentSquareWeight[c] * board.ClassCount(opp, static_cast<TPattern4>(c));
+  // The lines' finer shape breaks ties between positions of the same threats.
+  score += (board.ValueSum(me) - board.ValueSum(opp)) / 8;
+  // An open four the opponent can make next must be met now, at the cost of a tempo.
   const int oppThreats = board.ClassCount(opp, P4Flex4);
-  if (oppThreats > 0 && board.ClassCountAtLeast(me, P4Block4) == 0) score -= 150 * oppThreats;
-  // A four-three or two open threes of one's own to play next usually decides.
-  if (board.ClassCountAtLeast(me, P4Flex3Double) >
-          board.ClassCount(me, P4Block4) + board.ClassCount(me, P4Block4Plus) &&
-      oppThreats == 0)
-    score += 200;
-  return std::clamp(score, -kWinBound + 1, kWinBound - 1);
+  if (oppThreats > 0 && board.ClassCountAtLeast(me, P4Block4) == 0) score -= 100 * oppThreats;
+  return std::clamp(score + kTempo, -kWinBound + 1, kWinBound - 1);
 }
 
 int64_t TDeepSearch::ElapsedMs() const {
@@ -66,7 +79,11 @@ int64_t TDeepSearch::ElapsedMs() const {
 
 bool TDeepSearch::TimeUp() {
   if (stopped_) return true;
-  if ((nodes_ & 255) == 0) {
+  // The leaves' solver works between the search's nodes: both count towards the next look at
+  // the clock.
+  const int64_t work = nodes_ + solver_.Nodes();
+  if (work - lastClockCheck_ >= 512) {
+    lastClockCheck_ = work;
     if (ElapsedMs() >= limits_.HardMs) stopped_ = true;
   }
   if (limits_.MaxNodes > 0 && nodes_ >= limits_.MaxNodes) stopped_ = true;
@@ -228,18 +245,29 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
 }
 
 void TDeepSearch::FilterRootDefences(TDeepBoard& board) {
+  const bool withThrees = limits_.HardMs >= kThreeDefenceMinMs;
   rootFiltered_ = false;
   const int me = board.SideToMove(), opp = Opponent(me);
   const auto deadline = limits_.Start + std::chrono::milliseconds(limits_.HardMs / 3);
   constexpr int64_t kThreatNodes = 60'000, kReplyNodes = 20'000;
-  constexpr int kMaxFours = 30;
-  // 1. Would the opponent win by fours if it were its move?
+  constexpr int kMaxFours = 30, kMaxThreats = 5;
+  // 1. Would the opponent win by fours (or, failing that, by threes and fours) if it were its
+  // move?
   board.SetSideToMove(opp);
-  const bool threatened = solver_.FindVcf(board, kMaxFours, kThreatNodes, deadline) != kNoSquare;
+  bool byThrees = false;
+  bool threatened = solver_.FindVcf(board, kMaxFours, kThreatNodes, deadline) != kNoSquare;
+  if (!threatened && withThrees) {
+    threatened = solver_.FindVct(board, kMaxThreats, kThreatNodes, deadline) != kNoSquare;
+    byThrees = threatened;
+  }
   board.SetSideToMove(me);
   if (!threatened) return;
+  const auto opponentWins = [&] {
+    return solver_.FindVcf(board, kMaxFours, kReplyNodes, deadline) != kNoSquare ||
+           (byThrees && solver_.FindVct(board, kMaxThreats, kReplyNodes, deadline) != kNoSquare);
+  };
 
-  // 2. Each candidate, the opponent to move: no continuous four left means it defends. A four of
+  // 2. Each candidate, the opponent to move: no forced win left means it defends. A four of
   // one's own only delays: it counts when the threat is gone after the opponent's block.
   bool forced = false;
   TScoredMove* moves = moveStack_[0].data();
@@ -263,12 +291,12 @@ void TDeepSearch::FilterRootDefences(TDeepBoard& board) {
         stillLost = false;
       } else {
         board.SetSideToMove(opp);
-        stillLost = solver_.FindVcf(board, kMaxFours, kReplyNodes, deadline) != kNoSquare;
+        stillLost = opponentWins();
         board.SetSideToMove(me);
       }
       board.Undo();
     } else {
-      stillLost = solver_.FindVcf(board, kMaxFours, kReplyNodes, deadline) != kNoSquare;
+      stillLost = opponentWins();
     }
     board.Undo();
     if (!stillLost) {
@@ -285,6 +313,7 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
   limits_ = limits;
   stopped_ = false;
   nodes_ = 0;
+  lastClockCheck_ = solver_.Nodes();
   const int64_t solverNodesBefore = solver_.Nodes();
   table_.NewSearch();
   for (auto& side : history_)
@@ -391,7 +420,7 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
     // 5. A proven result needs no deeper look; nor does an iteration that would not finish.
     if (score > kWinBound || score < -kWinBound) break;
     if (limits.MaxNodes > 0 && nodes_ >= limits.MaxNodes) break;
-    if (ElapsedMs() * 2 > limits.SoftMs) break;
+    if (ElapsedMs() * 100 > limits.SoftMs * kIterationStartPercent) break;
   }
   if (result.Move == kNoSquare || !board.IsEmpty(result.Move)) result.Move = fallback.Square;
   result.Nodes = nodes_ + solver_.Nodes() - solverNodesBefore;

@@ -87,6 +87,7 @@ class TDeepSearch {
   TSearchLimits limits_;
   bool stopped_ = false;
   int64_t nodes_ = 0;
+  int64_t lastClockCheck_ = 0;  // search and solver nodes at the last look at the clock
   std::array<std::array<TSquareIndex, 2>, kMaxPly> killers_{};
   std::array<std::array<int, kSquareCount>, 2> history_{};
   std::array<std::array<TScoredMove, kMaxMoves>, kMaxPly> moveStack_{};

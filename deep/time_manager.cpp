@@ -6,8 +6,8 @@ namespace zarvo::deep {
 
 TThinkingTime PlanThinkingTime(const TTimeSettings& settings) {
   const int64_t turn = std::max<int64_t>(0, settings.TurnMs.value_or(kDefaultTurnMs));
-  // A small safety margin inside the turn limit for the clock's own granularity.
-  int64_t hard = turn - std::min<int64_t>(30, turn / 10) - settings.ReserveMs;
+  // A margin inside the turn limit for the answer's way to the manager on a busy machine.
+  int64_t hard = turn - std::min<int64_t>(50, turn / 8) - settings.ReserveMs;
   int64_t soft = hard;
   if (settings.LeftMs) {
     const int64_t left = std::max<int64_t>(0, *settings.LeftMs - settings.ReserveMs);

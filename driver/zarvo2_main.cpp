@@ -2,13 +2,16 @@
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
+#include <iostream>
 #include <optional>
+#include <string_view>
 
 #include "base/decimal_text.h"
 #include "driver/deep_engine.h"
 #include "driver/engine_config.h"
 #include "driver/loss_marker.h"
 #include "driver/move_files.h"
+#include "driver/version.h"
 #include "select/move_selection.h"
 
 namespace {
@@ -25,10 +28,34 @@ std::optional<uint32_t> SeedFromEnvironment() {
   return static_cast<uint32_t>(*seed);
 }
 
+constexpr const char* kUsage =
+    "usage: Zarvo2 [--help | --version]\n"
+    "A tournament manager starts Zarvo2 without arguments in a working folder holding Tah.dat\n"
+    "(the side to move), Plocha.dat (the board) and, optionally, TimeOuts.dat; the engine writes\n"
+    "its move X,Y into Tah.dat and ends. ZARVO_SEED=N in the environment fixes the random seed.\n"
+    "With any argument it only prints this text or its version and touches no file.\n";
+
+// A manager never passes arguments, so any argument is a person asking: answered here, before a
+// file is read or written. The exit status is 0 for --help and --version, 2 for anything else.
+int AnswerPerson(int argc, char** argv) {
+  const std::string_view argument = argv[1] != nullptr ? argv[1] : "";
+  if (argc == 2 && (argument == "--help" || argument == "-h")) {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (argc == 2 && argument == "--version") {
+    std::cout << "Zarvo2 " << zarvo::kZarvoVersion << "\n";
+    return 0;
+  }
+  std::cerr << "Zarvo2: unexpected argument '" << argument << "'\n" << kUsage;
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace zarvo;
+  if (argc > 1) return AnswerPerson(argc, argv);
   TEngineState state;
   state.Time.StartTime = TMonotonicClock::now();  // before any file is read: it all counts
   TPosition position{};

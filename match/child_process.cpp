@@ -57,8 +57,8 @@ TExitStatus StatusOf(int status) {
 
 // Between fork and exec only async-signal-safe calls: the child reports a failure as its errno
 // through the error pipe, which exec closes on success.
-[[noreturn]] void RunChild(const char* program, const char* workDir, int stdinFd, int stdoutFd,
-                           int nullFd, int errorFd) {
+[[noreturn]] void RunChild(const char* program, char* const* argv, const char* workDir, int stdinFd,
+                           int stdoutFd, int nullFd, int errorFd) {
   ::setpgid(0, 0);             // its own group, so a kill reaches whatever the engine started
   ::signal(SIGPIPE, SIG_DFL);  // the runner ignores it; an engine must not inherit that
   sigset_t none;
@@ -74,7 +74,6 @@ TExitStatus StatusOf(int status) {
   // Nothing else of the runner's leaks into the engine (the error pipe closes on exec).
   if (errorFd > 3) ::close_range(3, errorFd - 1, 0);
   ::close_range(errorFd + 1, ~0U, 0);
-  char* const argv[] = {const_cast<char*>(program), nullptr};
   ::execv(program, argv);
   fail();
   ::_exit(127);  // not reached: fail() does not return
@@ -85,6 +84,11 @@ TExitStatus StatusOf(int status) {
 TChildProcess TChildProcess::Spawn(const TSpawnRequest& request) {
   const std::string program = request.Program.string();
   const std::string workDir = request.WorkDir.string();
+  // Made before the fork: the child of a threaded runner may not allocate.
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& argument : request.Arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
   TFd null(::open("/dev/null", O_RDWR | O_CLOEXEC));
   if (!null.Valid()) throw std::runtime_error(std::string("/dev/null: ") + std::strerror(errno));
   TPipe toChild, fromChild;
@@ -97,7 +101,8 @@ TChildProcess TChildProcess::Spawn(const TSpawnRequest& request) {
   const pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
   if (pid == 0) {
-    RunChild(program.c_str(), workDir.c_str(), request.Pipes ? toChild.Read.Get() : null.Get(),
+    RunChild(program.c_str(), argv.data(), workDir.c_str(),
+             request.Pipes ? toChild.Read.Get() : null.Get(),
              request.Pipes ? fromChild.Write.Get() : null.Get(), null.Get(), errorPipe.Write.Get());
   }
 

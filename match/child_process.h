@@ -40,9 +40,10 @@ struct TExitStatus {
 };
 
 struct TSpawnRequest {
-  std::filesystem::path Program;  // run with itself as the only argument
-  std::filesystem::path WorkDir;  // empty: the runner's own
-  bool Pipes = false;             // stdin and stdout on pipes; otherwise both on /dev/null
+  std::filesystem::path Program;       // argument 0 is the program itself
+  std::vector<std::string> Arguments;  // the arguments after it
+  std::filesystem::path WorkDir;       // empty: the runner's own
+  bool Pipes = false;                  // stdin and stdout on pipes; otherwise both on /dev/null
 };
 
 class TChildProcess {

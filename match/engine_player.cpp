@@ -56,8 +56,8 @@ TAnswer Failure(TAnswerKind kind, std::string detail, TClock::time_point start) 
 
 class TFilePlayer final : public TPlayer {
  public:
-  TFilePlayer(std::string label, std::filesystem::path program, std::filesystem::path scratch)
-      : TPlayer(std::move(label)), program_(std::move(program)) {
+  TFilePlayer(std::string label, TEngineEntry entry, const std::filesystem::path& scratch)
+      : TPlayer(std::move(label)), entry_(std::move(entry)) {
     // A folder per player, so two players of one match never share a working directory.
     static std::atomic<int> players{0};
     scratch_ = scratch / ("engine-" + std::to_string(++players));
@@ -66,8 +66,11 @@ class TFilePlayer final : public TPlayer {
   void NewGame() override {}
 
   TAnswer Play(const TMoveRequest& request) override {
-    // 1. A fresh working directory with the three exchange files.
-    const std::filesystem::path dir = scratch_ / ("move-" + std::to_string(++moves_));
+    // 1. A fresh working directory with the three exchange files (or the engine's own folder,
+    // whose other files stay).
+    const bool ownDir = !entry_.WorkDir.empty();
+    const std::filesystem::path dir =
+        ownDir ? entry_.WorkDir : scratch_ / ("move-" + std::to_string(++moves_));
     std::filesystem::create_directories(dir);
     const std::string side = std::string(1, request.Colour) + "\r\n";
     WriteFile(dir / kMoveFileName, side);
@@ -84,7 +87,7 @@ class TFilePlayer final : public TPlayer {
     // 3. The answer is whatever replaced the side letter in the move file.
     if (answer.Kind == TAnswerKind::Move) answer = ReadAnswer(dir / kMoveFileName, side, answer);
     std::error_code error;
-    std::filesystem::remove_all(dir, error);
+    if (!ownDir) std::filesystem::remove_all(dir, error);
     return answer;
   }
 
@@ -110,7 +113,7 @@ class TFilePlayer final : public TPlayer {
                 TClock::time_point start) {
     TChildProcess child;
     try {
-      child = TChildProcess::Spawn({program_, dir, false});
+      child = TChildProcess::Spawn({entry_.Program, entry_.Arguments, dir, false});
     } catch (const std::exception& error) {
       return Failure(TAnswerKind::Crash, error.what(), start);
     }
@@ -158,7 +161,7 @@ class TFilePlayer final : public TPlayer {
     return answer;
   }
 
-  std::filesystem::path program_;
+  TEngineEntry entry_;
   std::filesystem::path scratch_;
   int64_t moves_ = 0;
 };
@@ -170,11 +173,11 @@ class TPipePlayer final : public TPlayer {
  public:
   // The engine runs in a folder of its own under scratch, as a manager gives each engine one, so
   // the files it leaves (a loss marker, say) land there and not where the runner was started.
-  TPipePlayer(std::string label, std::filesystem::path program,
-              const std::filesystem::path& scratch)
-      : TPlayer(std::move(label)), program_(std::move(program)) {
+  TPipePlayer(std::string label, TEngineEntry entry, const std::filesystem::path& scratch)
+      : TPlayer(std::move(label)), entry_(std::move(entry)) {
     static std::atomic<int> players{0};
-    workDir_ = scratch / ("pipe-" + std::to_string(++players));
+    workDir_ =
+        entry_.WorkDir.empty() ? scratch / ("pipe-" + std::to_string(++players)) : entry_.WorkDir;
     std::error_code error;
     std::filesystem::create_directories(workDir_, error);
   }
@@ -191,6 +194,15 @@ class TPipePlayer final : public TPlayer {
   void NewGame() override { newGame_ = true; }
 
   TAnswer Play(const TMoveRequest& request) override {
+    messages_.clear();
+    TAnswer answer = PlayMove(request);
+    answer.Messages = std::move(messages_);
+    messages_.clear();
+    return answer;
+  }
+
+ private:
+  TAnswer PlayMove(const TMoveRequest& request) {
     // 1. A running engine on an empty board: started, or told of the new game.
     if (child_.Running() && newGame_) {
       std::string detail;
@@ -199,7 +211,7 @@ class TPipePlayer final : public TPlayer {
     if (!child_.Running()) {
       const TClock::time_point start = TClock::now();
       try {
-        child_ = TChildProcess::Spawn({program_, workDir_, true});
+        child_ = TChildProcess::Spawn({entry_.Program, entry_.Arguments, workDir_, true});
       } catch (const std::exception& error) {
         return Failure(TAnswerKind::Crash, error.what(), start);
       }
@@ -227,12 +239,16 @@ class TPipePlayer final : public TPlayer {
     std::string command =
         "INFO time_left " + std::to_string(request.TimeLeftMs.value_or(kUnlimitedMs)) + "\n";
     const std::vector<TSquare>& stones = request.Stones;
+    std::string asked;  // the command the answer is to, as a record names it
     if (stones.empty()) {
+      asked = "BEGIN";
       command += "BEGIN\n";
     } else if (stones.size() == told_.size() + 1 &&
                std::equal(told_.begin(), told_.end(), stones.begin())) {
-      command += "TURN " + SquareText(stones.back()) + "\n";
+      asked = "TURN " + SquareText(stones.back());
+      command += asked + "\n";
     } else {
+      asked = "BOARD";
       command += "BOARD\n";
       for (std::size_t i = 0; i < stones.size(); ++i)
         command += SquareText(stones[i]) + (ColourOfStone(i) == request.Colour ? ",1\n" : ",2\n");
@@ -249,6 +265,9 @@ class TPipePlayer final : public TPlayer {
     if (kind == TAnswerKind::Timeout)
       line = "no move within " + std::to_string(WaitLimitMs(request)) + " ms; killed";
     if (kind != TAnswerKind::Move) return Lost(kind, line, start);
+    // ERROR and UNKNOWN are the engine's own verdicts on the command, not garbled moves.
+    if (const auto refusal = RefusalKind(line))
+      return Lost(*refusal, "answered " + QuotedAnswer(line) + " to " + asked, start);
     const auto square = ParseCoordinates(line);
     if (!square) return Lost(TAnswerKind::BadAnswer, "answered " + QuotedAnswer(line), start);
     told_ = stones;
@@ -259,7 +278,13 @@ class TPipePlayer final : public TPlayer {
     return answer;
   }
 
- private:
+  static std::optional<TAnswerKind> RefusalKind(std::string_view line) {
+    const std::string_view word = line.substr(0, line.find(' '));
+    if (word == "ERROR") return TAnswerKind::EngineError;
+    if (word == "UNKNOWN") return TAnswerKind::Unknown;
+    return std::nullopt;
+  }
+
   // A lost game ends the engine's part in it; the next game starts a new process, so whatever
   // state the failure left behind does not carry over.
   TAnswer Lost(TAnswerKind kind, std::string detail, TClock::time_point start) {
@@ -290,7 +315,7 @@ class TPipePlayer final : public TPlayer {
     }
     if (line != "OK") {
       detail = "answered " + QuotedAnswer(line) + " to " + command;
-      return TAnswerKind::BadAnswer;
+      return RefusalKind(line).value_or(TAnswerKind::BadAnswer);
     }
     return TAnswerKind::Move;
   }
@@ -344,7 +369,11 @@ class TPipePlayer final : public TPlayer {
         line = buffer_.substr(0, end);
         buffer_.erase(0, end + 1);
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-        if (line.empty() || line.starts_with("MESSAGE") || line.starts_with("DEBUG")) continue;
+        if (line.starts_with("MESSAGE")) {
+          if (messages_.size() < kMaxMessages) messages_.push_back(MessageText(line.substr(7)));
+          continue;
+        }
+        if (line.empty() || line.starts_with("DEBUG")) continue;
         return TAnswerKind::Move;
       }
       if (buffer_.size() > kMaxLineBytes) {
@@ -377,11 +406,23 @@ class TPipePlayer final : public TPlayer {
     }
   }
 
-  std::filesystem::path program_;
+  // A MESSAGE line's text for a record: one printable line of bounded length.
+  static std::string MessageText(std::string_view text) {
+    constexpr std::size_t kShown = 200;
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    std::string shown;
+    for (const char c : text.substr(0, kShown))
+      shown += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c;
+    if (text.size() > kShown) shown += "...";
+    return shown;
+  }
+
+  TEngineEntry entry_;
   std::filesystem::path workDir_;
   TChildProcess child_;
-  std::string buffer_;         // bytes read but not yet taken as lines
-  std::vector<TSquare> told_;  // the stones the engine knows, in play order
+  std::vector<std::string> messages_;  // MESSAGE lines read during the current request
+  std::string buffer_;                 // bytes read but not yet taken as lines
+  std::vector<TSquare> told_;          // the stones the engine knows, in play order
   bool newGame_ = true;
 };
 
@@ -405,23 +446,79 @@ TScratchDir::~TScratchDir() {
   std::filesystem::remove_all(path_, error);
 }
 
-std::unique_ptr<TPlayer> MakePlayer(std::string_view entry, const std::filesystem::path& scratch,
-                                    std::string& error) {
+namespace {
+
+// The words of an engine's command line: blanks separate, '...' and "..." keep blanks inside.
+std::optional<std::vector<std::string>> SplitWords(std::string_view text, std::string& error) {
+  std::vector<std::string> words;
+  std::string word;
+  bool inWord = false;
+  char quote = 0;
+  for (const char c : text) {
+    if (quote != 0) {
+      if (c == quote)
+        quote = 0;
+      else
+        word += c;
+    } else if (c == '\'' || c == '"') {
+      quote = c;
+      inWord = true;
+    } else if (c == ' ' || c == '\t') {
+      if (inWord) words.push_back(std::move(word));
+      word.clear();
+      inWord = false;
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (quote != 0) {
+    error = "engine '" + std::string(text) + "' has a quote " + quote + " that is not closed";
+    return std::nullopt;
+  }
+  if (inWord) words.push_back(std::move(word));
+  return words;
+}
+
+}  // namespace
+
+std::optional<TEngineEntry> ParseEngineEntry(std::string_view entry, std::string& error) {
   const bool file = entry.starts_with("file:");
   if (!file && !entry.starts_with("pipe:")) {
     error = "engine '" + std::string(entry) + "' must start with file: or pipe:";
-    return nullptr;
+    return std::nullopt;
   }
+  auto words = SplitWords(entry.substr(5), error);
+  if (!words) return std::nullopt;
+  if (words->empty()) {
+    error = "engine '" + std::string(entry) + "' names no program";
+    return std::nullopt;
+  }
+  TEngineEntry parsed;
+  parsed.Pipe = !file;
   std::error_code fsError;
   // Absolute, because a move-file engine is started from inside its working directory.
-  const std::filesystem::path program = std::filesystem::absolute(entry.substr(5), fsError);
-  if (fsError || entry.size() == 5 || std::filesystem::is_directory(program, fsError) ||
-      ::access(program.c_str(), X_OK) != 0) {
-    error = "engine '" + std::string(entry.substr(5)) + "' is no executable file";
-    return nullptr;
+  parsed.Program = std::filesystem::absolute(words->front(), fsError);
+  if (fsError || std::filesystem::is_directory(parsed.Program, fsError) ||
+      ::access(parsed.Program.c_str(), X_OK) != 0) {
+    error = "engine '" + words->front() + "' is no executable file";
+    return std::nullopt;
   }
-  if (file) return std::make_unique<TFilePlayer>(std::string(entry), program, scratch);
-  return std::make_unique<TPipePlayer>(std::string(entry), program, scratch);
+  parsed.Arguments.assign(words->begin() + 1, words->end());
+  return parsed;
+}
+
+std::unique_ptr<TPlayer> MakePlayer(const TEngineEntry& entry, std::string label,
+                                    const std::filesystem::path& scratch) {
+  if (entry.Pipe) return std::make_unique<TPipePlayer>(std::move(label), entry, scratch);
+  return std::make_unique<TFilePlayer>(std::move(label), entry, scratch);
+}
+
+std::unique_ptr<TPlayer> MakePlayer(std::string_view entry, const std::filesystem::path& scratch,
+                                    std::string& error) {
+  const auto parsed = ParseEngineEntry(entry, error);
+  if (!parsed) return nullptr;
+  return MakePlayer(*parsed, std::string(entry), scratch);
 }
 
 std::string QuotedAnswer(std::string_view text) {

@@ -30,14 +30,29 @@ struct TMoveRequest {
 // The most an engine is waited for: its time for this move plus the tolerance.
 int64_t WaitLimitMs(const TMoveRequest& request);
 
-enum class TAnswerKind { Move, BadAnswer, Crash, NoAnswer, Timeout, Cancelled };
+// EngineError and Unknown: a brain answered ERROR or UNKNOWN instead of a move.
+enum class TAnswerKind {
+  Move,
+  BadAnswer,
+  Crash,
+  NoAnswer,
+  Timeout,
+  Cancelled,
+  EngineError,
+  Unknown
+};
 
 struct TAnswer {
   TAnswerKind Kind = TAnswerKind::Move;
   TSquare Square;         // with Move: as answered, not yet checked against the board
   int64_t ElapsedMs = 0;  // from the request to the answer
   std::string Detail;     // what went wrong, for the record
+  // The MESSAGE lines a brain sent with this answer, without the word MESSAGE, made printable
+  // and cut; at most kMaxMessages of them.
+  std::vector<std::string> Messages;
 };
+
+inline constexpr std::size_t kMaxMessages = 20;
 
 class TPlayer {
  public:
@@ -68,9 +83,26 @@ class TScratchDir {
   std::filesystem::path path_;
 };
 
-// The player an engine entry names: "file:PATH" runs PATH per move in fresh folders under
-// scratch, "pipe:PATH" keeps PATH running. Nothing, with the reason in error, when the entry has
-// neither prefix or PATH is no executable file.
+// An engine as the user names it: "file:PATH ARG..." or "pipe:PATH ARG...". The words after
+// PATH are its arguments; blanks inside '...' or "..." belong to the word.
+struct TEngineEntry {
+  bool Pipe = false;
+  std::filesystem::path Program;  // absolute
+  std::vector<std::string> Arguments;
+  // The engine's working folder; empty: a fresh one of its own under the scratch folder. A
+  // move-file engine gets its exchange files written there, beside whatever else it keeps.
+  std::filesystem::path WorkDir;
+};
+
+// Nothing, with the reason in error, when the entry has neither prefix, a quote is not closed or
+// PATH is no executable file.
+std::optional<TEngineEntry> ParseEngineEntry(std::string_view entry, std::string& error);
+
+// The player an engine entry names: "file:..." runs the program per move in fresh folders under
+// scratch (or in its WorkDir), "pipe:..." keeps it running. Label: the entry as the user wrote it.
+std::unique_ptr<TPlayer> MakePlayer(const TEngineEntry& entry, std::string label,
+                                    const std::filesystem::path& scratch);
+// The same from the text; nothing, with the reason in error, when the text names no engine.
 std::unique_ptr<TPlayer> MakePlayer(std::string_view entry, const std::filesystem::path& scratch,
                                     std::string& error);
 

@@ -10,11 +10,32 @@ namespace zarvo::match {
 namespace {
 
 // Indexed by TEndReason: the word a record and the result table use.
-constexpr std::array<std::string_view, 7> kReasonNames{
-    "five", "full board", "illegal move", "bad answer", "crash", "no answer", "timeout"};
+constexpr std::array<std::string_view, 10> kReasonNames{
+    "five",      "full board", "illegal move", "bad answer",      "crash",
+    "no answer", "timeout",    "engine error", "unknown command", "resigned"};
 
 // Indexed by TOutcome.
 constexpr std::array<std::string_view, 3> kOutcomeNames{"x wins", "o wins", "draw"};
+
+// Text of the file quoted in an error: bytes that are not printable ASCII as \xNN, cut after a
+// few dozen, so a binary file named by mistake gives one short line.
+std::string Shown(std::string_view text) {
+  constexpr std::size_t kShown = 40;
+  constexpr char kHex[] = "0123456789abcdef";
+  std::string shown = "'";
+  for (const char c : text.substr(0, kShown)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7f) {
+      shown += c;
+    } else {
+      shown += "\\x";
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 15];
+    }
+  }
+  if (text.size() > kShown) shown += "...";
+  return shown + "'";
+}
 
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -73,11 +94,23 @@ std::string RecordText(const TGameRecord& record) {
   for (const TSquare& square : record.Opening) text << ' ' << SquareText(square);
   text << '\n';
   std::size_t stone = record.Opening.size();
+  // An engine's messages come just before the move they were sent with.
+  const auto messages = [&](std::size_t number) {
+    for (const TEngineMessage& message : record.Messages) {
+      if (message.Stone != static_cast<int>(number)) continue;
+      std::string line = message.Text;
+      for (char& c : line)
+        if (c == '\n' || c == '\r') c = ' ';
+      text << "Message " << number << ": " << ColourOfStone(number - 1) << ' ' << line << '\n';
+    }
+  };
   for (const TPlayedMove& move : record.Moves) {
+    messages(stone + 1);
     text << "Move " << stone + 1 << ": " << ColourOfStone(stone) << ' ' << SquareText(move.Square)
          << ' ' << move.ThinkMs << " ms\n";
     ++stone;
   }
+  messages(stone + 1);
   text << "Result: " << OutcomeName(record.Outcome) << '\n';
   text << "Reason: " << ReasonName(record.Reason) << '\n';
   // One line: whatever an engine answered must not break the format.
@@ -129,10 +162,21 @@ std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error) {
       if (value == "none") continue;
       for (const std::string_view word : Words(value)) {
         const auto square = BoardSquare(word);
-        if (!square) return fail("bad square '" + std::string(word) + "'");
+        if (!square) return fail("bad square " + Shown(word));
         if (!place(*square)) return fail("opening stone on an occupied square");
         record.Opening.push_back(*square);
       }
+    } else if (key.starts_with("Message ")) {
+      if (!haveOpening) return fail("a message before the opening");
+      const std::size_t expected = record.Opening.size() + record.Moves.size() + 1;
+      if (Trimmed(key.substr(8)) != std::to_string(expected))
+        return fail("expected a message with move " + std::to_string(expected));
+      const auto space = value.find(' ');
+      if (value.substr(0, space) != std::string(1, ColourOfStone(expected - 1)))
+        return fail("message out of turn");
+      const std::string_view message =
+          space == std::string_view::npos ? std::string_view{} : Trimmed(value.substr(space));
+      record.Messages.push_back({static_cast<int>(expected), std::string(message)});
     } else if (key.starts_with("Move ")) {
       if (!haveOpening) return fail("a move before the opening");
       const std::size_t expected = record.Opening.size() + record.Moves.size() + 1;
@@ -142,7 +186,7 @@ std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error) {
       if (words.size() != 4 || words[3] != "ms") return fail("expected 'COLOUR X,Y MS ms'");
       if (words[0] != std::string(1, ColourOfStone(expected - 1))) return fail("move out of turn");
       const auto square = BoardSquare(words[1]);
-      if (!square) return fail("bad square '" + std::string(words[1]) + "'");
+      if (!square) return fail("bad square " + Shown(words[1]));
       int64_t ms = 0;
       if (!(std::istringstream(std::string(words[2])) >> ms) || ms < 0)
         return fail("bad thinking time");
@@ -156,17 +200,17 @@ std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error) {
           known = true;
         }
       }
-      if (!known) return fail("unknown result '" + std::string(value) + "'");
+      if (!known) return fail("unknown result " + Shown(value));
       haveResult = true;
     } else if (key == "Reason") {
       const auto reason = ReasonOfName(value);
-      if (!reason) return fail("unknown reason '" + std::string(value) + "'");
+      if (!reason) return fail("unknown reason " + Shown(value));
       record.Reason = *reason;
       haveReason = true;
     } else if (key == "Detail") {
       record.Detail = std::string(value);
     } else {
-      return fail("unknown key '" + std::string(key) + "'");
+      return fail("unknown key " + Shown(key));
     }
   }
   if (!haveGame || !haveOpening || !haveResult || !haveReason) {

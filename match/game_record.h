@@ -24,6 +24,9 @@ enum class TEndReason {
   Crash,        // the engine died or closed its output
   NoAnswer,     // a move-file engine ended without writing a move
   Timeout,      // over its time by more than the tolerance; the engine was killed
+  EngineError,  // a brain answered ERROR
+  Unknown,      // a brain answered UNKNOWN: it does not know the command
+  Resigned,     // the side to move gave up (a person, in 'zarvo play')
 };
 
 std::string_view ReasonName(TEndReason reason);  // "five", "full board", ...
@@ -35,6 +38,13 @@ struct TPlayedMove {
   int64_t ThinkMs = 0;  // from the request to the answer, as the runner saw it
 };
 
+// A MESSAGE line a brain sent with the answer for stone number Stone (counted as the moves are;
+// the side is the one that plays that stone).
+struct TEngineMessage {
+  int Stone = 1;
+  std::string Text;
+};
+
 struct TGameRecord {
   int Number = 1;
   std::string XEngine, OEngine;  // x plays the first stone of the opening
@@ -42,7 +52,8 @@ struct TGameRecord {
   std::vector<TPlayedMove> Moves;
   TOutcome Outcome = TOutcome::Draw;
   TEndReason Reason = TEndReason::FullBoard;
-  std::string Detail;  // one line; for a loss, what the engine did
+  std::string Detail;                    // one line; for a loss, what the engine did
+  std::vector<TEngineMessage> Messages;  // kept when the match was asked to
 
   // The opening stones and then the moves, in play order.
   std::vector<TSquare> Stones() const;
@@ -53,6 +64,7 @@ struct TGameRecord {
 //   x: file:/opt/engines/Zarvo2
 //   o: pipe:/opt/engines/pbrain-zarvo2
 //   Opening: 9,9 10,10 9,10        ("none" for an empty board)
+//   Message 4: o depth 7 eval 30   (optional: what the brain said with its answer for stone 4)
 //   Move 4: o 10,9 123 ms          (stone number counted from the opening's first stone)
 //   Result: x wins                 (or "o wins", "draw")
 //   Reason: five

@@ -1,5 +1,10 @@
 #include "match/match_runner.h"
 
+#include <algorithm>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
 #include "match/game_rules.h"
 
 namespace zarvo::match {
@@ -15,6 +20,10 @@ TEndReason ReasonOfAnswer(TAnswerKind kind) {
       return TEndReason::NoAnswer;
     case TAnswerKind::Timeout:
       return TEndReason::Timeout;
+    case TAnswerKind::EngineError:
+      return TEndReason::EngineError;
+    case TAnswerKind::Unknown:
+      return TEndReason::Unknown;
     default:
       return TEndReason::IllegalMove;
   }
@@ -65,6 +74,9 @@ class TGame {
       request.Stop = options_.Stop;
       const TAnswer answer = players_[side]->Play(request);
       if (answer.Kind == TAnswerKind::Cancelled) return std::nullopt;
+      if (options_.KeepMessages)
+        for (const std::string& text : answer.Messages)
+          record_.Messages.push_back({static_cast<int>(stones_.size() + 1), text});
 
       // 3. Whatever is not a legal move in time loses.
       const TOutcome otherWins = colour == 'x' ? TOutcome::OWins : TOutcome::XWins;
@@ -77,6 +89,11 @@ class TGame {
       stats.ThinkSumMs += answer.ElapsedMs;
       stats.ThinkMaxMs = std::max(stats.ThinkMaxMs, answer.ElapsedMs);
       const int64_t limit = WaitLimitMs(request);
+      // Late but within the tolerance plays on; the table shows how often and by how much.
+      if (const int64_t over = answer.ElapsedMs - (limit - request.ToleranceMs); over > 0) {
+        ++stats.LateMoves;
+        stats.LateMaxMs = std::max(stats.LateMaxMs, over);
+      }
       if (answer.ElapsedMs > limit) {
         End(otherWins, TEndReason::Timeout,
             "answered " + SquareText(answer.Square) + " after " + std::to_string(answer.ElapsedMs) +
@@ -135,42 +152,136 @@ class TGame {
   std::array<std::optional<int64_t>, 2> timeLeft_;
 };
 
+// The opening of every game: each one twice, in turn from the list or drawn from the seed.
+std::vector<TOpening> OpeningsOfGames(const TMatchOptions& options) {
+  std::vector<TOpening> openings;
+  TRandom random(options.Seed);
+  for (int game = 0; game < options.Games; ++game) {
+    if (game % 2 == 1) {
+      openings.push_back(openings.back());
+    } else if (options.Openings.empty()) {
+      openings.push_back(RandomOpening(random));
+    } else {
+      openings.push_back(
+          options.Openings[static_cast<std::size_t>(game / 2) % options.Openings.size()]);
+    }
+  }
+  return openings;
+}
+
+void AddStats(TEngineStats& into, const TEngineStats& from) {
+  for (int colour = 0; colour < 2; ++colour) {
+    into.Wins[colour] += from.Wins[colour];
+    into.Losses[colour] += from.Losses[colour];
+    into.Draws[colour] += from.Draws[colour];
+  }
+  for (const auto& [reason, count] : from.LossReasons) into.LossReasons[reason] += count;
+  into.Moves += from.Moves;
+  into.ThinkSumMs += from.ThinkSumMs;
+  into.ThinkMaxMs = std::max(into.ThinkMaxMs, from.ThinkMaxMs);
+  into.LateMoves += from.LateMoves;
+  into.LateMaxMs = std::max(into.LateMaxMs, from.LateMaxMs);
+}
+
+// Passes a game's moves on to the observer one thread at a time, with the shared result.
+class TLockedObserver final : public TMatchObserver {
+ public:
+  TLockedObserver(TMatchObserver* inner, std::mutex& lock, const TMatchResult& shared)
+      : inner_(inner), lock_(lock), shared_(shared) {}
+  void MovePlayed(const TGameRecord& game, const TMatchResult&) override {
+    if (inner_ == nullptr) return;
+    const std::lock_guard<std::mutex> guard(lock_);
+    inner_->MovePlayed(game, shared_);
+  }
+
+ private:
+  TMatchObserver* inner_;
+  std::mutex& lock_;
+  const TMatchResult& shared_;
+};
+
 }  // namespace
+
+TMatchResult RunMatch(const TPlayerFactory& makePlayer, const TMatchOptions& options,
+                      TMatchObserver* observer) {
+  const std::vector<TOpening> openings = OpeningsOfGames(options);
+  TMatchResult result;
+  std::mutex lock;
+  int nextGame = 0;
+  bool stopped = false;
+  std::string failure;  // what went wrong in a thread, thrown again once all have ended
+  TLockedObserver moves(observer, lock, result);
+  const auto play = [&] {
+    const std::unique_ptr<TPlayer> first = makePlayer(0), second = makePlayer(1);
+    for (;;) {
+      int game = 0;
+      {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (stopped || (options.Stop && options.Stop->load())) {
+          stopped = true;
+          return;
+        }
+        if (nextGame >= options.Games) return;
+        game = nextGame++;
+      }
+      const bool firstIsX = game % 2 == 0;
+      std::array<TEngineStats, 2> stats;  // by engine, added to the result when the game is over
+      std::array<TPlayer*, 2> players{first.get(), second.get()};
+      std::array<TEngineStats*, 2> byColour{&stats[0], &stats[1]};
+      if (!firstIsX) {
+        std::swap(players[0], players[1]);
+        std::swap(byColour[0], byColour[1]);
+      }
+      TGame play(game + 1, players, byColour, openings[static_cast<std::size_t>(game)], options);
+      std::optional<TGameRecord> record = play.Play(&moves, result);
+      const std::lock_guard<std::mutex> guard(lock);
+      if (!record) {
+        stopped = true;
+        return;
+      }
+      for (int engine = 0; engine < 2; ++engine) AddStats(result.Engines[engine], stats[engine]);
+      result.Games.push_back(std::move(*record));
+      if (observer) observer->GameFinished(result.Games.back(), result);
+    }
+  };
+  // A folder that cannot be written, say, ends every thread's games, not the program.
+  const auto worker = [&] {
+    try {
+      play();
+    } catch (const std::exception& error) {
+      const std::lock_guard<std::mutex> guard(lock);
+      if (failure.empty()) failure = error.what();
+      stopped = true;
+    }
+  };
+  std::vector<std::thread> threads;
+  for (int k = 1; k < std::max(1, options.Concurrency); ++k) threads.emplace_back(worker);
+  worker();
+  for (std::thread& thread : threads) thread.join();
+  if (!failure.empty()) throw std::runtime_error(failure);
+  result.Stopped = stopped;
+  std::sort(result.Games.begin(), result.Games.end(),
+            [](const TGameRecord& a, const TGameRecord& b) { return a.Number < b.Number; });
+  return result;
+}
 
 TMatchResult RunMatch(TPlayer& first, TPlayer& second, const TMatchOptions& options,
                       TMatchObserver* observer) {
-  TMatchResult result;
-  TRandom random(options.Seed);
-  TOpening opening;
-  for (int game = 0; game < options.Games; ++game) {
-    if (options.Stop && options.Stop->load()) {
-      result.Stopped = true;
-      break;
-    }
-    // Each opening twice, the colours swapped the second time.
-    if (game % 2 == 0) {
-      opening =
-          options.Openings.empty()
-              ? RandomOpening(random)
-              : options.Openings[static_cast<std::size_t>(game / 2) % options.Openings.size()];
-    }
-    const bool firstIsX = game % 2 == 0;
-    std::array<TPlayer*, 2> players{&first, &second};
-    std::array<TEngineStats*, 2> stats{&result.Engines[0], &result.Engines[1]};
-    if (!firstIsX) {
-      std::swap(players[0], players[1]);
-      std::swap(stats[0], stats[1]);
-    }
-    TGame play(game + 1, players, stats, opening, options);
-    std::optional<TGameRecord> record = play.Play(observer, result);
-    if (!record) {
-      result.Stopped = true;
-      break;
-    }
-    result.Games.push_back(std::move(*record));
-    if (observer) observer->GameFinished(result.Games.back(), result);
-  }
-  return result;
+  // The caller's two players, lent to the one thread that plays every game.
+  class TBorrowed final : public TPlayer {
+   public:
+    explicit TBorrowed(TPlayer& player) : TPlayer(player.Label()), player_(player) {}
+    void NewGame() override { player_.NewGame(); }
+    TAnswer Play(const TMoveRequest& request) override { return player_.Play(request); }
+
+   private:
+    TPlayer& player_;
+  };
+  TMatchOptions sequential = options;
+  sequential.Concurrency = 1;
+  return RunMatch(
+      [&](int engine) { return std::make_unique<TBorrowed>(engine == 0 ? first : second); },
+      sequential, observer);
 }
 
 }  // namespace zarvo::match

@@ -5,7 +5,9 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -23,6 +25,8 @@ struct TMatchOptions {
   std::vector<TOpening> Openings;  // used in turn; empty: random openings from Seed
   uint32_t Seed = 1;
   const std::atomic<bool>* Stop = nullptr;  // set: the match ends after the current move
+  bool KeepMessages = false;                // brains' MESSAGE lines go into the game records
+  int Concurrency = 1;  // games played at the same time, each by its own pair of players
 };
 
 // Indexed by colour: 0 as x, 1 as o.
@@ -32,6 +36,10 @@ struct TEngineStats {
   int Moves = 0;                          // answers given (illegal ones included)
   int64_t ThinkSumMs = 0;
   int64_t ThinkMaxMs = 0;
+  // Answers that came after the engine's time but within the tolerance, and the most any of
+  // them was over.
+  int LateMoves = 0;
+  int64_t LateMaxMs = 0;
 
   int TotalWins() const { return Wins[0] + Wins[1]; }
   int TotalLosses() const { return Losses[0] + Losses[1]; }
@@ -57,6 +65,16 @@ class TMatchObserver {
 // or an answer later than its time (the move time, or what is left of the game time when that is
 // less) plus the tolerance.
 TMatchResult RunMatch(TPlayer& first, TPlayer& second, const TMatchOptions& options,
+                      TMatchObserver* observer = nullptr);
+
+// Makes a player of the first (0) or the second (1) engine; each call gives one with folders of
+// its own. Called from the threads that play the games.
+using TPlayerFactory = std::function<std::unique_ptr<TPlayer>(int engine)>;
+
+// The same match with options.Concurrency games at a time, each thread with its own two
+// players. The games, their openings and colours are those of the sequential match; the
+// observer is called for one game at a time, and the games come out sorted by number.
+TMatchResult RunMatch(const TPlayerFactory& makePlayer, const TMatchOptions& options,
                       TMatchObserver* observer = nullptr);
 
 }  // namespace zarvo::match

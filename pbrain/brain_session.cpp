@@ -275,7 +275,13 @@ void TBrainSession::NewGame() {
   pendingBoard_.reset();
   pendingSwap2_.reset();
   started_ = true;
-  if (deepEngine_) deepEngine_->NewGame();
+  // The deep search's table is made (or cleared) now, not in the first move's time.
+  if (deep_) {
+    if (deepEngine_)
+      deepEngine_->NewGame();
+    else
+      deepEngine_ = std::make_unique<TDeepEngine>(tableBytes_);
+  }
 }
 
 void TBrainSession::Info(std::string_view args, std::vector<std::string>& out) {

@@ -13,13 +13,14 @@
 #endif
 
 #include "base/decimal_text.h"
+#include "driver/version.h"
 #include "pbrain/brain_session.h"
 #include "pbrain/brain_text.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pbrain-zarvo2 [--classic] [--no-messages] [--seed N]\n"
+    "usage: pbrain-zarvo2 [--classic] [--no-messages] [--seed N] [--help | --version]\n"
     "Speaks the brain protocol on standard input and output, with the deep search.\n"
     "--classic plays the move choice of Zarvo2 instead, exactly as Zarvo2 would.\n"
     "--no-messages leaves out the MESSAGE line the deep search writes for every finished\n"
@@ -56,14 +57,26 @@ int main(int argc, char** argv) {
   if (const char* seed = std::getenv("ZARVO_SEED"); seed != nullptr) options.Seed = ParseSeed(seed);
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
-    if (argument == "--seed" && i + 1 < argc && ParseSeed(argv[i + 1])) {
+    if (argument == "--seed") {
+      if (i + 1 >= argc) {
+        std::cerr << "pbrain-zarvo2: --seed needs a value\n" << kUsage;
+        return 2;
+      }
       options.Seed = ParseSeed(argv[++i]);
+      if (!options.Seed) {
+        std::cerr << "pbrain-zarvo2: bad --seed value '" << argv[i]
+                  << "' (a whole number from 0 to 4294967295)\n";
+        return 2;
+      }
     } else if (argument == "--classic") {
       options.Classic = true;
     } else if (argument == "--no-messages") {
       options.Messages = false;
     } else if (argument == "--help" || argument == "-h") {
       std::cout << kUsage;
+      return 0;
+    } else if (argument == "--version") {
+      std::cout << "pbrain-zarvo2 " << kZarvoVersion << "\n";
       return 0;
     } else {
       std::cerr << "pbrain-zarvo2: bad argument '" << argument << "'\n" << kUsage;

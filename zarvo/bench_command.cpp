@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "deep/deep_search.h"
 #include "driver/engine.h"
 #include "match/child_process.h"
 #include "match/game_rules.h"
@@ -33,7 +34,7 @@ constexpr std::string_view kBenchUsage =
     "the nodes per second. The total node count is the search's signature: it is the same on\n"
     "every machine and changes only when the search's behaviour changes.\n"
     "\n"
-    "  --depth N       search depth (default 9, the engine's own)\n"
+    "  --depth N       search depth 0..9 (default 9, the engine's own)\n"
     "  --budget MS     a time budget per position in milliseconds, as a manager would give it\n"
     "                  (the depth then follows from it unless --depth is given)\n"
     "  --seed S        the random seed of every position (default 1)\n"
@@ -41,7 +42,8 @@ constexpr std::string_view kBenchUsage =
     "                  of a game as X,Y in play order, x moving first; '#' starts a comment\n"
     "  --generate N    print a suite taken from N games the engine plays against itself\n"
     "  --search deep   the deep search instead (pbrain-zarvo2's default): every position to\n"
-    "                  depth N (default 6) with a fresh table and no time limit; its own\n"
+    "                  depth N (default 6, at most 40) with a fresh table and no time limit; its "
+    "own\n"
     "                  signature, and the nodes per second with the evaluation on\n"
     "\n"
     "  zarvo bench --process ENGINE --budget MS [--load N] [--suite FILE]\n"
@@ -49,7 +51,10 @@ constexpr std::string_view kBenchUsage =
     "manager does, in a fresh working directory with a time file giving MS milliseconds, and\n"
     "measures each whole run from outside: start-up, reading, search and writing. It prints the\n"
     "time of each run and its overrun (time minus budget), then the worst overrun and its\n"
-    "position. --load N keeps N threads busy meanwhile, as another program on the machine would.\n";
+    "position. --load N keeps N threads busy meanwhile, as another program on the machine would.\n"
+    "\n"
+    "exit status: 0 done, 1 the suite file cannot be read or is wrong, 2 bad usage (also an\n"
+    "ENGINE that is no executable file)\n";
 
 struct TBenchPosition {
   std::vector<TSquare> Moves;  // play order, x first
@@ -71,6 +76,12 @@ std::optional<std::vector<TBenchPosition>> ParseSuite(std::istream& in, std::str
         error = "line " + std::to_string(number) + ": '" + word + "' is not a square X,Y (0..19)";
         return std::nullopt;
       }
+      for (const TSquare& played : position.Moves)
+        if (played.X == square->X && played.Y == square->Y) {
+          error = "line " + std::to_string(number) + ": square " + std::string(word) +
+                  " is played twice";
+          return std::nullopt;
+        }
       position.Moves.push_back(*square);
     }
     if (!position.Moves.empty()) suite.push_back(std::move(position));
@@ -203,11 +214,11 @@ int RunProcesses(const std::vector<TBenchPosition>& suite, const std::filesystem
     const auto start = std::chrono::steady_clock::now();
     std::optional<match::TExitStatus> status;
     try {
-      match::TChildProcess child = match::TChildProcess::Spawn({engine, dir, false});
+      match::TChildProcess child = match::TChildProcess::Spawn({engine, {}, dir, false});
       status = child.WaitFor(std::chrono::milliseconds(budgetMs + 60'000));
       if (!status) status = child.Kill();
     } catch (const std::exception& error) {
-      err << "zarvo bench: cannot start '" << engine.string() << "': " << error.what() << "\n";
+      err << "zarvo bench: " << error.what() << "\n";
       return 1;
     }
     const double ms =
@@ -279,7 +290,7 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
       err << "zarvo bench: " << arg << " takes a whole number, not '" << value << "'\n";
       return 2;
     }
-    if (arg == "--depth") depth = static_cast<int32_t>(std::min<int64_t>(*number, 15));
+    if (arg == "--depth") depth = static_cast<int32_t>(std::min<int64_t>(*number, INT32_MAX));
     if (arg == "--budget") budgetMs = *number;
     if (arg == "--seed") seed = static_cast<uint32_t>(*number);
     if (arg == "--generate") generate = static_cast<int>(*number);
@@ -287,6 +298,13 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
   }
   if (!process.empty() && !budgetMs) {
     err << "zarvo bench: --process needs --budget\n";
+    return 2;
+  }
+  // Deeper than a search can go would be cut silently; refused instead.
+  const int32_t deepest = search == "deep" ? deep::kMaxSearchDepth : kDefaultMaxDepth;
+  if (depth && *depth > deepest) {
+    err << "zarvo bench: --depth " << *depth << ": the " << search
+        << " search goes at most to depth " << deepest << "\n";
     return 2;
   }
   if (generate) return Generate(*generate, seed, depth.value_or(5), out);
@@ -300,14 +318,14 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     std::ifstream in(suitePath);
     if (!in) {
       err << "zarvo bench: cannot read suite '" << suitePath << "'\n";
-      return 2;
+      return 1;
     }
     suite = ParseSuite(in, error);
   }
   if (!suite) {
     err << "zarvo bench: " << (suitePath.empty() ? "built-in suite" : suitePath) << ": " << error
         << "\n";
-    return 2;
+    return 1;
   }
 
   if (search == "deep") {
@@ -315,8 +333,17 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     for (const TBenchPosition& position : *suite) positions.push_back(position.Moves);
     return RunDeepBench(positions, depth.value_or(kDeepBenchDepth), out);
   }
-  if (!process.empty())
-    return RunProcesses(*suite, std::filesystem::absolute(process), *budgetMs, load, out, err);
+  if (!process.empty()) {
+    // Checked before anything is printed, so a wrong path gets one line and no table.
+    std::error_code fsError;
+    const std::filesystem::path engine = std::filesystem::absolute(process, fsError);
+    if (fsError || !std::filesystem::is_regular_file(engine, fsError) ||
+        ::access(engine.c_str(), X_OK) != 0) {
+      err << "zarvo bench: --process '" << process << "' is no executable file\n";
+      return 2;
+    }
+    return RunProcesses(*suite, engine, *budgetMs, load, out, err);
+  }
 
   out << std::setw(4) << "#" << std::setw(8) << "stones" << std::setw(8) << "move" << std::setw(12)
       << "nodes" << std::setw(12) << "solver" << std::setw(10) << "ms" << '\n';

@@ -239,6 +239,13 @@ int RunDump(TArgs args, std::ostream& out, std::ostream& err) {
     err << "zarvo book dump: cannot read '" << name << "'\n";
     return 1;
   }
+  // The engine reads a count of 2^31 or more as an empty book; a file written by 'book build'
+  // never holds one, so it is junk and not an empty book.
+  if (file.DeclaredCount < 0) {
+    err << "zarvo book dump: " << name << ": no book: its entry count field reads "
+        << static_cast<uint32_t>(file.DeclaredCount) << ", more than a book can hold\n";
+    return 1;
+  }
   out << name << ": " << file.Entries.size() << " entries\n";
   for (size_t i = 0; i < file.Entries.size(); ++i) {
     out << i + 1 << ": ";
@@ -248,6 +255,11 @@ int RunDump(TArgs args, std::ostream& out, std::ostream& err) {
   if (file.Status != TBookLoadStatus::Complete) {
     err << "zarvo book dump: " << name << ": stops after " << file.Entries.size() << " of "
         << file.DeclaredCount << " entries: " << DescribeLoadStatus(file.Status) << '\n';
+    return 1;
+  }
+  if (file.TrailingBytes > 0) {
+    err << "zarvo book dump: " << name << ": " << file.TrailingBytes << " bytes of junk after its "
+        << (file.Entries.empty() ? "entry count" : "last entry") << '\n';
     return 1;
   }
   return 0;

@@ -2,6 +2,7 @@
 // writes to out and err, and returns the exit status: 0 done, 1 failed, 2 bad usage.
 #pragma once
 
+#include <istream>
 #include <ostream>
 #include <span>
 #include <string_view>
@@ -15,5 +16,7 @@ int RunBook(TArgs args, std::ostream& out, std::ostream& err);
 int RunBench(TArgs args, std::ostream& out, std::ostream& err);
 int RunMatch(TArgs args, std::ostream& out, std::ostream& err);
 int RunShow(TArgs args, std::ostream& out, std::ostream& err);
+// Reads the person's moves from in.
+int RunPlay(TArgs args, std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace zarvo::tool

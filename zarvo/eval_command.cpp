@@ -41,7 +41,7 @@ constexpr std::string_view kEvalUsage =
     "  --svg     print an SVG heat map of the move values for the side to play instead\n"
     "  --help    show this text\n"
     "\n"
-    "exit status: 0 done, 2 bad usage or DIR, Tah.dat or Plocha.dat missing or unreadable\n";
+    "exit status: 0 done, 1 DIR, Tah.dat or Plocha.dat missing or unreadable, 2 bad usage\n";
 
 struct TEvalArgs {
   bool Help = false;
@@ -250,12 +250,12 @@ int RunEval(TArgs args, std::ostream& out, std::ostream& err) {
   std::error_code error;
   if (!std::filesystem::is_directory(state.WorkDir, error)) {
     err << "zarvo eval: '" << *parsed.Dir << "' is not a directory\n";
-    return 2;
+    return 1;
   }
   TPosition position{};
   if (!ReadMoveFiles(state, position)) {
     err << "zarvo eval: cannot read '" << UnreadableExchangeFile(state).string() << "'\n";
-    return 2;
+    return 1;
   }
   BuildPairClass();
   TThreatLists lists;

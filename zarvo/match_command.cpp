@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include "match/game_rules.h"
 #include "match/match_runner.h"
 #include "match/openings.h"
+#include "zarvo/board_text.h"
 #include "zarvo/commands.h"
 #include "zarvo/svg_board.h"
 #include "zarvo/text_args.h"
@@ -35,9 +37,11 @@ constexpr std::string_view kMatchUsage =
     "       zarvo match --replay RECORD [--each]\n"
     "\n"
     "Plays games between two engines, each named as\n"
-    "  file:PATH   a move-file engine, started once per move in a fresh working directory\n"
-    "              with Tah.dat, Plocha.dat and TimeOuts.dat\n"
-    "  pipe:PATH   a brain-protocol engine, one process talking on stdin and stdout\n"
+    "  file:PATH [ARG...]  a move-file engine, started once per move in a fresh working\n"
+    "                      directory with Tah.dat, Plocha.dat and TimeOuts.dat\n"
+    "  pipe:PATH [ARG...]  a brain-protocol engine, one process talking on stdin and stdout\n"
+    "(one shell word: \"pipe:build/pbrain-zarvo2 --seed 1\"; quote an argument with blanks in\n"
+    "'...' inside it).\n"
     "Each opening is played twice, the first engine playing x in the first game of the pair.\n"
     "Five or more in a row wins, a full board is a draw; an illegal square, an answer that is\n"
     "no move, a crash, no answer, or an answer later than the time plus the tolerance loses.\n"
@@ -52,13 +56,21 @@ constexpr std::string_view kMatchUsage =
     "  --seed N          seed of the random openings of 2 to 4 central stones (default 1)\n"
     "  --records DIR     write every game as DIR/game-NNN.txt\n"
     "  --svg DIR         draw every game as DIR/game-NNN.svg\n"
+    "  --dir1 DIR        the first engine's working folder (made if missing) instead of fresh\n"
+    "                    ones: a brain runs there, a move-file engine gets its files there\n"
+    "  --dir2 DIR        the same for the second engine\n"
+    "  --messages        keep the brains' MESSAGE lines in the records\n"
+    "  --concurrency N   games played at the same time (default 1; see the README for a fair\n"
+    "                    setting), each by its own engine processes in their own folders\n"
     "  --replay RECORD   show a recorded game: the final board with move numbers\n"
     "  --each            with --replay: the board after every move instead\n"
     "  --help            show this text\n"
     "\n"
     "While it runs, a progress line on stderr; at the end, results per engine and colour, the\n"
-    "score with its Elo difference, and thinking times.\n"
-    "exit status: 0 done, 1 a record or picture could not be written or a replay failed,\n"
+    "score with its Elo difference, thinking times with the moves that came late (after the\n"
+    "engine's time, within the tolerance), and the losses by reason.\n"
+    "exit status: 0 done, 1 no game was played out (every game ended by an engine's fault),\n"
+    "a record or picture could not be written, a replay or openings file could not be read;\n"
     "2 bad usage, 130 stopped by a signal\n";
 
 struct TMatchArgs {
@@ -67,6 +79,7 @@ struct TMatchArgs {
   TMatchOptions Options;
   std::string OpeningsFile;
   std::string RecordsDir, SvgDir;
+  std::array<std::string, 2> WorkDirs;
   std::string Replay;
   bool Each = false;
 };
@@ -82,14 +95,18 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
       parsed.Each = true;
       continue;
     }
+    if (arg == "--messages") {
+      parsed.Options.KeepMessages = true;
+      continue;
+    }
     if (!arg.starts_with("--")) {
       parsed.Engines.emplace_back(arg);
       continue;
     }
-    const bool text =
-        arg == "--openings" || arg == "--records" || arg == "--svg" || arg == "--replay";
+    const bool text = arg == "--openings" || arg == "--records" || arg == "--svg" ||
+                      arg == "--replay" || arg == "--dir1" || arg == "--dir2";
     const bool number = arg == "--games" || arg == "--move-time" || arg == "--game-time" ||
-                        arg == "--tolerance" || arg == "--seed";
+                        arg == "--tolerance" || arg == "--seed" || arg == "--concurrency";
     if (!text && !number) return "unknown option '" + std::string(arg) + "'";
     if (i + 1 >= args.size()) return std::string(arg) + " needs a value";
     const std::string_view value = args[++i];
@@ -97,10 +114,17 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
     if (arg == "--records") parsed.RecordsDir = value;
     if (arg == "--svg") parsed.SvgDir = value;
     if (arg == "--replay") parsed.Replay = value;
+    if (arg == "--dir1" || arg == "--dir2") {
+      if (value.empty()) return std::string(arg) + " needs a folder";
+      parsed.WorkDirs[arg == "--dir1" ? 0 : 1] = value;
+    }
     if (!number) continue;
     const auto n = ParseNumber(value);
     // Whole milliseconds up to a day, game counts up to a million: enough, and no overflow.
-    const int64_t most = arg == "--seed" ? 4294967295 : arg == "--games" ? 1000000 : 86400000;
+    const int64_t most = arg == "--seed"          ? 4294967295
+                         : arg == "--games"       ? 1000000
+                         : arg == "--concurrency" ? 64
+                                                  : 86400000;
     if (!n || *n < 0 || *n > most)
       return std::string(arg) + " takes a whole number from 0 to " + std::to_string(most) +
              ", not '" + std::string(value) + "'";
@@ -109,6 +133,7 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
     if (arg == "--game-time") parsed.Options.GameTimeMs = *n > 0 ? std::optional(*n) : std::nullopt;
     if (arg == "--tolerance") parsed.Options.ToleranceMs = *n;
     if (arg == "--seed") parsed.Options.Seed = static_cast<uint32_t>(*n);
+    if (arg == "--concurrency") parsed.Options.Concurrency = static_cast<int>(*n);
   }
   if (parsed.Help) return std::nullopt;
   if (!parsed.Replay.empty()) {
@@ -118,6 +143,10 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
   if (parsed.Each) return "--each goes with --replay";
   if (parsed.Engines.size() != 2) return "two engines needed, each file:PATH or pipe:PATH";
   if (parsed.Options.MoveTimeMs == 0) return "--move-time must be at least 1";
+  if (parsed.Options.Concurrency == 0) return "--concurrency must be at least 1";
+  // Games in parallel each need folders of their own; one given folder would be shared.
+  if (parsed.Options.Concurrency > 1 && !(parsed.WorkDirs[0] + parsed.WorkDirs[1]).empty())
+    return "--dir1 and --dir2 cannot go with --concurrency above 1";
   return std::nullopt;
 }
 
@@ -162,7 +191,8 @@ class TReporter final : public TMatchObserver {
   void MovePlayed(const TGameRecord& game, const TMatchResult& soFar) override {
     // On a terminal the line is redrawn, at most ten times a second.
     if (!live_ || TClock::now() - lastDrawn_ < std::chrono::milliseconds(100)) return;
-    Draw(soFar, " move " + std::to_string(game.Opening.size() + game.Moves.size() + 1));
+    Draw(soFar, "game " + std::to_string(game.Number) + " move " +
+                    std::to_string(game.Opening.size() + game.Moves.size() + 1));
   }
 
   void GameFinished(const TGameRecord& game, const TMatchResult& soFar) override {
@@ -203,7 +233,7 @@ class TReporter final : public TMatchObserver {
         std::chrono::duration_cast<std::chrono::seconds>(TClock::now() - start_).count();
     std::ostringstream line;
     line << "games " << played << '/' << args_.Options.Games;
-    if (!inGame.empty()) line << " (game " << played + 1 << inGame << ')';
+    if (!inGame.empty()) line << " (" << inGame << ')';
     line << "  A " << Score(Points(soFar.Engines[0])) << " - " << Score(Points(soFar.Engines[1]))
          << " B  elapsed " << Clock(elapsed) << "  left ";
     if (played == 0)
@@ -267,12 +297,13 @@ void PrintResults(std::ostream& out, const TMatchArgs& args, const TMatchResult&
     out << " (95 %)" << std::defaultfloat << '\n';
   }
 
-  out << "\nThinking time  moves  mean ms  max ms\n";
+  // Late: answered after its time but within the tolerance; "most over" by how much at most.
+  out << "\nThinking time  moves  mean ms  max ms   late  most over ms\n";
   for (int e = 0; e < 2; ++e) {
     const TEngineStats& s = result.Engines[e];
     out << "  " << std::left << std::setw(11) << names[e] << std::right << std::setw(6) << s.Moves
         << std::setw(9) << (s.Moves ? s.ThinkSumMs / s.Moves : 0) << std::setw(8) << s.ThinkMaxMs
-        << '\n';
+        << std::setw(7) << s.LateMoves << std::setw(14) << s.LateMaxMs << '\n';
   }
   out << "\nLosses by reason\n";
   for (int e = 0; e < 2; ++e) {
@@ -315,23 +346,6 @@ class TStopSignals {
   struct sigaction oldInt_ {};
   struct sigaction oldTerm_ {};
 };
-
-// The board as text, two characters a square; the squares in `marked` in upper case.
-void PrintBoard(std::ostream& out, const TGameBoard& board, const std::vector<TSquare>& marked) {
-  out << "   ";
-  for (int x = 0; x < kBoardSize; ++x) out << std::setw(3) << x;
-  out << '\n';
-  for (int y = 0; y < kBoardSize; ++y) {
-    out << std::setw(3) << y;
-    for (int x = 0; x < kBoardSize; ++x) {
-      char c = board.At({x, y});
-      if (std::find(marked.begin(), marked.end(), TSquare{x, y}) != marked.end())
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      out << "  " << c;
-    }
-    out << '\n';
-  }
-}
 
 int Replay(const TMatchArgs& args, std::ostream& out, std::ostream& err) {
   std::ifstream in(args.Replay, std::ios::binary);
@@ -412,14 +426,14 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
     std::ifstream in(parsed.OpeningsFile);
     if (!in) {
       err << "zarvo match: cannot read '" << parsed.OpeningsFile << "'\n";
-      return 2;
+      return 1;
     }
     std::string error;
     auto openings = ParseOpenings(in, error);
     if (!openings || openings->empty()) {
       err << "zarvo match: '" << parsed.OpeningsFile
           << "': " << (openings ? "no opening in it" : error) << '\n';
-      return 2;
+      return 1;
     }
     parsed.Options.Openings = std::move(*openings);
   }
@@ -431,25 +445,43 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
     }
   }
 
-  const TScratchDir scratch;
-  std::string error;
-  auto first = MakePlayer(parsed.Engines[0], scratch.Path(), error);
-  auto second = first ? MakePlayer(parsed.Engines[1], scratch.Path(), error) : nullptr;
-  if (!first || !second) {
-    err << "zarvo match: " << error << '\n';
-    return 2;
+  std::array<TEngineEntry, 2> entries;
+  for (int e = 0; e < 2; ++e) {
+    std::string error;
+    auto entry = ParseEngineEntry(parsed.Engines[e], error);
+    if (!entry) {
+      err << "zarvo match: " << error << '\n';
+      return 2;
+    }
+    if (!parsed.WorkDirs[e].empty()) {
+      std::error_code fsError;
+      std::filesystem::create_directories(parsed.WorkDirs[e], fsError);
+      entry->WorkDir = std::filesystem::absolute(parsed.WorkDirs[e], fsError);
+      if (fsError || !std::filesystem::is_directory(entry->WorkDir, fsError)) {
+        err << "zarvo match: cannot use '" << parsed.WorkDirs[e] << "' as a working folder\n";
+        return 2;
+      }
+    }
+    entries[e] = std::move(*entry);
   }
 
+  const TScratchDir scratch;
   StopRequested.store(false);
   parsed.Options.Stop = &StopRequested;
   TMatchResult result;
   TReporter reporter(parsed, out, err);
-  {
+  try {
     const TStopSignals signals;
-    result = zarvo::match::RunMatch(*first, *second, parsed.Options, &reporter);
-    // The engines end here, while a second signal is still only a request.
-    first.reset();
-    second.reset();
+    // The engines end inside, while a second signal is still only a request.
+    result = zarvo::match::RunMatch(
+        [&](int engine) {
+          return MakePlayer(entries[engine], parsed.Engines[engine], scratch.Path());
+        },
+        parsed.Options, &reporter);
+  } catch (const std::exception& error) {
+    reporter.ClearLine();
+    err << "zarvo match: " << error.what() << '\n';
+    return 1;
   }
   reporter.ClearLine();
   if (result.Stopped) out << "\nStopped after " << result.Games.size() << " games.\n";
@@ -457,6 +489,16 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
   if (!parsed.RecordsDir.empty()) out << "\nRecords in " << parsed.RecordsDir << '\n';
   if (!parsed.SvgDir.empty()) out << "Pictures in " << parsed.SvgDir << '\n';
   if (result.Stopped) return 130;
+  // A match in which every game ended by an engine's fault measured nothing: most likely an
+  // engine cannot play at all (it crashes at start, speaks another protocol).
+  const bool playedOut = std::any_of(result.Games.begin(), result.Games.end(), [](const auto& g) {
+    return g.Reason == TEndReason::Five || g.Reason == TEndReason::FullBoard;
+  });
+  if (!playedOut && !result.Games.empty()) {
+    err << "zarvo match: no game was played out: every one ended by an engine's fault (see the "
+           "losses by reason)\n";
+    return 1;
+  }
   return reporter.WriteFailed() ? 1 : 0;
 }
 

@@ -74,6 +74,13 @@ void DrawGrid(std::ostream& svg) {
   svg << "</g>\n";
 }
 
+// A stone's number, in the colour that reads on it.
+void DrawLabel(std::ostream& svg, TSquare square, char colour, const std::string& label) {
+  svg << "<text x=\"" << Centre(square.X) << "\" y=\"" << Centre(square.Y) + 4 << "\" font-size=\""
+      << (label.size() > 2 ? 10 : 12) << "\" text-anchor=\"middle\" fill=\""
+      << (colour == 'x' ? "#ffffff" : "#1a1a1a") << "\">" << Escaped(label) << "</text>\n";
+}
+
 void DrawStone(std::ostream& svg, TSquare square, char colour, const std::string& label,
                bool dashedRing) {
   const bool x = colour == 'x';
@@ -85,11 +92,7 @@ void DrawStone(std::ostream& svg, TSquare square, char colour, const std::string
         << kCell / 2 - 6 << "\" fill=\"none\" stroke=\"" << (x ? "#bbbbbb" : "#777777")
         << "\" stroke-width=\"1\" stroke-dasharray=\"2,2\"/>\n";
   }
-  if (!label.empty()) {
-    svg << "<text x=\"" << Centre(square.X) << "\" y=\"" << Centre(square.Y) + 4
-        << "\" font-size=\"" << (label.size() > 2 ? 10 : 12) << "\" text-anchor=\"middle\" fill=\""
-        << (x ? "#ffffff" : "#1a1a1a") << "\">" << Escaped(label) << "</text>\n";
-  }
+  if (!label.empty()) DrawLabel(svg, square, colour, label);
 }
 
 void DrawCaption(std::ostream& svg, int line, const std::string& text) {
@@ -106,24 +109,27 @@ std::string GameSvg(const match::TGameRecord& record) {
   DrawGrid(svg);
   const std::vector<TSquare> stones = record.Stones();
 
-  // The winning line under the stones, so their numbers stay readable, and a red ring on each
-  // of its stones; without a five, the last stone ringed.
+  // In layers: the stones, then the winning five's red line across them and a red ring on each
+  // of its stones, then every stone's number on top, so the line shows on black and white stones
+  // alike and no number is hidden under it. Without a five, the last stone is ringed.
   const match::TGameBoard board = match::BoardOf(stones);
   const std::vector<TSquare> five = record.Reason == match::TEndReason::Five && !stones.empty()
                                         ? match::FiveThrough(board, stones.back())
                                         : std::vector<TSquare>{};
+  for (std::size_t i = 0; i < stones.size(); ++i)
+    DrawStone(svg, stones[i], match::ColourOfStone(i), "", i < record.Opening.size());
   if (!five.empty()) {
     svg << "<line class=\"five\" x1=\"" << Centre(five.front().X) << "\" y1=\""
         << Centre(five.front().Y) << "\" x2=\"" << Centre(five.back().X) << "\" y2=\""
         << Centre(five.back().Y)
-        << "\" stroke=\"#e0201b\" stroke-width=\"6\" stroke-linecap=\"round\"/>\n";
+        << "\" stroke=\"#e0201b\" stroke-opacity=\"0.8\" stroke-width=\"5\" "
+           "stroke-linecap=\"round\"/>\n";
   }
-  for (std::size_t i = 0; i < stones.size(); ++i)
-    DrawStone(svg, stones[i], match::ColourOfStone(i), std::to_string(i + 1),
-              i < record.Opening.size());
   for (const TSquare& square : five)
     svg << "<circle cx=\"" << Centre(square.X) << "\" cy=\"" << Centre(square.Y) << "\" r=\""
         << kCell / 2 - 1 << "\" fill=\"none\" stroke=\"#e0201b\" stroke-width=\"3\"/>\n";
+  for (std::size_t i = 0; i < stones.size(); ++i)
+    DrawLabel(svg, stones[i], match::ColourOfStone(i), std::to_string(i + 1));
   if (five.empty() && stones.size() > record.Opening.size()) {
     svg << "<circle cx=\"" << Centre(stones.back().X) << "\" cy=\"" << Centre(stones.back().Y)
         << "\" r=\"" << kCell / 2 - 1

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "driver/version.h"
 #include "zarvo/commands.h"
 
 namespace {
@@ -18,8 +19,12 @@ constexpr std::string_view kUsage =
     "  match ENGINE1 ENGINE2 [...]\n"
     "                play games between two engines (file:PATH or pipe:PATH)\n"
     "  show RECORD   draw a game record as SVG\n"
+    "  play ENGINE   play a game against an engine at the terminal\n"
     "\n"
-    "'zarvo COMMAND --help' explains a command.\n";
+    "'zarvo COMMAND --help' explains a command; 'zarvo --version' prints the version.\n"
+    "\n"
+    "exit status: 0 done, 1 failed (an input unreadable or wrong, an output not written, a\n"
+    "match in which no game was played out), 2 bad usage.\n";
 
 }  // namespace
 
@@ -36,11 +41,16 @@ int main(int argc, char** argv) {
     std::cout << kUsage;
     return 0;
   }
+  if (command == "--version") {
+    std::cout << "zarvo " << zarvo::kZarvoVersion << "\n";
+    return 0;
+  }
   if (command == "eval") return RunEval(rest, std::cout, std::cerr);
   if (command == "book") return RunBook(rest, std::cout, std::cerr);
   if (command == "bench") return RunBench(rest, std::cout, std::cerr);
   if (command == "match") return RunMatch(rest, std::cout, std::cerr);
   if (command == "show") return RunShow(rest, std::cout, std::cerr);
+  if (command == "play") return RunPlay(rest, std::cin, std::cout, std::cerr);
   std::cerr << "zarvo: unknown command '" << command << "' (see 'zarvo --help')\n";
   return 2;
 }

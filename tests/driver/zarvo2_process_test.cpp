@@ -19,8 +19,47 @@ using testing::BoardText;
 using testing::ParseAnswer;
 using testing::TTempDir;
 
-int RunEngineIn(const TTempDir& dir) {
-  return testing::RunProcess({.Program = ZARVO2_EXE, .WorkDir = dir.Path()}).Status;
+// setting: one "NAME=VALUE" for the engine's environment, or nothing.
+int RunEngineIn(const TTempDir& dir, const std::string& setting = "") {
+  testing::TProcess process{.Program = ZARVO2_EXE, .WorkDir = dir.Path()};
+  if (const auto equals = setting.find('='); equals != std::string::npos)
+    process.Environment.emplace_back(setting.substr(0, equals), setting.substr(equals + 1));
+  return testing::RunProcess(process).Status;
+}
+
+// ZARVO_SEARCH=deep gives the deep search the same files and budget; any other value keeps the
+// classic choice (on an empty board 9,9, where the deep search takes the centre 10,10).
+TEST(Zarvo2Process, TheEnvironmentChoosesTheDeepSearch) {
+  for (const auto& [environment, answer] :
+       {std::pair{"ZARVO_SEARCH=deep", "10,10\r\n"}, std::pair{"ZARVO_SEARCH=Deep", "9,9\r\n"},
+        std::pair{"ZARVO_SEARCH=", "9,9\r\n"}}) {
+    TTempDir dir;
+    dir.Write("Tah.dat", "x");
+    dir.Write("Plocha.dat", "");
+    EXPECT_EQ(RunEngineIn(dir, environment), 0);
+    EXPECT_EQ(dir.Read("Tah.dat"), answer) << environment;
+  }
+  // A forced block within a 300 ms budget, and junk that still gets a legal square.
+  TTempDir dir;
+  dir.Write("Tah.dat", "o");
+  dir.Write("Plocha.dat", BoardText({{5, 5, 'x'},
+                                     {6, 5, 'x'},
+                                     {7, 5, 'x'},
+                                     {8, 5, 'x'},
+                                     {4, 5, 'o'},
+                                     {12, 12, 'o'},
+                                     {13, 13, 'x'}}));
+  dir.Write("TimeOuts.dat", "1\r\n900\r\n");
+  EXPECT_EQ(RunEngineIn(dir, "ZARVO_SEARCH=deep"), 0);
+  EXPECT_EQ(dir.Read("Tah.dat"), "9,5\r\n");
+  dir.Write("Tah.dat", "\x01junk");
+  dir.Write("Plocha.dat", std::string("\0\0\0x\0o", 6));
+  dir.Write("TimeOuts.dat", "junk");
+  EXPECT_EQ(RunEngineIn(dir, "ZARVO_SEARCH=deep"), 0);
+  const auto written = ParseAnswer(dir.Read("Tah.dat"));
+  ASSERT_TRUE(written);
+  EXPECT_TRUE(OnBoard(written->first, written->second));
+  EXPECT_FALSE(written->second == 0 && (written->first == 3 || written->first == 5));
 }
 
 TEST(Zarvo2Process, EmptyBoardIsAnsweredWithTheCentre) {

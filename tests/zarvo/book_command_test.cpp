@@ -100,6 +100,9 @@ TEST(BookTool, BadUsageAndFailedRunsSayWhyInOneLine) {
   std::string truncated = testing::CentreStoneBook();
   truncated[0] = 2;  // promises two entries, holds one
   dir.Write("short.ob2", truncated);
+  // Not books at all: a count field with its high bit set, and bytes after the last entry.
+  dir.Write("highbit.ob1", std::string("\x01\x00\x00\x80junk junk", 13));
+  dir.Write("tail.ob1", testing::CentreStoneBook() + "junk");
   struct Case {
     const char* Args;
     int Status;
@@ -119,6 +122,8 @@ TEST(BookTool, BadUsageAndFailedRunsSayWhyInOneLine) {
       {"book build counts.txt", 1, "counts.txt:1: PLUS and MINUS must be whole numbers"},
       {"book dump missing.ob1", 1, "cannot read 'missing.ob1'"},
       {"book dump short.ob2", 1, "stops after 1 of 2 entries: the file ends inside an entry"},
+      {"book dump highbit.ob1", 1, "no book: its entry count field reads 2147483649"},
+      {"book dump tail.ob1", 1, "4 bytes of junk after its last entry"},
       {"book probe nowhere", 1, "cannot read Tah.dat and Plocha.dat in 'nowhere'"},
   };
   for (const Case& c : cases) {

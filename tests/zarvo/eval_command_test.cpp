@@ -238,7 +238,8 @@ TEST(ZarvoEval, HelpExplainsTheUsage) {
   }
 }
 
-// Every bad call ends with status 2, one line on stderr and nothing on stdout.
+// Every bad call ends with one line on stderr and nothing on stdout: status 1 when the folder or
+// its files cannot be read, 2 for bad usage.
 TEST(ZarvoEval, BadDirectoriesAndUsageAreOneLineErrors) {
   TTempDir dir;
   std::filesystem::create_directories(dir / "only-board");
@@ -251,22 +252,23 @@ TEST(ZarvoEval, BadDirectoriesAndUsageAreOneLineErrors) {
   const std::string base = dir.Path().string() + "/";
   struct Case {
     std::vector<std::string> Args;
+    int Status;
     std::string Says;  // part of the message
   } const cases[] = {
-      {{"eval", base + "missing"}, "not a directory"},
-      {{"eval", "--json", base + "a-file"}, "not a directory"},
-      {{"eval", base + "only-board"}, "Tah.dat"},
-      {{"eval", "--json", base + "only-move"}, "Plocha.dat"},
-      {{"eval", base + "board-is-folder"}, "Plocha.dat"},
-      {{"eval"}, "no directory"},
-      {{"eval", "--jsn", base + "only-move"}, "unknown option '--jsn'"},
-      {{"eval", base + "only-board", base + "only-move"}, "more than one"},
-      {{"evaluate"}, "unknown command"},
+      {{"eval", base + "missing"}, 1, "not a directory"},
+      {{"eval", "--json", base + "a-file"}, 1, "not a directory"},
+      {{"eval", base + "only-board"}, 1, "Tah.dat"},
+      {{"eval", "--json", base + "only-move"}, 1, "Plocha.dat"},
+      {{"eval", base + "board-is-folder"}, 1, "Plocha.dat"},
+      {{"eval"}, 2, "no directory"},
+      {{"eval", "--jsn", base + "only-move"}, 2, "unknown option '--jsn'"},
+      {{"eval", base + "only-board", base + "only-move"}, 2, "more than one"},
+      {{"evaluate"}, 2, "unknown command"},
   };
   for (const Case& c : cases) {
     const TRun run = RunTool(c.Args);
     const std::string name = c.Args.back();
-    EXPECT_EQ(run.Status, 2) << name;
+    EXPECT_EQ(run.Status, c.Status) << name;
     EXPECT_EQ(run.Out, "") << name;
     EXPECT_NE(run.Err.find(c.Says), std::string::npos) << name << ": " << run.Err;
     EXPECT_EQ(run.Err.find('\n'), run.Err.size() - 1) << name << ": " << run.Err;  // one line

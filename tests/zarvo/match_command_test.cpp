@@ -44,7 +44,8 @@ class MatchCommand : public ::testing::Test {
     svg_ = (engines_->Dir() / "pictures").string();
     run_ = new TRun(RunTool({"match", engines_->Entry("file-line"), engines_->Entry("pipe-legal"),
                              "--games", "2", "--move-time", "200", "--openings", openings,
-                             "--records", records_, "--svg", svg_}));
+                             // Wide, so a busy machine cannot make a game end on time.
+                             "--tolerance", "3000", "--records", records_, "--svg", svg_}));
   }
   static void TearDownTestSuite() {
     delete run_;
@@ -72,7 +73,9 @@ TEST_F(MatchCommand, PrintsGamesTableScoreAndTimes) {
       << out;
   EXPECT_NE(out.find("Score A - B: 2 - 0 in 2 games (100.0 %)"), std::string::npos) << out;
   EXPECT_NE(out.find("A scored every point"), std::string::npos) << out;
-  EXPECT_NE(out.find("Thinking time  moves  mean ms  max ms"), std::string::npos) << out;
+  EXPECT_NE(out.find("Thinking time  moves  mean ms  max ms   late  most over ms"),
+            std::string::npos)
+      << out;
   EXPECT_NE(out.find("  B: five 2"), std::string::npos) << out;
   // The progress line goes to stderr: games played, score, elapsed and time left.
   EXPECT_NE(run_->Err.find("games 2/2  A 2 - 0 B  elapsed 0:0"), std::string::npos) << run_->Err;
@@ -122,7 +125,14 @@ TEST_F(MatchCommand, PicturesAreWellFormedBoards) {
     const int stones = static_cast<int>(record->Stones().size());
     EXPECT_EQ(check.Elements.at("line"), 2 * 21 + 1);
     EXPECT_EQ(check.Elements.at("circle"), stones + 2 /* dashed opening rings */ + 5);
-    EXPECT_NE(svg.find("class=\"five\""), std::string::npos);
+    // The red line lies over every stone (later in the document is on top) and under every
+    // stone's number.
+    const auto line = svg.find("class=\"five\"");
+    ASSERT_NE(line, std::string::npos);
+    EXPECT_LT(svg.rfind("stroke-width=\"1.5\""), line);  // the last stone
+    for (int number = 1; number <= stones; ++number)
+      EXPECT_NE(svg.find(">" + std::to_string(number) + "</text>", line), std::string::npos)
+          << number;
     EXPECT_NE(std::find(check.Texts.begin(), check.Texts.end(), std::to_string(stones)),
               check.Texts.end());
     // zarvo show draws the same record the same way, to stdout or into a file.
@@ -164,6 +174,22 @@ TEST(EvalCommand, SvgIsAHeatMapOfTheMoveValues) {
   EXPECT_EQ(RunTool({"eval", "--svg", "--json", dir}).Status, 2);
 }
 
+// A match that measured nothing fails and says why; one game played out is a match.
+TEST(MatchCommandErrors, NoGamePlayedOutIsAFailure) {
+  const TScriptedEngines engines;
+  const TRun failed = RunTool(
+      {"match", engines.Entry("pipe-nostart"), engines.Entry("file-legal"), "--games", "2"});
+  EXPECT_EQ(failed.Status, 1) << failed.Err;
+  EXPECT_NE(failed.Err.find("no game was played out"), std::string::npos) << failed.Err;
+  EXPECT_NE(failed.Out.find("A: engine error 2"), std::string::npos) << failed.Out;
+  // Its arguments reach the engine, and games run two at a time.
+  const TRun played =
+      RunTool({"match", engines.Entry("pipe-nostart") + " line", engines.Entry("file-legal"),
+               "--games", "2", "--concurrency", "2", "--tolerance", "3000"});
+  EXPECT_EQ(played.Status, 0) << played.Err;
+  EXPECT_NE(played.Out.find("Score A - B: 2 - 0"), std::string::npos) << played.Out;
+}
+
 #ifdef PBRAIN_EXE
 // The real engines through both protocols: every game ends on the board, none by a fault of
 // the exchange (a generous tolerance, so a loaded machine does not decide).
@@ -195,9 +221,14 @@ TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
       {{"match", legal, legal, "--move-time", "0"}, 2, "at least 1"},
       {{"match", legal, legal, "--move-time"}, 2, "needs a value"},
       {{"match", legal, legal, "--bogus"}, 2, "unknown option"},
-      {{"match", legal, legal, "--openings", "/no/such/file"}, 2, "cannot read"},
-      {{"match", legal, legal, "--openings", notRecord}, 2, "bad square"},
+      {{"match", legal, legal, "--openings", "/no/such/file"}, 1, "cannot read"},
+      {{"match", legal, legal, "--openings", notRecord}, 1, "bad square"},
       {{"match", legal, legal, "--each"}, 2, "--each goes with --replay"},
+      {{"match", legal, legal, "--concurrency", "0"}, 2, "--concurrency must be at least 1"},
+      {{"match", legal, legal, "--dir1", "x", "--concurrency", "2"}, 2, "cannot go with"},
+      {{"match", legal, "pipe:" + engines.Dir().Path().string() + "/pipe-legal \"x"},
+       2,
+       "quote \" that is not closed"},
       {{"match", "--replay", notRecord}, 1, "no game record"},
       {{"match", "--replay", "/no/such/record"}, 1, "cannot read"},
       {{"show"}, 2, "no record given"},

@@ -8,7 +8,10 @@
 //              chatty   legal, with MESSAGE and DEBUG lines before each answer (pipe)
 //              nostart  answers START with ERROR (pipe)
 //   and, once it has two stones of its own on the board:
-//              occupied, offboard, garbage, crash, hang, silent (ends without an answer)
+//              occupied, offboard, garbage, crash, hang, silent (ends without an answer),
+//              error, unknown (answers ERROR or UNKNOWN instead of a move)
+// An argument, if given, is the behaviour instead of the name's, so the runner's passing of
+// arguments shows in how the engine plays.
 #include <unistd.h>
 
 #include <algorithm>
@@ -69,6 +72,8 @@ std::string Choose(const TBoard& board, char own, const std::string& behaviour) 
     if (behaviour == "hang")
       for (;;) ::pause();
     if (behaviour == "silent") std::exit(0);
+    if (behaviour == "error") return "ERROR lost my way";
+    if (behaviour == "unknown") return "UNKNOWN what is that";
   }
   // The best empty square by the behaviour's measure; ties go to the hash's pick.
   int bestScore = -1, bestX = -1, bestY = -1;
@@ -180,11 +185,13 @@ int RunPipe(const std::string& behaviour) {
 
 }  // namespace
 
-int main(int, char** argv) {
+int main(int argc, char** argv) {
   std::string name = argv[0];
   name = name.substr(name.find_last_of('/') + 1);
   const auto dash = name.find('-');
   const std::string protocol = name.substr(0, dash);
-  const std::string behaviour = dash == std::string::npos ? "legal" : name.substr(dash + 1);
+  const std::string behaviour = argc > 1                    ? argv[1]
+                                : dash == std::string::npos ? "legal"
+                                                            : name.substr(dash + 1);
   return protocol == "pipe" ? RunPipe(behaviour) : RunFile(behaviour);
 }

@@ -1,0 +1,30 @@
+// The deep search's benchmark signature: the node total of the built-in suite at its depth. A
+// change to the deep search's behaviour moves it; such a change updates kDeepBenchSignature in
+// the same commit and says why.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/zarvo/run_tool.h"
+#include "zarvo/deep_bench.h"
+
+namespace zarvo {
+namespace {
+
+TEST(DeepBench, TheBuiltInSuiteKeepsItsSignature) {
+  const testing::TRun run = testing::RunTool({"bench", "--search", "deep"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const std::size_t at = run.Out.rfind("Bench: ");
+  ASSERT_NE(at, std::string::npos) << run.Out;
+  EXPECT_EQ(std::stoull(run.Out.substr(at + 7)), tool::kDeepBenchSignature);
+  EXPECT_NE(run.Out.find("depth: " + std::to_string(tool::kDeepBenchDepth)), std::string::npos);
+}
+
+TEST(DeepBench, RefusesAnUnknownSearch) {
+  const testing::TRun run = testing::RunTool({"bench", "--search", "fast"});
+  EXPECT_EQ(run.Status, 2);
+  EXPECT_NE(run.Err.find("'fast'"), std::string::npos) << run.Err;
+}
+
+}  // namespace
+}  // namespace zarvo

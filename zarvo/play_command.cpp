@@ -1,0 +1,333 @@
+// zarvo play: a game between a person at the terminal and an engine, saved as a game record.
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <istream>
+#include <optional>
+#include <string>
+
+#include "match/engine_player.h"
+#include "match/game_record.h"
+#include "match/game_rules.h"
+#include "zarvo/board_text.h"
+#include "zarvo/commands.h"
+#include "zarvo/text_args.h"
+
+namespace zarvo::tool {
+namespace {
+
+using namespace zarvo::match;
+using TClock = std::chrono::steady_clock;
+
+constexpr std::string_view kPlayUsage =
+    "usage: zarvo play ENGINE [--colour x|o] [--move-time MS] [--tolerance MS] [--record FILE]\n"
+    "\n"
+    "Plays a game against ENGINE at the terminal. ENGINE is named as for 'zarvo match':\n"
+    "\"file:PATH [ARG...]\" (a move-file engine) or \"pipe:PATH [ARG...]\" (a brain).\n"
+    "The board is drawn after every move, X across the top and Y down the left, the last\n"
+    "stones in upper case. At the prompt type\n"
+    "  X,Y      your stone (X Y works too)\n"
+    "  undo     take back your last move and the engine's answer to it\n"
+    "  resign   give up the game\n"
+    "  help     this list\n"
+    "Five or more in a row wins; an engine that answers late, wrongly or not at all loses.\n"
+    "\n"
+    "options:\n"
+    "  --colour x|o      your colour; x moves first (default x)\n"
+    "  --move-time MS    the engine's time per move (default 1000)\n"
+    "  --tolerance MS    how long past its time the engine is waited for (default 500)\n"
+    "  --record FILE     where the game is saved (default zarvo-play.txt), a record that\n"
+    "                    'zarvo show' and 'zarvo match --replay' read\n"
+    "\n"
+    "exit status: 0 the game was played and saved, 1 the record could not be written,\n"
+    "2 bad usage\n";
+
+constexpr std::string_view kHuman = "human";
+
+struct TPlayArgs {
+  std::string Engine;
+  char Colour = 'x';
+  int64_t MoveTimeMs = 1000;
+  int64_t ToleranceMs = 500;
+  std::string RecordPath = "zarvo-play.txt";
+};
+
+std::optional<std::string> ParseArgs(TArgs args, TPlayArgs& parsed, bool& help) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      help = true;
+      return std::nullopt;
+    }
+    if (!arg.starts_with("--")) {
+      if (!parsed.Engine.empty()) return "one engine only";
+      parsed.Engine = arg;
+      continue;
+    }
+    if (arg != "--colour" && arg != "--move-time" && arg != "--tolerance" && arg != "--record")
+      return "unknown option '" + std::string(arg) + "'";
+    if (i + 1 >= args.size()) return std::string(arg) + " needs a value";
+    const std::string_view value = args[++i];
+    if (arg == "--colour") {
+      if (value != "x" && value != "o")
+        return "--colour takes x or o, not '" + std::string(value) + "'";
+      parsed.Colour = value[0];
+    } else if (arg == "--record") {
+      if (value.empty()) return "--record needs a file name";
+      parsed.RecordPath = value;
+    } else {
+      const auto n = ParseNumber(value);
+      const int64_t least = arg == "--move-time" ? 1 : 0;
+      if (!n || *n < least || *n > 86400000)
+        return std::string(arg) + " takes a whole number from " + std::to_string(least) +
+               " to 86400000, not '" + std::string(value) + "'";
+      (arg == "--move-time" ? parsed.MoveTimeMs : parsed.ToleranceMs) = *n;
+    }
+  }
+  if (parsed.Engine.empty()) return "no engine given (file:PATH or pipe:PATH)";
+  return std::nullopt;
+}
+
+// What the person typed: a square, or one of the words.
+struct TInput {
+  enum TKind { Square, Undo, Resign, Help, Bad } Kind = Bad;
+  TSquare At;
+};
+
+TInput ReadInput(std::string line) {
+  while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+    line.pop_back();
+  line.erase(0, std::min(line.size(), line.find_first_not_of(" \t")));
+  std::string lower = line;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (lower == "undo" || lower == "u") return {TInput::Undo, {}};
+  if (lower == "resign") return {TInput::Resign, {}};
+  if (lower == "help" || lower == "?") return {TInput::Help, {}};
+  // "9 10" as well as "9,10".
+  if (const auto blank = line.find_first_of(" \t");
+      blank != std::string::npos && line.find(',') == std::string::npos)
+    line = line.substr(0, blank) + "," + line.substr(line.find_first_not_of(" \t", blank));
+  if (const auto square = ParseSquare(line)) return {TInput::Square, *square};
+  return {TInput::Bad, {}};
+}
+
+class TPlayGame {
+ public:
+  TPlayGame(const TPlayArgs& args, TPlayer& engine, std::istream& in, std::ostream& out)
+      : args_(args), engine_(engine), in_(in), out_(out) {
+    record_.XEngine = args.Colour == 'x' ? std::string(kHuman) : args.Engine;
+    record_.OEngine = args.Colour == 'o' ? std::string(kHuman) : args.Engine;
+    engine_.NewGame();
+  }
+
+  TGameRecord Play() {
+    out_ << "You play " << args_.Colour << (args_.Colour == 'x' ? " (you move first)" : "")
+         << " against " << args_.Engine << ". Type X,Y for a stone, undo, resign or help.\n";
+    for (;;) {
+      const std::vector<TSquare> stones = record_.Stones();
+      const TGameBoard board = BoardOf(stones);
+      if (board.Full()) return End(TOutcome::Draw, TEndReason::FullBoard, "no empty square left");
+      const char colour = ColourOfStone(stones.size());
+      if (colour == args_.Colour) {
+        const TTurn turn = HumanMove(board);
+        if (turn == TTurn::Ended) return record_;
+        if (turn == TTurn::Undone) continue;
+      } else if (!EngineMove(board)) {
+        return record_;
+      }
+      const TPlayedMove& last = record_.Moves.back();
+      const std::vector<TSquare> five = FiveThrough(BoardOf(record_.Stones()), last.Square);
+      if (!five.empty()) {
+        std::string detail;
+        for (const TSquare& square : five) {
+          if (!detail.empty()) detail += ' ';
+          detail += SquareText(square);
+        }
+        Show();
+        return End(colour == 'x' ? TOutcome::XWins : TOutcome::OWins, TEndReason::Five, detail);
+      }
+    }
+  }
+
+ private:
+  TOutcome Win(char colour) const { return colour == 'x' ? TOutcome::XWins : TOutcome::OWins; }
+
+  TGameRecord End(TOutcome outcome, TEndReason reason, std::string detail) {
+    record_.Outcome = outcome;
+    record_.Reason = reason;
+    record_.Detail = std::move(detail);
+    const bool humanWon = outcome == Win(args_.Colour);
+    out_ << "\nGame over: " << OutcomeName(outcome) << " (" << ReasonName(reason)
+         << (record_.Detail.empty() ? "" : ": " + record_.Detail) << ")"
+         << (outcome == TOutcome::Draw ? ""
+             : humanWon                ? ". You win!"
+                                       : ". The engine wins.")
+         << "\n";
+    return record_;
+  }
+
+  void Show() {
+    const std::vector<TSquare> stones = record_.Stones();
+    std::vector<TSquare> marked;
+    if (!stones.empty()) marked.push_back(stones.back());
+    out_ << '\n';
+    PrintBoard(out_, BoardOf(stones), marked);
+  }
+
+  enum class TTurn { Moved, Undone, Ended };
+
+  // Ended when the game ended on the person's word (or the end of the input).
+  TTurn HumanMove(const TGameBoard& board) {
+    Show();
+    const auto asked = TClock::now();
+    for (;;) {
+      out_ << "Your move (" << args_.Colour << ", stone " << record_.Moves.size() + 1
+           << "): " << std::flush;
+      std::string line;
+      if (!std::getline(in_, line)) {
+        out_ << "\n";
+        End(Win(OtherColour(args_.Colour)), TEndReason::Resigned, "the input ended");
+        return TTurn::Ended;
+      }
+      const TInput input = ReadInput(line);
+      switch (input.Kind) {
+        case TInput::Square:
+          if (!board.IsEmpty(input.At)) {
+            out_ << SquareText(input.At) << " is taken; choose an empty square.\n";
+            continue;
+          }
+          record_.Moves.push_back({input.At, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                 TClock::now() - asked)
+                                                 .count()});
+          return TTurn::Moved;
+        case TInput::Undo: {
+          // Back to the person's previous turn: the engine's answer and the person's move.
+          const std::size_t back = record_.Moves.size() >= 2 ? 2 : 0;
+          if (back == 0) {
+            out_ << "Nothing to take back.\n";
+            continue;
+          }
+          record_.Moves.resize(record_.Moves.size() - back);
+          out_ << "Taken back.\n";
+          return TTurn::Undone;
+        }
+        case TInput::Resign:
+          End(Win(OtherColour(args_.Colour)), TEndReason::Resigned, "the human resigned");
+          return TTurn::Ended;
+        case TInput::Help:
+          out_ << "X,Y (or X Y) places your stone, X across 0..19, Y down 0..19; undo takes\n"
+                  "back your last move and the answer; resign gives up.\n";
+          continue;
+        case TInput::Bad:
+          out_ << "'" << line.substr(0, 40)
+               << "' is no square: type X,Y with X and Y from 0 to 19, or undo, resign, help.\n";
+          continue;
+      }
+    }
+  }
+
+  // False when the engine lost by its answer.
+  bool EngineMove(const TGameBoard& board) {
+    const std::vector<TSquare> stones = record_.Stones();
+    const char colour = ColourOfStone(stones.size());
+    out_ << "Engine thinking (" << colour << ", up to " << args_.MoveTimeMs << " ms)...\n"
+         << std::flush;
+    TMoveRequest request;
+    request.Stones = stones;
+    request.Colour = colour;
+    request.MoveTimeMs = args_.MoveTimeMs;
+    request.ToleranceMs = args_.ToleranceMs;
+    const TAnswer answer = engine_.Play(request);
+    const TOutcome humanWins = Win(args_.Colour);
+    const auto lost = [&](TEndReason reason, std::string detail) {
+      End(humanWins, reason, std::move(detail));
+      return false;
+    };
+    switch (answer.Kind) {
+      case TAnswerKind::Move:
+        break;
+      case TAnswerKind::BadAnswer:
+        return lost(TEndReason::BadAnswer, answer.Detail);
+      case TAnswerKind::Crash:
+      case TAnswerKind::Cancelled:
+        return lost(TEndReason::Crash, answer.Detail);
+      case TAnswerKind::NoAnswer:
+        return lost(TEndReason::NoAnswer, answer.Detail);
+      case TAnswerKind::Timeout:
+        return lost(TEndReason::Timeout, answer.Detail);
+      case TAnswerKind::EngineError:
+        return lost(TEndReason::EngineError, answer.Detail);
+      case TAnswerKind::Unknown:
+        return lost(TEndReason::Unknown, answer.Detail);
+    }
+    if (answer.ElapsedMs > WaitLimitMs(request))
+      return lost(TEndReason::Timeout,
+                  "answered after " + std::to_string(answer.ElapsedMs) + " ms");
+    if (!OnBoard(answer.Square.X, answer.Square.Y))
+      return lost(TEndReason::IllegalMove,
+                  "answered " + SquareText(answer.Square) + ", off the board");
+    if (!board.IsEmpty(answer.Square))
+      return lost(TEndReason::IllegalMove,
+                  "answered " + SquareText(answer.Square) + ", an occupied square");
+    record_.Moves.push_back({answer.Square, answer.ElapsedMs});
+    out_ << "Engine plays " << SquareText(answer.Square) << " (" << answer.ElapsedMs << " ms)\n";
+    return true;
+  }
+
+  const TPlayArgs& args_;
+  TPlayer& engine_;
+  std::istream& in_;
+  std::ostream& out_;
+  TGameRecord record_;
+};
+
+}  // namespace
+
+int RunPlay(TArgs args, std::istream& in, std::ostream& out, std::ostream& err) {
+  TPlayArgs parsed;
+  bool help = false;
+  if (const auto error = ParseArgs(args, parsed, help)) {
+    err << "zarvo play: " << *error << " (see 'zarvo play --help')\n";
+    return 2;
+  }
+  if (help) {
+    out << kPlayUsage;
+    return 0;
+  }
+  // Checked before the game, so a long game is not played for a file that cannot be written.
+  if (!std::ofstream(parsed.RecordPath, std::ios::binary | std::ios::app)) {
+    err << "zarvo play: cannot write '" << parsed.RecordPath << "'\n";
+    return 1;
+  }
+  std::string error;
+  TGameRecord record;
+  try {
+    const TScratchDir scratch;
+    const auto engine = MakePlayer(parsed.Engine, scratch.Path(), error);
+    if (!engine) {
+      err << "zarvo play: " << error << '\n';
+      return 2;
+    }
+    TPlayGame game(parsed, *engine, in, out);
+    record = game.Play();
+  } catch (const std::exception& failure) {
+    // No folder for the engine's files, say: nothing was played worth keeping.
+    err << "zarvo play: " << failure.what() << '\n';
+    return 1;
+  }
+  std::ofstream file(parsed.RecordPath, std::ios::binary | std::ios::trunc);
+  file << RecordText(record);
+  if (!file.flush()) {
+    // The game is not lost: the record goes to the terminal instead.
+    out << '\n' << RecordText(record);
+    err << "zarvo play: cannot write '" << parsed.RecordPath << "'; the record is above\n";
+    return 1;
+  }
+  out << "Game saved to " << parsed.RecordPath << " (zarvo show " << parsed.RecordPath
+      << " -o game.svg draws it).\n";
+  return 0;
+}
+
+}  // namespace zarvo::tool
