@@ -11,8 +11,8 @@
 
 #include "book/book_builder.h"
 #include "book/book_probe.h"
-#include "tests/book/book_test_support.h"
-#include "tests/book/literal_find_matches.h"
+#include "testing/book_test_support.h"
+#include "testing/literal_find_matches.h"
 
 namespace zarvo {
 namespace {
@@ -20,9 +20,9 @@ namespace {
 constexpr int kBookEntries = 100000;
 
 // Probed positions, each with three replies in the book.
-const std::vector<TBookSquare> kCentre{{9, 9}};
-const std::vector<TBookSquare> kThree{{9, 9}, {10, 10}, {8, 10}};
-const std::vector<TBookSquare> kUnknown{{2, 2}, {3, 3}, {17, 2}};
+const std::vector<TSquare> kCentre{{9, 9}};
+const std::vector<TSquare> kThree{{9, 9}, {10, 10}, {8, 10}};
+const std::vector<TSquare> kUnknown{{2, 2}, {3, 3}, {17, 2}};
 
 class TBenchBook {
  public:
@@ -31,10 +31,10 @@ class TBenchBook {
         std::filesystem::temp_directory_path() / ("zarvo-book-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir_);
     TBookBuilder builder;
-    for (const TBookSquare reply : {TBookSquare{8, 9}, TBookSquare{10, 8}, TBookSquare{8, 8}}) {
+    for (const TSquare reply : {TSquare{8, 9}, TSquare{10, 8}, TSquare{8, 8}}) {
       builder.Add({kCentre, reply, 30, 2});
     }
-    for (const TBookSquare reply : {TBookSquare{7, 11}, TBookSquare{9, 11}, TBookSquare{11, 9}}) {
+    for (const TSquare reply : {TSquare{7, 11}, TSquare{9, 11}, TSquare{11, 9}}) {
       builder.Add({kThree, reply, 12, 3});
     }
     // Random games of 5 to 15 moves (odd counts), each stone near an earlier one. Shorter games
@@ -47,7 +47,7 @@ class TBenchBook {
       int x = 3 + static_cast<int>(rng() % 14), y = 3 + static_cast<int>(rng() % 14);
       while (static_cast<int>(game.Moves.size()) <= count) {
         if (OnBoard(x, y) && used.insert({x, y}).second) game.Moves.push_back({x, y});
-        const TBookSquare from = game.Moves[rng() % game.Moves.size()];
+        const TSquare from = game.Moves[rng() % game.Moves.size()];
         x = from.X + static_cast<int>(rng() % 5) - 2;
         y = from.Y + static_cast<int>(rng() % 5) - 2;
       }
@@ -76,16 +76,16 @@ const TBenchBook& Book() {
   return book;
 }
 
-void ProbeOnce(benchmark::State& state, const std::vector<TBookSquare>& moves) {
-  TEngineState engine;
-  engine.WorkDir = Book().Dir();
-  engine.StoneCount = static_cast<int32_t>(moves.size());
-  engine.Sides = testing::SidesToMove(moves.size());
+void ProbeOnce(benchmark::State& state, const std::vector<TSquare>& moves) {
+  const auto stoneCount = static_cast<int32_t>(moves.size());
+  const TSideMaps sides = testing::SidesToMove(moves.size());
+  TRandom rng;
   const TPosition start = testing::BoardAfter(moves, 50);
   bool found = false;
   for (auto _ : state) {
     TPosition position = start;
-    found = BookProbe(engine, position, 100);
+    found = BookProbe(sides, stoneCount, rng, BookPathFor("Zarvo", Book().Dir(), stoneCount),
+                      position, 100);
     benchmark::DoNotOptimize(position);
   }
   state.SetLabel(found ? "book knows it" : "not in the book");
@@ -124,7 +124,7 @@ void BM_BookLoadFullSort(benchmark::State& state) {
 // Matching alone on a loaded book; the book's order carries over from one lookup to the next,
 // as it does within one probe.
 template <bool kLiteral>
-void FindMatchesOnly(benchmark::State& state, const std::vector<TBookSquare>& moves) {
+void FindMatchesOnly(benchmark::State& state, const std::vector<TSquare>& moves) {
   TOpenning_Book book;
   book.FileName = Book().File();
   if (kLiteral) {

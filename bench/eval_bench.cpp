@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
+#include "base/random.h"
 #include "board/line_eval.h"
 #include "board/pattern_tables.h"
-#include "board/random.h"
 
 namespace zarvo {
 namespace {

@@ -95,7 +95,7 @@ void BM_FindVcf(benchmark::State& bench) {
   for (auto _ : bench) {
     wins = 0;
     for (auto& puzzle : puzzles) {
-      TSearchNode node = TSearchNode::ForMoveSelection();
+      TSearchNode node;
       const TPosition& root = puzzle->State.Search.Levels[1];
       wins += node.FindVcf(puzzle->State, root, puzzle->Lists.FourSquares[0], 0);
     }

@@ -52,7 +52,7 @@ void RescanSquare(int d, int x, int y, TThreatLists* lists, TPosition& position)
   const TClassPair oldPair = cell.TopClass;
 
   if (cell.Stone == kStoneX || cell.Stone == kStoneO) {
-    cell.Value = {-10000, -10000};
+    cell.Value = {kOccupiedMark, kOccupiedMark};
   } else {
     cell.TopClass = {0, 0};
     if (d >= 0 && d < 4) {

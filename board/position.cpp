@@ -57,7 +57,7 @@ bool PlaceStone(const TSideMaps& sides, uint8_t stone, int x, int y, TPosition& 
   const uint8_t slot = sides.SlotOfStone[stone];
 
   TCell& cell = position.Cell(x, y);
-  cell.Value = {-10000, -10000};
+  cell.Value = {kOccupiedMark, kOccupiedMark};
   cell.LineSum = {-10000, -10000};
   cell.Stone = stone;
   cell.TopClass = {0, 0};

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "base/square.h"
 #include "board/stones.h"
 
 namespace zarvo {
 
-inline constexpr int kBoardSize = 20;
 inline constexpr int kBorder = 5;  // off-board cells on every side of the padded array
 inline constexpr int kPadded = kBoardSize + 2 * kBorder;
 inline constexpr int kLineCount = 2 * kBoardSize - 1;  // diagonals of one direction
@@ -30,11 +30,22 @@ struct TCell {
   int8_t X;
   int8_t Y;
   uint8_t Stone;
-  std::array<int32_t, 2> Value;     // by side slot; -10000 on an occupied square
+  std::array<int32_t, 2> Value;     // by side slot; a score, or one of the marks below
   std::array<int32_t, 2> LineSum;   // by side slot
   std::array<uint8_t, 2> TopClass;  // by side slot
   std::array<uint8_t, 4> DirClass;  // by direction: low nibble slot 0, high nibble slot 1
 };
+
+// Values of TCell::Value that are marks, not scores: an occupied square on any board, a square
+// filtered out of the opening's level-1 board, and the others on entries of candidate lists.
+// Lists are sorted by Value, so the numbers decide where marked entries land.
+inline constexpr int32_t kOccupiedMark = -10000;    // a stone stands on the square
+inline constexpr int32_t kNotPlayableMark = -1;     // the list slots after a forced reply
+inline constexpr int32_t kMarkCeiling = -50000;     // entries above it are scores or occupied
+inline constexpr int32_t kUnsearchedMark = -50500;  // a level-1 candidate not searched (yet)
+inline constexpr int32_t kExcludedMark = -51000;    // a level-1 candidate the search leaves out
+inline constexpr int32_t kUnfilledMark = -100000;   // a candidate slot that holds no square
+inline constexpr int32_t kFilteredMark = -123456;   // taken out by the opening's open-four filter
 
 struct TLineWords {
   std::array<uint32_t, kBoardSize> ColumnBits;  // direction 0, index X
@@ -71,10 +82,6 @@ struct TPosition {
 static_assert(std::is_trivially_copyable_v<TPosition>);
 static_assert(std::is_standard_layout_v<TPosition>);
 static_assert(std::is_trivially_copyable_v<TCell>);
-
-constexpr bool OnBoard(int x, int y) {
-  return x >= 0 && x < kBoardSize && y >= 0 && y < kBoardSize;
-}
 
 // Makes the record an empty board. Margin is left as it was.
 void InitPosition(TPosition& position);

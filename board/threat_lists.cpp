@@ -24,7 +24,7 @@ void UpdateThreatLists(TThreatLists& lists, int x, int y, TClassPair oldPair, TC
   if (!OnBoard(x, y)) return;
   for (int slot = 0; slot < 2; ++slot) {
     if (oldPair[slot] == newPair[slot]) continue;
-    const TXY* square = lists.Lookup(x, y);
+    const TSquare* square = lists.Lookup(x, y);
     if (TXYList* list = ListFor(lists, slot, oldPair[slot])) list->Remove(square);
     if (TXYList* list = ListFor(lists, slot, newPair[slot])) list->Add(square);
   }

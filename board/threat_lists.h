@@ -5,8 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "base/square_pool.h"
 #include "board/position.h"
-#include "select/square_pool.h"
 
 namespace zarvo {
 
@@ -18,7 +18,7 @@ struct TThreatLists {
   std::array<TXYList, 2> OpenFourSquares;  // by slot: TopClass 7
   std::array<TXYList, 2> FourSquares;      // by slot: TopClass 6
 
-  const TXY* Lookup(int x, int y) const { return TXYLookup(SquarePool, x, y); }
+  const TSquare* Lookup(int x, int y) const { return TXYLookup(SquarePool, x, y); }
 };
 
 // Moves the square between the lists of each slot whose class changed from old to new.

@@ -9,7 +9,7 @@
 namespace zarvo {
 namespace {
 
-bool OnBookBoard(const TBookSquare& square) {
+bool OnBookBoard(const TSquare& square) {
   return OnBoard(square.X, square.Y);
 }
 
@@ -37,13 +37,13 @@ std::optional<std::string> CheckBookPosition(const TBookPosition& position) {
   }
   std::set<std::pair<int, int>> taken;
   for (size_t i = 0; i < count; ++i) {
-    const TBookSquare& move = position.Moves[i];
+    const TSquare& move = position.Moves[i];
     const std::string where = "move " + std::to_string(i + 1) + " (" + std::to_string(move.X) +
                               "," + std::to_string(move.Y) + ")";
     if (!OnBookBoard(move)) return where + " is off the board";
     if (!taken.insert({move.X, move.Y}).second) return where + " plays a square twice";
   }
-  const TBookSquare& reply = position.Reply;
+  const TSquare& reply = position.Reply;
   const std::string where =
       "reply (" + std::to_string(reply.X) + "," + std::to_string(reply.Y) + ")";
   if (!OnBookBoard(reply)) return where + " is off the board";

@@ -9,21 +9,16 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/square.h"
 #include "book/opennings.h"
 
 namespace zarvo {
 
-struct TBookSquare {
-  int X = 0;
-  int Y = 0;
-  friend bool operator==(const TBookSquare&, const TBookSquare&) = default;
-};
-
 // One book position: the moves of a game in play order, the reply for the side to move and the
 // reply's counters.
 struct TBookPosition {
-  std::vector<TBookSquare> Moves;
-  TBookSquare Reply;
+  std::vector<TSquare> Moves;
+  TSquare Reply;
   uint32_t PlusCount = 0;
   uint32_t MinusCount = 0;
 };

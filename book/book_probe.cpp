@@ -9,10 +9,11 @@ std::string BookFileName(std::string_view baseName, int32_t stoneCount) {
   return std::string(baseName) + ".ob" + std::to_string(stoneCount % 2 + 1);
 }
 
-std::string BookPathFor(const TEngineState& state) {
-  const std::filesystem::path name = BookFileName(state.ExeBaseName, state.StoneCount);
-  if (state.WorkDir.empty() || name.is_absolute()) return name.string();
-  return (state.WorkDir / name).string();
+std::string BookPathFor(std::string_view baseName, const std::filesystem::path& workDir,
+                        int32_t stoneCount) {
+  const std::filesystem::path name = BookFileName(baseName, stoneCount);
+  if (workDir.empty() || name.is_absolute()) return name.string();
+  return (workDir / name).string();
 }
 
 int32_t DrawForceThreshold(TRandom& rng, int32_t stoneCount) {
@@ -65,7 +66,7 @@ void ApplyBookResult(const TOResObj& result, int32_t forceThreshold, TPosition& 
 
 bool ProbeBookFile(const std::string& bookFile, const TSideMaps& sides, int32_t forceThreshold,
                    TPosition& position, int32_t v) {
-  // 1.-3. The book; without a file it is simply empty.
+  // The book; without a file it is simply empty.
   TOpenning_Book book;
   book.FileName = bookFile;
   book.Load(false);
@@ -74,7 +75,7 @@ bool ProbeBookFile(const std::string& bookFile, const TSideMaps& sides, int32_t 
 
 bool ProbeBook(TOpenning_Book& book, const TSideMaps& sides, int32_t forceThreshold,
                TPosition& position, int32_t v) {
-  // 5. Pull every positive score of an empty square halfway towards v.
+  // 1. Pull every positive score of an empty square halfway towards v.
   for (int x = 0; x < kBoardSize; ++x) {
     for (int y = 0; y < kBoardSize; ++y) {
       TCell& cell = position.Cell(x, y);
@@ -85,25 +86,26 @@ bool ProbeBook(TOpenning_Book& book, const TSideMaps& sides, int32_t forceThresh
     }
   }
 
-  // 6.-7. Look the position up under the eight symmetries.
+  // 2. Look the position up under the eight symmetries.
   const std::unique_ptr<TOpenning> query = BookQuery(position, sides);
   std::vector<TOResObj> results;
   const bool found = book.FindMatches(results, *query);
 
-  // 8. Replies in the order found; several on one square compound.
+  // 3. Replies in the order found; several on one square compound.
   if (found) {
     for (const TOResObj& result : results) ApplyBookResult(result, forceThreshold, position);
   }
   return found;
 }
 
-bool BookProbe(TEngineState& state, TPosition& position, int32_t v) {
-  // 4. The draw happens on every call, so the generator moves on alike with or without a book.
-  const int32_t forceThreshold = DrawForceThreshold(state.Rng, state.StoneCount);
+bool BookProbe(const TSideMaps& sides, int32_t stoneCount, TRandom& rng,
+               const std::string& bookFile, TPosition& position, int32_t v) {
+  // The draw happens on every call, so the generator moves on alike with or without a book.
+  const int32_t forceThreshold = DrawForceThreshold(rng, stoneCount);
   // Without a side to move every empty square would count as a stone of it: such a "position"
   // is no book position, and that reading would average no empty square either.
-  if (state.Sides.OwnStone == kEmpty) return false;
-  return ProbeBookFile(BookPathFor(state), state.Sides, forceThreshold, position, v);
+  if (sides.OwnStone == kEmpty) return false;
+  return ProbeBookFile(bookFile, sides, forceThreshold, position, v);
 }
 
 }  // namespace zarvo

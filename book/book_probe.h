@@ -3,15 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "base/random.h"
 #include "board/position.h"
-#include "board/random.h"
 #include "board/stones.h"
 #include "book/opennings.h"
-#include "select/engine_state.h"
 
 namespace zarvo {
 
@@ -22,8 +22,10 @@ inline constexpr int32_t kEvenCountBonus = 5;  // the side that opened needs a s
 // BASE.ob1 for an even stone count, BASE.ob2 for an odd one.
 std::string BookFileName(std::string_view baseName, int32_t stoneCount);
 
-// The book file of this move; a relative name is looked up in the working directory.
-std::string BookPathFor(const TEngineState& state);
+// The book file of a move with stoneCount stones; a relative name is looked up in workDir (empty:
+// the working directory).
+std::string BookPathFor(std::string_view baseName, const std::filesystem::path& workDir,
+                        int32_t stoneCount);
 
 // Random(10) + stone count, plus 5 when the count is even. One draw on every call.
 int32_t DrawForceThreshold(TRandom& rng, int32_t stoneCount);
@@ -46,10 +48,12 @@ bool ProbeBook(TOpenning_Book& book, const TSideMaps& sides, int32_t forceThresh
 // 20000, any other is scaled by (PlusCount + 1) / (MinusCount + 1).
 void ApplyBookResult(const TOResObj& result, int32_t forceThreshold, TPosition& position);
 
-// The probe of move selection, for at most 15 stones: book by stone parity, threshold drawn
-// from state.Rng on every call, then ProbeBookFile. Changes only Value[0] of on-board squares.
-// With no side to move (OwnStone 0, the "-" of the move file) no board position can be a book
-// position: the threshold is still drawn, but no score changes and the answer is false.
-bool BookProbe(TEngineState& state, TPosition& position, int32_t v);
+// The probe of move selection, for at most 15 stones: threshold drawn from rng on every call,
+// then ProbeBookFile on the book file of the stone count's parity (see BookPathFor). Changes
+// only Value[0] of on-board squares. With no side to move (OwnStone 0, the "-" of the move file)
+// no board position can be a book position: the threshold is still drawn, but no score changes
+// and the answer is false.
+bool BookProbe(const TSideMaps& sides, int32_t stoneCount, TRandom& rng,
+               const std::string& bookFile, TPosition& position, int32_t v);
 
 }  // namespace zarvo

@@ -122,7 +122,7 @@ void ApplyTransform(const TSymmetryTransform& transform, int& x, int& y, int& ex
 // TOpenning
 
 void TOpenning::Normalize() {
-  // 1.-2. Extremes over both lists, starting from the far corners of the board.
+  // 1. Extremes over both lists, starting from the far corners of the board.
   int minX = kBookBoardLast, minY = kBookBoardLast, maxX = 0, maxY = 0;
   ForEachStone(std::as_const(*this), [&](const TOCoord& c) {
     minX = std::min<int>(minX, c.X);
@@ -130,19 +130,19 @@ void TOpenning::Normalize() {
     maxX = std::max<int>(maxX, c.X);
     maxY = std::max<int>(maxY, c.Y);
   });
-  // 3.-4. The window: 7 squares around the stones, clipped at 0..19 of the present frame.
+  // 2. The window: 7 squares around the stones, clipped at 0..19 of the present frame.
   OriginX = Narrow(std::max(minX - kBookWindowMargin, 0));
   OriginY = Narrow(std::max(minY - kBookWindowMargin, 0));
   ExtentX = Narrow(std::min(maxX + kBookWindowMargin, kBookBoardLast) - OriginX);
   ExtentY = Narrow(std::min(maxY + kBookWindowMargin, kBookBoardLast) - OriginY);
-  // 5. Into the window's frame.
+  // 3. Into the window's frame.
   ForEachStone(*this, [&](TOCoord& c) {
     c.X = Narrow(c.X - OriginX);
     c.Y = Narrow(c.Y - OriginY);
   });
   ReplyX = Narrow(ReplyX - OriginX);
   ReplyY = Narrow(ReplyY - OriginY);
-  // 6.-7. A common shift keeps the list order; the re-sort is a safeguard.
+  // 4. A common shift keeps the list order; the re-sort is a safeguard.
   StoneTotal = Narrow(OwnMoves.Count() + OppMoves.Count());
   Resort(OwnMoves);
   Resort(OppMoves);
@@ -418,7 +418,7 @@ bool TOpenning_Book::FindMatches(std::vector<TOResObj>& results, const TOpenning
   std::optional<TRankedSort<std::unique_ptr<TOpenning>>> ranked;
   if (!ranks.empty()) ranked.emplace(ranks, ItemStore());
 
-  // 3.-4. The eight symmetries in order.
+  // 3. The eight symmetries in order: the query turned, every entry that matches it taken out.
   bool found = false;
   for (int k = 1; k <= 8; ++k) {
     std::unique_ptr<TOpenning> copy = query.Clone();
@@ -449,7 +449,7 @@ bool TOpenning_Book::FindMatches(std::vector<TOResObj>& results, const TOpenning
       }
     }
 
-    // 4.6. Back into the book one by one, re-sorting after each.
+    // 4. Back into the book one by one, re-sorting after each.
     for (size_t h = 0; h < held.size(); ++h) {
       if (ranked) {
         ranked->Append(heldRanks[h], std::move(held[h]));

@@ -358,7 +358,6 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
     }
   }
 
-  // 4. Iterative deepening with aspiration windows around the last score.
   // 3. Against a continuous-four threat only the moves that stop it are worth a search. The
   // best-ordered of them answers if not even the first iteration finishes.
   FilterRootDefences(board);
@@ -374,6 +373,7 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
   }
   result.Move = fallback.Square;
   result.Reason = "first move";
+  // 4. Iterative deepening with aspiration windows around the last score.
   int score = 0;
   for (int depth = 1; depth <= limits.MaxDepth; ++depth) {
     rootBest_ = {kNoSquare, 0};

@@ -1,7 +1,6 @@
 #include "driver/deep_engine.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -44,9 +43,9 @@ std::string IterationText(const deep::TIterationInfo& info) {
   return text;
 }
 
-std::optional<TMove> TDeepEngine::Play(const TBoardText& board, int side,
-                                       const TDeepPlayOptions& options,
-                                       deep::TSearchResult* details) {
+std::optional<TSquare> TDeepEngine::Play(const TBoardText& board, int side,
+                                         const TDeepPlayOptions& options,
+                                         deep::TSearchResult* details) {
   // The board is large for a stack; one per move on the heap costs nothing that matters.
   const auto deepBoard = std::make_unique<deep::TDeepBoard>(DeepBoardOf(board, side));
   if (deepBoard->Full()) return std::nullopt;
@@ -57,13 +56,13 @@ std::optional<TMove> TDeepEngine::Play(const TBoardText& board, int side,
   if (options.MaxDepth) limits.MaxDepth = std::clamp(*options.MaxDepth, 1, deep::kMaxSearchDepth);
   deep::TSearchResult result = search_->Think(*deepBoard, limits, options.OnIteration);
   if (result.Move == deep::kNoSquare || !deepBoard->IsEmpty(result.Move)) return std::nullopt;
-  const TMove move{static_cast<int8_t>(deep::SquareX(result.Move)),
-                   static_cast<int8_t>(deep::SquareY(result.Move))};
+  const TSquare move{static_cast<int8_t>(deep::SquareX(result.Move)),
+                     static_cast<int8_t>(deep::SquareY(result.Move))};
   if (details) *details = std::move(result);
   return move;
 }
 
-std::optional<TMove> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs) {
+std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs) {
   std::ifstream moveFile(state.FilePath(kMoveFileName), std::ios::binary);
   if (!moveFile) return std::nullopt;
   const int side = SideOfMoveChar(moveFile.get());
@@ -85,7 +84,7 @@ std::optional<TMove> DeepMoveFromFiles(const TEngineState& state, int64_t budget
 
 int64_t DeepBudgetMs(const TTimeControl& time) {
   if (time.TimeBudget >= kDefaultTimeBudget) return deep::kDefaultTurnMs;
-  return std::llround(std::max(0.0, time.TimeBudget) * 86'400'000.0);
+  return std::max<int64_t>(0, time.TimeBudget.count());
 }
 
 bool DeepSearchRequested(const char* environmentValue) {

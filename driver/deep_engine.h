@@ -45,8 +45,8 @@ class TDeepEngine {
   void NewGame() { search_->Clear(); }
 
   // The move, or nothing when the board has no empty square.
-  std::optional<TMove> Play(const TBoardText& board, int side, const TDeepPlayOptions& options,
-                            deep::TSearchResult* details = nullptr);
+  std::optional<TSquare> Play(const TBoardText& board, int side, const TDeepPlayOptions& options,
+                              deep::TSearchResult* details = nullptr);
 
  private:
   std::unique_ptr<deep::TDeepSearch> search_;  // large: move lists and tables for every ply
@@ -55,7 +55,7 @@ class TDeepEngine {
 // Zarvo2 with the deep search: the move for the exchange files in the state's working directory
 // within `budgetMs` from the state's start time, or nothing when a file cannot be read or no
 // move was found.
-std::optional<TMove> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs);
+std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs);
 
 // The deep search's budget in milliseconds for Zarvo2's time control: its budget, except that
 // without a time file (the one-hour default) a move takes deep::kDefaultTurnMs.

@@ -1,13 +1,14 @@
 #include "driver/engine.h"
 
+#include "base/random.h"
 #include "board/pattern_tables.h"
-#include "board/random.h"
 #include "driver/engine_config.h"
+#include "driver/loss_marker.h"
 
 namespace zarvo {
 
-TMove PlayPosition(TEngineState& state, int side, const TBoardText& board,
-                   const TEngineOptions& options) {
+TSquare PlayPosition(TEngineState& state, int side, const TBoardText& board,
+                     const TEngineOptions& options) {
   TPosition position{};
   InitPosition(position);
   LoadBoard(state, side, board, position);
@@ -20,11 +21,14 @@ TMove PlayPosition(TEngineState& state, int side, const TBoardText& board,
     ReadTimeOuts(state);
   if (options.MaxDepth) state.MaxDepth = *options.MaxDepth;
   BuildPairClass();
+  TSquare move;
   try {
-    return FindMove(state, position);
+    move = FindMove(state, position);
   } catch (...) {
-    return FirstEmptySquare(position);  // a failed search still answers a legal square
+    move = FirstEmptySquare(position);  // a failed search still answers a legal square
   }
+  if (state.GameLost) RecordLoss(state);
+  return move;
 }
 
 }  // namespace zarvo

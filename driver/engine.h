@@ -22,8 +22,9 @@ struct TEngineOptions {
 
 // Reads the board as "Plocha.dat" is read (side: a stone code, or -1 when none is named), sets
 // up the engine and chooses the move. The state must be fresh; its clock starts here unless the
-// caller started it, and afterwards it holds what the move found (counters, StoneCount).
-TMove PlayPosition(TEngineState& state, int side, const TBoardText& board,
-                   const TEngineOptions& options);
+// caller started it, and afterwards it holds what the move found (counters, StoneCount). A game
+// found lost leaves the loss marker in the state's WorkDir, as Zarvo2 does.
+TSquare PlayPosition(TEngineState& state, int side, const TBoardText& board,
+                     const TEngineOptions& options);
 
 }  // namespace zarvo

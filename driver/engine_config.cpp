@@ -36,7 +36,7 @@ int64_t BudgetMs(int32_t amountMs, int64_t limitMs) {
 }
 
 void SetBudgetMs(TEngineState& state, int64_t budgetMs) {
-  state.Time.TimeBudget = static_cast<double>(budgetMs) / 24 / 60 / 60 / 1000;
+  state.Time.TimeBudget = std::chrono::milliseconds(budgetMs);
   state.MaxDepth = MaxDepthForBudget(budgetMs);
 }
 

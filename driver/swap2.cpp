@@ -12,7 +12,7 @@ namespace {
 
 // Opener shapes around the centre (9, 9), black, white, black: the black stones lie apart or
 // are closed by the white one, so neither side starts with more than a two.
-constexpr std::array<std::array<TMove, 3>, 4> kOpeningShapes{{
+constexpr std::array<std::array<TSquare, 3>, 4> kOpeningShapes{{
     {{{9, 9}, {10, 10}, {11, 8}}},
     {{{9, 9}, {10, 8}, {8, 11}}},
     {{{9, 9}, {10, 10}, {8, 8}}},
@@ -21,14 +21,14 @@ constexpr std::array<std::array<TMove, 3>, 4> kOpeningShapes{{
 
 }  // namespace
 
-std::array<TMove, 3> Swap2OpeningStones(uint32_t draw) {
+std::array<TSquare, 3> Swap2OpeningStones(uint32_t draw) {
   return kOpeningShapes[draw % kOpeningShapes.size()];
 }
 
-int32_t InitiativeBalance(std::span<const TMove> stones) {
+int32_t InitiativeBalance(std::span<const TSquare> stones) {
   // 1. The stones that can stand; colours alternate over those, black (x, the first player) first.
-  std::vector<TMove> placed;
-  for (const TMove& stone : stones) {
+  std::vector<TSquare> placed;
+  for (const TSquare& stone : stones) {
     const bool taken = std::find(placed.begin(), placed.end(), stone) != placed.end();
     if (OnBoard(stone.X, stone.Y) && !taken) placed.push_back(stone);
   }

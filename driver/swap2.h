@@ -22,13 +22,13 @@ inline constexpr int32_t kEvenBalance = 50;
 
 // The opener's stones, black, white, black, around the centre: one of a few shapes the
 // evaluation below calls even, picked by `draw`.
-std::array<TMove, 3> Swap2OpeningStones(uint32_t draw);
+std::array<TSquare, 3> Swap2OpeningStones(uint32_t draw);
 
 // How much better the side to move stands in a position of stones played alternately, black
 // first (so white is to move after an odd count): the best line sum it reaches with one more
 // stone minus the best its opponent reaches. Squares off the board or given twice are skipped,
 // and the colours alternate over the stones that stand.
-int32_t InitiativeBalance(std::span<const TMove> stones);
+int32_t InitiativeBalance(std::span<const TSquare> stones);
 
 // With three stones: Move when white stands clearly better, Swap when black does, PlaceTwo when
 // even. With five: Move unless black stands better (then Swap). The balance is white's, white

@@ -1,7 +1,8 @@
 #include "driver/text_lines.h"
 
-#include <charconv>
 #include <cstdint>
+
+#include "base/decimal_text.h"
 
 namespace zarvo {
 
@@ -34,15 +35,9 @@ std::optional<int32_t> ParseInt32(std::string_view text) {
   const auto blank = [](char c) { return c == ' ' || c == '\t'; };
   while (!text.empty() && blank(text.front())) text.remove_prefix(1);
   while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  if (!text.empty() && text.front() == '+') {
-    text.remove_prefix(1);
-    if (!text.empty() && text.front() == '-') return std::nullopt;
-  }
-  if (text.empty()) return std::nullopt;
-  int32_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-  return value;
+  const std::optional<int64_t> value = ParseDecimalIn(text, INT32_MIN, INT32_MAX);
+  if (!value) return std::nullopt;
+  return static_cast<int32_t>(*value);
 }
 
 }  // namespace zarvo

@@ -1,31 +1,31 @@
 // Zarvo2: the program a tournament manager starts once per move in the working directory.
-#include <charconv>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <iostream>
 #include <optional>
 #include <string_view>
 
+#include "base/decimal_text.h"
 #include "driver/deep_engine.h"
 #include "driver/engine_config.h"
+#include "driver/loss_marker.h"
 #include "driver/move_files.h"
 #include "driver/version.h"
 #include "select/move_selection.h"
 
 namespace {
 
+using zarvo::ParseDigits;
+
 // ZARVO_SEED=N replaces the clock seed, so tests and replays get the same move every time. A
 // manager never sets it; a value that is not a 32-bit unsigned number is ignored.
 std::optional<uint32_t> SeedFromEnvironment() {
   const char* text = std::getenv("ZARVO_SEED");
   if (text == nullptr) return std::nullopt;
-  const char* end = text + std::strlen(text);
-  uint32_t seed = 0;
-  const auto [stop, error] = std::from_chars(text, end, seed);
-  if (error != std::errc{} || stop != end || stop == text) return std::nullopt;
-  return seed;
+  const auto seed = ParseDigits(text, UINT32_MAX);
+  if (!seed) return std::nullopt;
+  return static_cast<uint32_t>(*seed);
 }
 
 constexpr const char* kUsage =
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
   } catch (...) {
     return 0;  // nothing read, nothing to answer
   }
-  TMove move;
+  TSquare move;
   try {
     // ZARVO_SEARCH=deep: the deep search, within the same budget; the classic choice if it
     // finds nothing.
@@ -82,8 +82,9 @@ int main(int argc, char** argv) {
   } catch (...) {
     move = FirstEmptySquare(position);  // a failed search still answers a legal square
   }
+  if (state.GameLost) RecordLoss(state);
   try {
-    WriteMoveFile(state, move.X, move.Y);
+    WriteMoveFile(state, static_cast<int8_t>(move.X), static_cast<int8_t>(move.Y));
   } catch (...) {
   }
   return 0;

@@ -99,7 +99,7 @@ void PlayWithBook(std::span<const uint8_t> bytes) {
   TEngineOptions options;
   options.Seed = 1;
   options.BudgetMs = 0;  // quick rules and the book only
-  const TMove move = PlayPosition(state, kStoneO, board, options);
+  const TSquare move = PlayPosition(state, kStoneO, board, options);
   FUZZ_CHECK(OnBoard(move.X, move.Y), "answer %d,%d is off the board", move.X, move.Y);
   const bool occupied =
       move.Y < board.RowCount && board.Rows[move.Y][static_cast<size_t>(move.X)] != '.';

@@ -22,8 +22,8 @@ namespace {
 using namespace zarvo;
 
 // A real move at depth 1 within a few milliseconds, whatever budget the session asks for.
-TMove FastEngine(TEngineState& state, int side, const TBoardText& board,
-                 const TEngineOptions& options) {
+TSquare FastEngine(TEngineState& state, int side, const TBoardText& board,
+                   const TEngineOptions& options) {
   TEngineOptions fast = options;
   fast.BudgetMs = std::min<int64_t>(options.BudgetMs.value_or(5), 5);
   fast.MaxDepth = std::min<int32_t>(options.MaxDepth.value_or(1), 1);
@@ -34,7 +34,7 @@ TMove FastEngine(TEngineState& state, int side, const TBoardText& board,
 // centre, which is occupied in most games.
 unsigned gWrongCalls = 0;  // restarts with every input, so a finding replays alike
 
-TMove WrongEngine(TEngineState&, int, const TBoardText& board, const TEngineOptions&) {
+TSquare WrongEngine(TEngineState&, int, const TBoardText& board, const TEngineOptions&) {
   switch (gWrongCalls++ % 4) {
     case 0:
       for (int y = 0; y < board.RowCount; ++y) {

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.Seed = 1;
   options.BudgetMs = 5;
   options.MaxDepth = 1;
-  const TMove move = PlayPosition(state, side, board, options);
+  const TSquare move = PlayPosition(state, side, board, options);
   if (stones < kBoardSize * kBoardSize) {
     FUZZ_CHECK(OnBoard(move.X, move.Y), "answer %d,%d is off the board", move.X, move.Y);
     FUZZ_CHECK(position.Cell(move.X, move.Y).Stone == kEmpty, "answer %d,%d is occupied", move.X,

@@ -56,8 +56,8 @@ TAnswer Failure(TAnswerKind kind, std::string detail, TClock::time_point start) 
 
 class TFilePlayer final : public TPlayer {
  public:
-  TFilePlayer(std::string label, TEngineSpec spec, const std::filesystem::path& scratch)
-      : TPlayer(std::move(label)), spec_(std::move(spec)) {
+  TFilePlayer(std::string label, TEngineEntry entry, const std::filesystem::path& scratch)
+      : TPlayer(std::move(label)), entry_(std::move(entry)) {
     // A folder per player, so two players of one match never share a working directory.
     static std::atomic<int> players{0};
     scratch_ = scratch / ("engine-" + std::to_string(++players));
@@ -68,9 +68,9 @@ class TFilePlayer final : public TPlayer {
   TAnswer Play(const TMoveRequest& request) override {
     // 1. A fresh working directory with the three exchange files (or the engine's own folder,
     // whose other files stay).
-    const bool ownDir = !spec_.WorkDir.empty();
+    const bool ownDir = !entry_.WorkDir.empty();
     const std::filesystem::path dir =
-        ownDir ? spec_.WorkDir : scratch_ / ("move-" + std::to_string(++moves_));
+        ownDir ? entry_.WorkDir : scratch_ / ("move-" + std::to_string(++moves_));
     std::filesystem::create_directories(dir);
     const std::string side = std::string(1, request.Colour) + "\r\n";
     WriteFile(dir / kMoveFileName, side);
@@ -113,7 +113,7 @@ class TFilePlayer final : public TPlayer {
                 TClock::time_point start) {
     TChildProcess child;
     try {
-      child = TChildProcess::Spawn({spec_.Program, spec_.Arguments, dir, false});
+      child = TChildProcess::Spawn({entry_.Program, entry_.Arguments, dir, false});
     } catch (const std::exception& error) {
       return Failure(TAnswerKind::Crash, error.what(), start);
     }
@@ -161,7 +161,7 @@ class TFilePlayer final : public TPlayer {
     return answer;
   }
 
-  TEngineSpec spec_;
+  TEngineEntry entry_;
   std::filesystem::path scratch_;
   int64_t moves_ = 0;
 };
@@ -173,11 +173,11 @@ class TPipePlayer final : public TPlayer {
  public:
   // The engine runs in a folder of its own under scratch, as a manager gives each engine one, so
   // the files it leaves (a loss marker, say) land there and not where the runner was started.
-  TPipePlayer(std::string label, TEngineSpec spec, const std::filesystem::path& scratch)
-      : TPlayer(std::move(label)), spec_(std::move(spec)) {
+  TPipePlayer(std::string label, TEngineEntry entry, const std::filesystem::path& scratch)
+      : TPlayer(std::move(label)), entry_(std::move(entry)) {
     static std::atomic<int> players{0};
     workDir_ =
-        spec_.WorkDir.empty() ? scratch / ("pipe-" + std::to_string(++players)) : spec_.WorkDir;
+        entry_.WorkDir.empty() ? scratch / ("pipe-" + std::to_string(++players)) : entry_.WorkDir;
     std::error_code error;
     std::filesystem::create_directories(workDir_, error);
   }
@@ -211,7 +211,7 @@ class TPipePlayer final : public TPlayer {
     if (!child_.Running()) {
       const TClock::time_point start = TClock::now();
       try {
-        child_ = TChildProcess::Spawn({spec_.Program, spec_.Arguments, workDir_, true});
+        child_ = TChildProcess::Spawn({entry_.Program, entry_.Arguments, workDir_, true});
       } catch (const std::exception& error) {
         return Failure(TAnswerKind::Crash, error.what(), start);
       }
@@ -424,7 +424,7 @@ class TPipePlayer final : public TPlayer {
     return shown;
   }
 
-  TEngineSpec spec_;
+  TEngineEntry entry_;
   std::filesystem::path workDir_;
   TChildProcess child_;
   std::vector<std::string> messages_;  // MESSAGE lines read during the current request
@@ -489,19 +489,19 @@ std::optional<std::vector<std::string>> SplitWords(std::string_view text, std::s
 
 }  // namespace
 
-std::optional<TEngineSpec> ParseEngineSpec(std::string_view spec, std::string& error) {
-  const bool file = spec.starts_with("file:");
-  if (!file && !spec.starts_with("pipe:")) {
-    error = "engine '" + std::string(spec) + "' must start with file: or pipe:";
+std::optional<TEngineEntry> ParseEngineEntry(std::string_view entry, std::string& error) {
+  const bool file = entry.starts_with("file:");
+  if (!file && !entry.starts_with("pipe:")) {
+    error = "engine '" + std::string(entry) + "' must start with file: or pipe:";
     return std::nullopt;
   }
-  auto words = SplitWords(spec.substr(5), error);
+  auto words = SplitWords(entry.substr(5), error);
   if (!words) return std::nullopt;
   if (words->empty()) {
-    error = "engine '" + std::string(spec) + "' names no program";
+    error = "engine '" + std::string(entry) + "' names no program";
     return std::nullopt;
   }
-  TEngineSpec parsed;
+  TEngineEntry parsed;
   parsed.Pipe = !file;
   std::error_code fsError;
   // Absolute, because a move-file engine is started from inside its working directory.
@@ -515,17 +515,17 @@ std::optional<TEngineSpec> ParseEngineSpec(std::string_view spec, std::string& e
   return parsed;
 }
 
-std::unique_ptr<TPlayer> MakePlayer(const TEngineSpec& spec, std::string label,
+std::unique_ptr<TPlayer> MakePlayer(const TEngineEntry& entry, std::string label,
                                     const std::filesystem::path& scratch) {
-  if (spec.Pipe) return std::make_unique<TPipePlayer>(std::move(label), spec, scratch);
-  return std::make_unique<TFilePlayer>(std::move(label), spec, scratch);
+  if (entry.Pipe) return std::make_unique<TPipePlayer>(std::move(label), entry, scratch);
+  return std::make_unique<TFilePlayer>(std::move(label), entry, scratch);
 }
 
-std::unique_ptr<TPlayer> MakePlayer(std::string_view spec, const std::filesystem::path& scratch,
+std::unique_ptr<TPlayer> MakePlayer(std::string_view entry, const std::filesystem::path& scratch,
                                     std::string& error) {
-  const auto parsed = ParseEngineSpec(spec, error);
+  const auto parsed = ParseEngineEntry(entry, error);
   if (!parsed) return nullptr;
-  return MakePlayer(*parsed, std::string(spec), scratch);
+  return MakePlayer(*parsed, std::string(entry), scratch);
 }
 
 std::string QuotedAnswer(std::string_view text) {

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/square.h"
 #include "match/child_process.h"
-#include "select/engine_state.h"
 
 namespace zarvo::match {
 
@@ -85,7 +85,7 @@ class TScratchDir {
 
 // An engine as the user names it: "file:PATH ARG..." or "pipe:PATH ARG...". The words after
 // PATH are its arguments; blanks inside '...' or "..." belong to the word.
-struct TEngineSpec {
+struct TEngineEntry {
   bool Pipe = false;
   std::filesystem::path Program;  // absolute
   std::vector<std::string> Arguments;
@@ -94,16 +94,16 @@ struct TEngineSpec {
   std::filesystem::path WorkDir;
 };
 
-// Nothing, with the reason in error, when the spec has neither prefix, a quote is not closed or
+// Nothing, with the reason in error, when the entry has neither prefix, a quote is not closed or
 // PATH is no executable file.
-std::optional<TEngineSpec> ParseEngineSpec(std::string_view spec, std::string& error);
+std::optional<TEngineEntry> ParseEngineEntry(std::string_view entry, std::string& error);
 
-// The player an engine spec names: "file:..." runs the program per move in fresh folders under
-// scratch (or in its WorkDir), "pipe:..." keeps it running. Label: the spec as the user wrote it.
-std::unique_ptr<TPlayer> MakePlayer(const TEngineSpec& spec, std::string label,
+// The player an engine entry names: "file:..." runs the program per move in fresh folders under
+// scratch (or in its WorkDir), "pipe:..." keeps it running. Label: the entry as the user wrote it.
+std::unique_ptr<TPlayer> MakePlayer(const TEngineEntry& entry, std::string label,
                                     const std::filesystem::path& scratch);
 // The same from the text; nothing, with the reason in error, when the text names no engine.
-std::unique_ptr<TPlayer> MakePlayer(std::string_view spec, const std::filesystem::path& scratch,
+std::unique_ptr<TPlayer> MakePlayer(std::string_view entry, const std::filesystem::path& scratch,
                                     std::string& error);
 
 // Printable form of an engine's answer for a record: control characters shown as '?', cut to

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "select/engine_state.h"
+#include "base/square.h"
 
 namespace zarvo::match {
 

@@ -1,6 +1,6 @@
 #include "match/game_rules.h"
 
-#include <charconv>
+#include "base/decimal_text.h"
 
 namespace zarvo::match {
 
@@ -56,12 +56,8 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-std::optional<int32_t> ParseInt(std::string_view text) {
-  text = Trimmed(text);
-  int32_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-  return value;
+std::optional<int64_t> ParseInt(std::string_view text) {
+  return ParseDecimalIn(Trimmed(text), INT32_MIN, INT32_MAX);
 }
 
 }  // namespace
@@ -72,7 +68,7 @@ std::optional<TSquare> ParseCoordinates(std::string_view text) {
   const auto x = ParseInt(text.substr(0, comma));
   const auto y = ParseInt(text.substr(comma + 1));
   if (!x || !y) return std::nullopt;
-  return TSquare{*x, *y};
+  return TSquare{static_cast<int32_t>(*x), static_cast<int32_t>(*y)};
 }
 
 }  // namespace zarvo::match

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/square.h"
 #include "board/position.h"
-#include "select/engine_state.h"
 
 namespace zarvo::match {
 

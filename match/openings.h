@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "board/random.h"
-#include "select/engine_state.h"
+#include "base/random.h"
+#include "base/square.h"
 
 namespace zarvo::match {
 

@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
+#include "base/square.h"
 #include "board/position.h"
 #include "driver/move_files.h"
-#include "select/engine_state.h"
 
 namespace zarvo {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "board/random.h"
+#include "base/random.h"
 #include "driver/swap2.h"
 #include "pbrain/brain_text.h"
 
@@ -236,14 +236,14 @@ void TBrainSession::Swap2Done(std::vector<std::string>& out) {
   if (count == 0) {
     const auto opening = Swap2OpeningStones(options_.Seed.value_or(ClockSeed()));
     std::vector<TSquare> placed;
-    for (const TMove& stone : opening) placed.push_back({stone.X, stone.Y});
+    for (const TSquare& stone : opening) placed.push_back({stone.X, stone.Y});
     board_ = Swap2Board(placed, false);
     return out.push_back(SquareText(placed[0]) + " " + SquareText(placed[1]) + " " +
                          SquareText(placed[2]));
   }
 
   // 2. Three or five stones, white to move: the evaluation says which side stands better.
-  std::vector<TMove> moves;
+  std::vector<TSquare> moves;
   for (const TSquare& stone : stones)
     moves.push_back({static_cast<int8_t>(stone.X), static_cast<int8_t>(stone.Y)});
   const int64_t budgetMs = MoveBudgetMs(limits_);
@@ -383,14 +383,14 @@ TSquare TBrainSession::EngineMove(const TBrainBoard& board, int64_t budgetMs,
   state.WorkDir = folder_.empty() ? options_.WorkDir : folder_;
   // 2. The position as Zarvo2 would read it from "Plocha.dat", and the limits from INFO.
   const TEngineBoard engineBoard = board.ForEngine();
-  std::optional<TMove> deepMove;
+  std::optional<TSquare> deepMove;
   if (deep_) deepMove = DeepMove(engineBoard, board.StoneCount(), budgetMs, messages);
   TEngineOptions engineOptions;
   engineOptions.ProgramPath = options_.ProgramPath;
   engineOptions.Seed = options_.Seed;
   engineOptions.BudgetMs = budgetMs;
   // Without a deep answer (no iteration finished, no move found) the classic choice stands.
-  const TMove move =
+  const TSquare move =
       deepMove ? *deepMove : play_(state, engineBoard.Side, engineBoard.Text, engineOptions);
   // 3. Never an occupied or off-board square, whatever the engine says.
   if (!board.IsEmptySquare(move.X, move.Y)) return *board.FirstEmpty();
@@ -404,8 +404,9 @@ void TBrainSession::AnswerMove(std::vector<std::string>& out) {
   out.push_back(SquareText(move));
 }
 
-std::optional<TMove> TBrainSession::DeepMove(const TEngineBoard& engineBoard, int stones,
-                                             int64_t budgetMs, std::vector<std::string>* messages) {
+std::optional<TSquare> TBrainSession::DeepMove(const TEngineBoard& engineBoard, int stones,
+                                               int64_t budgetMs,
+                                               std::vector<std::string>* messages) {
   if (!deepEngine_) deepEngine_ = std::make_unique<TDeepEngine>(tableBytes_);
   // The game's clock: the turn limit, and what is left of the match unless it is unlimited.
   deep::TTimeSettings time;

@@ -36,7 +36,7 @@ class TBrainSession {
   // The classic engine call; tests put a recorder in its place, and a session given one plays
   // through it alone.
   using TPlayFunction =
-      std::function<TMove(TEngineState&, int, const TBoardText&, const TEngineOptions&)>;
+      std::function<TSquare(TEngineState&, int, const TBoardText&, const TEngineOptions&)>;
 
   explicit TBrainSession(TBrainOptions options, TPlayFunction play = {});
 
@@ -71,8 +71,8 @@ class TBrainSession {
   // The engine's move on the current board, placed as its own stone.
   void AnswerMove(std::vector<std::string>& out);
   // The deep search's move, or nothing when it found none.
-  std::optional<TMove> DeepMove(const TEngineBoard& engineBoard, int stones, int64_t budgetMs,
-                                std::vector<std::string>* messages);
+  std::optional<TSquare> DeepMove(const TEngineBoard& engineBoard, int stones, int64_t budgetMs,
+                                  std::vector<std::string>* messages);
 
   // The stones of a SWAP2BOARD block, black first, until DONE.
   struct TSwap2Block {

@@ -1,7 +1,6 @@
 #include "pbrain/brain_text.h"
 
-#include <charconv>
-#include <limits>
+#include "base/decimal_text.h"
 
 namespace zarvo {
 namespace {
@@ -37,23 +36,7 @@ std::string UpperCase(std::string_view text) {
 }
 
 std::optional<int64_t> ParseInteger(std::string_view text) {
-  text = TrimBlanks(text);
-  bool negative = false;
-  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-  if (text.empty()) return std::nullopt;
-  for (char c : text)
-    if (c < '0' || c > '9') return std::nullopt;
-  uint64_t magnitude = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
-  constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
-  if (error == std::errc::result_out_of_range || magnitude > static_cast<uint64_t>(kMax))
-    return negative ? -kMax : kMax;
-  if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-  const auto value = static_cast<int64_t>(magnitude);
-  return negative ? -value : value;
+  return ParseDecimal(TrimBlanks(text));
 }
 
 std::optional<std::vector<int64_t>> ParseIntegerList(std::string_view text, std::size_t count) {

@@ -12,6 +12,7 @@
 #include <io.h>
 #endif
 
+#include "base/decimal_text.h"
 #include "driver/version.h"
 #include "pbrain/brain_session.h"
 #include "pbrain/brain_text.h"
@@ -29,10 +30,8 @@ constexpr const char* kUsage =
 
 // Decimal digits only, the same spelling Zarvo2 accepts in ZARVO_SEED.
 std::optional<uint32_t> ParseSeed(std::string_view text) {
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
-    return std::nullopt;
-  const auto value = zarvo::ParseInteger(text);
-  if (!value || *value < 0 || *value > UINT32_MAX) return std::nullopt;
+  const auto value = zarvo::ParseDigits(text, UINT32_MAX);
+  if (!value) return std::nullopt;
   return static_cast<uint32_t>(*value);
 }
 

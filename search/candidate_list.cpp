@@ -59,7 +59,7 @@ void ScanCandidates(uint8_t side, const TPosition& position, TCandidateList& lis
 void BuildDefenceMoves(uint8_t side, const TXYList& squares, TCandidateList& list,
                        const TPosition& position) {
   TCandidateFiller filler(side, list);
-  for (const TXY* square : squares) {
+  for (const TSquare* square : squares) {
     TCell cell = position.Cell(square->X, square->Y);
     cell.Value[0] += 1000;
     cell.Value[1] += 1000;

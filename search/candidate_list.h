@@ -4,13 +4,12 @@
 #include <array>
 #include <cstdint>
 
+#include "base/square_pool.h"
 #include "board/position.h"
-#include "select/square_pool.h"
 
 namespace zarvo {
 
 inline constexpr int kCandidateSlots = 15;
-inline constexpr int32_t kUnfilledMark = -100000;  // Value of an entry that holds no candidate
 
 // Full cell copies in descending order of Value[side], side being the one to move while the list
 // was built. A plain value: copying it copies the list.

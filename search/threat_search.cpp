@@ -5,8 +5,8 @@
 #include "board/line_eval.h"
 #include "board/pattern_tables.h"
 #include "board/threat_lists.h"
+#include "search/candidate_iteration.h"
 #include "search/vcf_solver.h"
-#include "select/candidate_iteration.h"
 
 namespace zarvo {
 namespace {
@@ -58,15 +58,16 @@ class TLevelRestore {
 
 // The mover threatens open fours: the replies are those squares and every square that becomes a
 // five-square of the mover after it plays one of them.
-void BuildDefenceReplies(TEngineState& state, TMoveContext& context, int level, uint8_t mover) {
+void BuildDefenceReplies(TSearchEnvironment& state, TMoveContext& context, int level,
+                         uint8_t mover) {
   TSearchState& search = state.Search;
   const TThreatLists& lists = *search.Lists;
   TXYList& squares = context.ScratchList;
   squares.Clear();
-  for (const TXY* square : lists.OpenFourSquares[mover]) squares.Add(square);
+  for (const TSquare* square : lists.OpenFourSquares[mover]) squares.Add(square);
 
   TPosition& scratch = *search.Scratch;
-  for (const TXY* q : lists.OpenFourSquares[mover]) {
+  for (const TSquare* q : lists.OpenFourSquares[mover]) {
     scratch = search.Levels[level + 1];
     PlaceStone(state.Sides, state.Sides.StoneOfSlot[mover], q->X, q->Y, scratch);
     for (int k = 1; k <= 4; ++k) {
@@ -77,7 +78,7 @@ void BuildDefenceReplies(TEngineState& state, TMoveContext& context, int level, 
           if (!OnBoard(nx, ny)) continue;
           RescanSquare(d, nx, ny, nullptr, scratch);
           if (scratch.Cell(nx, ny).TopClass[mover] != kClassFive) continue;
-          const TXY* five = lists.Lookup(nx, ny);
+          const TSquare* five = lists.Lookup(nx, ny);
           if (!squares.Contains(five)) squares.Add(five);
         }
       }
@@ -102,7 +103,7 @@ int32_t ThreatBalance(const TPosition& position, int x, int y, uint8_t mover) {
   return balance;
 }
 
-void PlaySearchMove(TEngineState& state, TMoveContext& context) {
+void PlaySearchMove(TSearchEnvironment& state, TMoveContext& context) {
   TSearchState& search = state.Search;
   const int p = search.CurrentLevel;
   const uint8_t m = search.SideIndex;
@@ -122,7 +123,7 @@ void PlaySearchMove(TEngineState& state, TMoveContext& context) {
   if (p == state.MaxDepth && p > 2 && context.LevelTally[p] > 5000) context.LevelTally[p] -= 8000;
 }
 
-int32_t ThreatSearch(TEngineState& state, TMoveContext& context, int32_t replyBound,
+int32_t ThreatSearch(TSearchEnvironment& state, TMoveContext& context, int32_t replyBound,
                      int32_t bound) {
   TSearchState& search = state.Search;
   TThreatLists& lists = *search.Lists;
@@ -138,7 +139,7 @@ int32_t ThreatSearch(TEngineState& state, TMoveContext& context, int32_t replyBo
   if (!lists.FiveSquares[m].Empty()) return WinAt(p);
   if (lists.FiveSquares[o].Count() >= 2) return LossAt(p);
   if (lists.FiveSquares[o].Count() == 1) {
-    const TXY* f = lists.FiveSquares[o][0];
+    const TSquare* f = lists.FiveSquares[o][0];
     if (search.Levels[p].Cell(f->X, f->Y).TopClass[m] == kClassOpenFour) return WinAt(p);
   } else if (!lists.OpenFourSquares[m].Empty()) {
     return WinAt(p);
@@ -155,15 +156,16 @@ int32_t ThreatSearch(TEngineState& state, TMoveContext& context, int32_t replyBo
   if (!lists.FiveSquares[o].Empty()) return LossAt(p);
   if (lists.FiveSquares[m].Count() >= 2) return WinAt(p);
   if (lists.FiveSquares[m].Count() == 1) {
-    const TXY* b = lists.FiveSquares[m][0];
+    const TSquare* b = lists.FiveSquares[m][0];
     context.PlayedX[p + 1] = static_cast<int8_t>(b->X);
     context.PlayedY[p + 1] = static_cast<int8_t>(b->Y);
     if (after.Cell(b->X, b->Y).TopClass[o] == kClassFive) return LossAt(p);
     replies[0] = after.Cell(b->X, b->Y);
-    for (int k = 1; k < kCandidateSlots; ++k) replies[k].Value = {-1, -1};
+    for (int k = 1; k < kCandidateSlots; ++k)
+      replies[k].Value = {kNotPlayableMark, kNotPlayableMark};
   } else {
     if (!lists.OpenFourSquares[o].Empty()) return LossAt(p);
-    TSearchNode node = TSearchNode::ForThreatSearch();
+    TSearchNode node;
     if (p < state.MaxDepth && node.FindVcf(state, after, lists.FourSquares[o], o)) return LossAt(p);
     if (lists.OpenFourSquares[m].Empty()) {
       full = true;
@@ -173,14 +175,14 @@ int32_t ThreatSearch(TEngineState& state, TMoveContext& context, int32_t replyBo
     }
   }
 
-  // 5. and 6. The static value, final at the depth limit or when time is up.
+  // 5. The static value, final at the depth limit or when time is up.
   int32_t r = context.LevelTally[p];
   if (p >= state.MaxDepth || p >= kDeepestLevel || state.Time.TimeIsUp()) {
     if (lists.OpenFourSquares[m].Count() > 2) r += 25000;
     return r;
   }
 
-  // 7. The replies, searched by the other side one level down.
+  // 6. The replies, searched by the other side one level down.
   TLevelRestore restoreLevel(search, p, m);
   search.CurrentLevel = p + 1;
   context.BestReply[p + 1] = -r;
@@ -188,7 +190,7 @@ int32_t ThreatSearch(TEngineState& state, TMoveContext& context, int32_t replyBo
   search.SideIndex = o;
   if (full) GenerateCandidates(state, context);
 
-  // 8. Negamax with the bounds changing places; a cut once the move is strictly worse than bound.
+  // 7. Negamax with the bounds changing places; a cut once the move is strictly worse than bound.
   bool first = true;
   while (NextCandidate(state, context, full)) {
     if (first) context.BestReply[p + 1] = kNoReplyYet;
@@ -198,7 +200,7 @@ int32_t ThreatSearch(TEngineState& state, TMoveContext& context, int32_t replyBo
     if (-context.BestReply[p + 1] < bound) break;
     replyBound = std::max(replyBound, v);
   }
-  // 9.
+  // 8. The move is worth the best reply, negated.
   return -context.BestReply[p + 1];
 }
 

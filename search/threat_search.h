@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "board/position.h"
-#include "select/engine_state.h"
+#include "search/search_state.h"
 
 namespace zarvo {
 
@@ -14,12 +14,13 @@ int32_t ThreatBalance(const TPosition& position, int x, int y, uint8_t mover);
 
 // Plays the current level's move from Levels[p] into Levels[p + 1], sets LevelTally[p] and brings
 // the threat lists to the new position.
-void PlaySearchMove(TEngineState& state, TMoveContext& context);
+void PlaySearchMove(TSearchEnvironment& state, TMoveContext& context);
 
 // Value of the move in PlayedX/PlayedY of the current level for the side that makes it. bound is
 // what the mover already has from another move (the replies cut once the value drops strictly
 // below it); replyBound what the replying side has two levels up. CurrentLevel, SideIndex and the
 // threat lists are as on entry when it returns, also when an exception passes.
-int32_t ThreatSearch(TEngineState& state, TMoveContext& context, int32_t replyBound, int32_t bound);
+int32_t ThreatSearch(TSearchEnvironment& state, TMoveContext& context, int32_t replyBound,
+                     int32_t bound);
 
 }  // namespace zarvo

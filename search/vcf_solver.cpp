@@ -52,9 +52,9 @@ struct TNoDepthGuard {
 
 }  // namespace
 
-bool TSearchNode::FindVcf(TEngineState& state, const TPosition& position, const TXYList& squares,
-                          uint8_t attacker) {
-  for (const TXY* square : squares) {
+bool TSearchNode::FindVcf(TSearchEnvironment& state, const TPosition& position,
+                          const TXYList& squares, uint8_t attacker) {
+  for (const TSquare* square : squares) {
     if (SolveVcf(state, position, square->X, square->Y, attacker)) {
       X = static_cast<int8_t>(square->X);
       Y = static_cast<int8_t>(square->Y);
@@ -64,13 +64,13 @@ bool TSearchNode::FindVcf(TEngineState& state, const TPosition& position, const 
   return false;
 }
 
-bool TSearchNode::FindShortestVcf(TEngineState& state, const TPosition& position,
+bool TSearchNode::FindShortestVcf(TSearchEnvironment& state, const TPosition& position,
                                   const TXYList& squares, uint8_t attacker, bool stopWhenTimeIsUp) {
   Depth = 0;
   BestDepth = 10000;
   stopWhenTimeIsUp_ = stopWhenTimeIsUp;
   bool found = false;
-  for (const TXY* square : squares) {
+  for (const TSquare* square : squares) {
     if (stopWhenTimeIsUp_ && state.Time.TimeUpFlag) break;
     if (SolveVcfShortest(state, position, square->X, square->Y, attacker)) {
       X = static_cast<int8_t>(square->X);
@@ -81,19 +81,19 @@ bool TSearchNode::FindShortestVcf(TEngineState& state, const TPosition& position
   return found;
 }
 
-bool TSearchNode::SolveVcf(TEngineState& state, const TPosition& position, int x, int y,
+bool TSearchNode::SolveVcf(TSearchEnvironment& state, const TPosition& position, int x, int y,
                            uint8_t attacker) {
   return Solve<false>(state, position, x, y, attacker, 0);
 }
 
-bool TSearchNode::SolveVcfShortest(TEngineState& state, const TPosition& position, int x, int y,
-                                   uint8_t attacker) {
+bool TSearchNode::SolveVcfShortest(TSearchEnvironment& state, const TPosition& position, int x,
+                                   int y, uint8_t attacker) {
   return Solve<true>(state, position, x, y, attacker, 0);
 }
 
 template <bool Shortest>
-bool TSearchNode::Solve(TEngineState& state, const TPosition& position, int x, int y, uint8_t a,
-                        std::size_t ply) {
+bool TSearchNode::Solve(TSearchEnvironment& state, const TPosition& position, int x, int y,
+                        uint8_t a, std::size_t ply) {
   ++state.Search.SolverCalls;
   using TGuard = std::conditional_t<Shortest, TDepthGuard, TNoDepthGuard>;
   [[maybe_unused]] TGuard depthGuard(Depth);
@@ -110,7 +110,7 @@ bool TSearchNode::Solve(TEngineState& state, const TPosition& position, int x, i
     return Solve<Shortest>(state, from, nx, ny, a, ply + 1);
   };
 
-  // 1. and 2. Time, the board, and a five already there.
+  // 1. Time, the board, and a five already there.
   if constexpr (!Shortest) {
     if (state.Time.TimeIsUp()) return false;
   } else {
@@ -120,12 +120,12 @@ bool TSearchNode::Solve(TEngineState& state, const TPosition& position, int x, i
   const uint8_t d = OtherSide[a];
   if (position.Cell(x, y).TopClass[a] == kClassFive) return succeed();
 
-  // 3. The four, on this nesting's own copy.
+  // 2. The four, on this nesting's own copy.
   TPosition& w = SolverPosition(state.Search, ply);
   w = position;
   PlaceStone(state.Sides, state.Sides.StoneOfSlot[a], x, y, w);
 
-  // 4. Attacker scan: the square the defender must block (the last five-square in scan order).
+  // 3. Attacker scan: the square the defender must block (the last five-square in scan order).
   int bx = -1;
   int by = -1;
   const bool blockable = ForEachSolverNeighbour(x, y, [&](int dir, int nx, int ny) {
@@ -139,10 +139,10 @@ bool TSearchNode::Solve(TEngineState& state, const TPosition& position, int x, i
   });
   if (!blockable) return false;
 
-  // 5. The block.
+  // 4. The block.
   PlaceStone(state.Sides, state.Sides.StoneOfSlot[d], bx, by, w);
 
-  // 6. Block scan: did the block stop every five, and did it make defender fours?
+  // 5. Block scan: did the block stop every five, and did it make defender fours?
   int defenderFours = 0;
   int openFours = 0;
   int rx = -1;
@@ -165,7 +165,7 @@ bool TSearchNode::Solve(TEngineState& state, const TPosition& position, int x, i
   });
   if (won) return succeed();
 
-  // 7. Re-check around the four, as the cells stand.
+  // 6. Re-check around the four, as the cells stand.
   ForEachSolverNeighbour(x, y, [&](int, int nx, int ny) {
     const uint8_t c = w.Cell(nx, ny).TopClass[a];
     if (c == kClassFive) {
@@ -177,7 +177,7 @@ bool TSearchNode::Solve(TEngineState& state, const TPosition& position, int x, i
   });
   if (won) return succeed();
 
-  // 8. Decide.
+  // 7. Decide.
   if (defenderFours > 1) return false;
   if (defenderFours == 1) {
     // The attacker must answer the defender's four at R, and only a four of its own keeps going.

@@ -4,29 +4,21 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
+#include "base/square_pool.h"
 #include "board/position.h"
-#include "select/engine_state.h"
-#include "select/square_pool.h"
+#include "search/search_state.h"
 
 namespace zarvo {
 
 inline constexpr int8_t kNoSquare = 111;
 
+// One solver run: its answer square, and the nesting bookkeeping of the shortest search.
 class TSearchNode {
  public:
-  TSearchNode(uint8_t tag, int8_t x, int8_t y, uint8_t option, int32_t count, uint8_t limit,
-              uint8_t nested)
-      : X(x), Y(y), Count(count), Tag(tag), Limit(limit), Option(option), Nested(nested) {}
-
-  // The construction values of the two callers: the threat search and the move selection.
-  static TSearchNode ForThreatSearch() { return {0, kNoSquare, kNoSquare, 0, 0, 19, 1}; }
-  static TSearchNode ForMoveSelection() { return {0, kNoSquare, kNoSquare, 0, 0, 19, 0}; }
-
   // The first square of the list from which a win by fours exists, stored in X, Y. Gives up when
   // the time budget is spent.
-  bool FindVcf(TEngineState& state, const TPosition& position, const TXYList& squares,
+  bool FindVcf(TSearchEnvironment& state, const TPosition& position, const TXYList& squares,
                uint8_t attacker);
   // The last square of the list among those whose win needs the fewest fours, stored in X, Y;
   // BestDepth holds that length afterwards. Without stopWhenTimeIsUp it never asks the clock.
@@ -34,22 +26,16 @@ class TSearchNode {
   // never rests on a line cut short, so a win found is a win), only the lines not yet examined
   // are lost. Move selection asks for that once a win is already proven, so looking for the
   // shortest line can never cost the game on time.
-  bool FindShortestVcf(TEngineState& state, const TPosition& position, const TXYList& squares,
+  bool FindShortestVcf(TSearchEnvironment& state, const TPosition& position, const TXYList& squares,
                        uint8_t attacker, bool stopWhenTimeIsUp = false);
 
-  bool SolveVcf(TEngineState& state, const TPosition& position, int x, int y, uint8_t attacker);
-  bool SolveVcfShortest(TEngineState& state, const TPosition& position, int x, int y,
+  bool SolveVcf(TSearchEnvironment& state, const TPosition& position, int x, int y,
+                uint8_t attacker);
+  bool SolveVcfShortest(TSearchEnvironment& state, const TPosition& position, int x, int y,
                         uint8_t attacker);
 
-  int8_t X;
-  int8_t Y;
-  uint8_t Mark = 0;
-  int32_t Count;
-  uint8_t Tag;
-  std::vector<TSearchNode> Children;  // carried for the node's shape; nothing adds children
-  uint8_t Limit;
-  uint8_t Option;
-  uint8_t Nested;
+  int8_t X = kNoSquare;
+  int8_t Y = kNoSquare;
   int32_t Depth = 0;      // nesting of the shortest search
   int32_t BestDepth = 0;  // fewest nestings of a win found by the shortest search
 
@@ -57,7 +43,7 @@ class TSearchNode {
   bool stopWhenTimeIsUp_ = false;
 
   template <bool Shortest>
-  bool Solve(TEngineState& state, const TPosition& position, int x, int y, uint8_t attacker,
+  bool Solve(TSearchEnvironment& state, const TPosition& position, int x, int y, uint8_t attacker,
              std::size_t ply);
 };
 

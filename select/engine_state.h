@@ -7,35 +7,24 @@
 #include <filesystem>
 #include <string>
 
-#include "board/random.h"
-#include "board/stones.h"
-#include "select/search_state.h"
-#include "select/time_control.h"
+#include "base/random.h"
+#include "base/square.h"
+#include "search/search_state.h"
 
 namespace zarvo {
 
-struct TSquare {
-  int32_t X = 0;
-  int32_t Y = 0;
-  friend bool operator==(const TSquare&, const TSquare&) = default;
-};
-
-inline constexpr int32_t kDefaultMaxDepth = 9;
-
-struct TEngineState {
+struct TEngineState : TSearchEnvironment {
   // Folder that holds the exchange files; empty means the working directory.
   std::filesystem::path WorkDir;
 
-  TSideMaps Sides;
   int32_t StoneCount = 0;
   TSquare FirstStone;     // first stone met while reading the board
   TSquare EarlyOppStone;  // last non-own stone among the first two read
 
   std::string ExeBaseName = "Zarvo";  // base of the opening-book file names
-  int32_t MaxDepth = kDefaultMaxDepth;
-  TTimeControl Time;
   TRandom Rng;
-  TSearchState Search;
+  // Set by move selection when it finds the game lost; the driver then leaves the loss marker.
+  bool GameLost = false;
 
   // Name of an exchange file inside WorkDir.
   std::filesystem::path FilePath(const char* name) const { return WorkDir / name; }

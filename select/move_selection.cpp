@@ -10,10 +10,9 @@
 #include "board/pattern_tables.h"
 #include "board/threat_lists.h"
 #include "book/book_probe.h"
+#include "search/candidate_iteration.h"
 #include "search/threat_search.h"
 #include "search/vcf_solver.h"
-#include "select/candidate_iteration.h"
-#include "select/loss_marker.h"
 
 namespace zarvo {
 namespace {
@@ -42,10 +41,10 @@ TDistances DistancesOf(int x, int y, int rx, int ry) {
   return {std::abs(x - 9), std::abs(y - 9), std::abs(x - rx), std::abs(y - ry)};
 }
 
-TMove MoveAt(int x, int y) {
-  return {static_cast<int8_t>(x), static_cast<int8_t>(y)};
+TSquare MoveAt(int x, int y) {
+  return {x, y};
 }
-TMove MoveAt(const TCell& cell) {
+TSquare MoveAt(const TCell& cell) {
   return {cell.X, cell.Y};
 }
 
@@ -65,7 +64,7 @@ class TListsInUse {
 
 // One stone on the board: the centre when it lies near the edge, otherwise a square next to it,
 // one line nearer the centre in each coordinate more than two lines away from it.
-TMove FirstStoneRule(TEngineState& state) {
+TSquare FirstStoneRule(TEngineState& state) {
   const int a = state.FirstStone.X;
   const int b = state.FirstStone.Y;
   if (std::min(a, b) < 2 || std::max(a, b) > 18) return MoveAt(9, 9);
@@ -90,7 +89,7 @@ TMove FirstStoneRule(TEngineState& state) {
 
 // Two stones in the central block: the first player's second stone. Empty optional: go on with
 // the general case.
-std::optional<TMove> SecondStoneRule(TEngineState& state, const TPosition& w) {
+std::optional<TSquare> SecondStoneRule(TEngineState& state, const TPosition& w) {
   int inBlock = 0;
   for (int x = 8; x <= 10; ++x)
     for (int y = 8; y <= 10; ++y) inBlock += w.Cell(x, y).Stone != kEmpty;
@@ -139,9 +138,10 @@ void NarrowToOpponentStones(const TEngineState& state, TPosition& level1) {
   }
 }
 
-// The lost position: the marker, then a free corner, else the first empty square.
-TMove LostPositionMove(TEngineState& state, const TPosition& w, const TCell& best) {
-  RecordLoss(state);
+// The lost position: reported in GameLost (the driver leaves the marker), then a free corner,
+// else the first empty square.
+TSquare LostPositionMove(TEngineState& state, const TPosition& w, const TCell& best) {
+  state.GameLost = true;
   for (int draw = 0; draw < 30; ++draw) {
     const int x = 19 * state.Rng.Random(2);
     const int y = 19 * state.Rng.Random(2);
@@ -165,9 +165,9 @@ void SearchLevelOne(TEngineState& state, TMoveContext& context) {
   TSearchState& search = state.Search;
   TCandidateList& list = context.LevelCandidates[1];
 
-  // Unsearched entries sort below every searched one.
+  // Unsearched entries sort below every searched one; unfilled and filtered ones keep their marks.
   for (int k = 0; k < CandidateCount; ++k)
-    if (list[k].Value[0] > -50000) list[k].Value = {-50500, -50500};
+    if (list[k].Value[0] > kMarkCeiling) list[k].Value = {kUnsearchedMark, kUnsearchedMark};
 
   search.BestScore = -100000;
   int32_t best = -49999;
@@ -176,13 +176,13 @@ void SearchLevelOne(TEngineState& state, TMoveContext& context) {
     TCell& e = list[k];
     const uint8_t s = search.SideIndex;
     const uint8_t o = OtherSide[s];
-    if (e.Value[s] < -51000) continue;  // unfilled
+    if (e.Value[s] < kExcludedMark) continue;  // unfilled or filtered
     // Against an opponent open-four threat only answers and own fours are searched.
     const bool admitted = top.TopClass[o] < kClassOpenFour || e.TopClass[o] >= kClassOpenFour ||
                           (e.TopClass[o] == kClassFour && InLine(e, top)) ||
                           e.TopClass[s] >= kClassFour;
     if (!admitted) {
-      e.Value[s] = -51000;
+      e.Value[s] = kExcludedMark;
       continue;
     }
     context.PlayedX[1] = e.X;
@@ -202,7 +202,7 @@ void SearchLevelOne(TEngineState& state, TMoveContext& context) {
 }
 
 // A random choice among the top entries whose scores tie (or, with a tolerance, nearly tie).
-TMove FinalChoice(TEngineState& state, const TCandidateList& list) {
+TSquare FinalChoice(TEngineState& state, const TCandidateList& list) {
   const uint8_t s = state.Search.SideIndex;
   const int32_t s0 = list[0].Value[s];
   int t = 1;
@@ -220,7 +220,7 @@ TMove FinalChoice(TEngineState& state, const TCandidateList& list) {
 
 }  // namespace
 
-TMove FirstEmptySquare(const TPosition& position) {
+TSquare FirstEmptySquare(const TPosition& position) {
   for (int x = 0; x < kBoardSize; ++x)
     for (int y = 0; y < kBoardSize; ++y)
       if (position.Cell(x, y).Stone == kEmpty) return MoveAt(x, y);
@@ -246,7 +246,8 @@ void ShapeOpeningScores(const TCell& top, TPosition& position) {
     for (int y = 0; y < kBoardSize; ++y) {
       TCell& cell = position.Cell(x, y);
       if (openFourThreat) {
-        if (cell.TopClass[0] < kClassFour && cell.TopClass[1] < kClassFour) cell.Value[0] = -123456;
+        if (cell.TopClass[0] < kClassFour && cell.TopClass[1] < kClassFour)
+          cell.Value[0] = kFilteredMark;
       } else if (cell.Value[0] == 0) {
         cell.Value[0] = 20;
       }
@@ -284,33 +285,34 @@ void PrepareLevelOne(TEngineState& state, TMoveContext& context) {
   GenerateCandidates(state, context);
 }
 
-TMove SelectMove(TEngineState& state, TMoveContext& context) {
+TSquare SelectMove(TEngineState& state, TMoveContext& context) {
   TSearchState& search = state.Search;
   TPosition& w = context.W;
 
+  // 1. One or two stones: the opening rules.
   if (state.StoneCount == 1) return FirstStoneRule(state);
   if (state.StoneCount == 2)
     if (const auto move = SecondStoneRule(state, w)) return *move;
 
-  // 1. to 4.
+  // 2. The levels, the candidate area and the best static candidates.
   PrepareLevelOne(state, context);
   TPosition& level1 = search.Levels[1];
   TCandidateList& list = context.LevelCandidates[1];
-  TMove answer = MoveAt(list[0]);
+  TSquare answer = MoveAt(list[0]);
 
-  // 5. No time left: the best static candidate.
+  // 3. No time left: the best static candidate.
   if (state.Time.TimeIsUp()) return answer;
-  // 6. Our own open four or five.
+  // 4. Our own open four or five.
   if (list[0].TopClass[0] >= kClassOpenFour) return answer;
-  // 7. The opponent's five: one square is blocked, two mean the game is lost.
+  // 5. The opponent's five: one square is blocked, two mean the game is lost.
   if (list[0].TopClass[1] == kClassFive) {
     if (list[1].TopClass[1] != kClassFive) return answer;
     return LostPositionMove(state, w, list[0]);
   }
 
-  // 8. A win by continuous fours, played by its shortest line.
+  // 6. A win by continuous fours, played by its shortest line.
   {
-    TSearchNode root = TSearchNode::ForMoveSelection();
+    TSearchNode root;
     const TPosition& position = search.Levels[search.CurrentLevel];
     const TXYList& fours = search.Lists->FourSquares[search.SideIndex];
     if (root.FindVcf(state, position, fours, search.SideIndex)) {
@@ -322,27 +324,29 @@ TMove SelectMove(TEngineState& state, TMoveContext& context) {
     }
   }
 
-  // 9. The opening: shaped scores and the book.
+  // 7. The opening: shaped scores and the book.
   bool booked = false;
   if (state.StoneCount <= 15) {
     const TCell top = list[0];
     ShapeOpeningScores(top, level1);
-    booked = BookProbe(state, level1, top.Value[0]);
+    booked = BookProbe(state.Sides, state.StoneCount, state.Rng,
+                       BookPathFor(state.ExeBaseName, state.WorkDir, state.StoneCount), level1,
+                       top.Value[0]);
     if (booked) search.BestScore = 666 + state.Rng.Random(666);
     GenerateCandidates(state, context);
   }
 
-  // 10. and 11. Unless the book knew the position, the threat search ranks the candidates.
+  // 8. Unless the book knew the position, the threat search ranks the candidates.
   if (!booked) {
     if (list[0].Value[0] < 1 && HasEmptySquare(w)) return FirstEmptySquare(w);
     SearchLevelOne(state, context);
   }
 
-  // 12.
+  // 9. The final choice among the best candidates.
   return FinalChoice(state, list);
 }
 
-TMove FindMove(TEngineState& state, const TPosition& position) {
+TSquare FindMove(TEngineState& state, const TPosition& position) {
   auto context = std::make_unique<TMoveContext>();
   context->W = position;
   TThreatLists lists;
@@ -351,7 +355,7 @@ TMove FindMove(TEngineState& state, const TPosition& position) {
   TListsInUse listsInUse(state.Search, lists);
   state.Search.CurrentLevel = 0;
   RescanAll(context->W, &lists);
-  const TMove move = SelectMove(state, *context);
+  const TSquare move = SelectMove(state, *context);
   // Whatever the rules made of a broken position, never answer an occupied or off-board square
   // while an empty one exists.
   if (!OnBoard(move.X, move.Y) || position.Cell(move.X, move.Y).Stone != kEmpty)

@@ -4,19 +4,13 @@
 #include <cstdint>
 
 #include "board/position.h"
+#include "search/search_state.h"
 #include "select/engine_state.h"
-#include "select/search_state.h"
 
 namespace zarvo {
 
-struct TMove {
-  int8_t X = 0;
-  int8_t Y = 0;
-  friend bool operator==(const TMove&, const TMove&) = default;
-};
-
 // First empty square, X in the outer loop and Y in the inner; (9, 9) on a full board.
-TMove FirstEmptySquare(const TPosition& position);
+TSquare FirstEmptySquare(const TPosition& position);
 
 // The first player's second stone, tested against the opponent's reply (rx, ry): a square that
 // answers a diagonal reply, and one that answers a direct reply.
@@ -34,10 +28,10 @@ void ShapeOpeningScores(const TCell& top, TPosition& position);
 void PrepareLevelOne(TEngineState& state, TMoveContext& context);
 
 // The decision of one move on the evaluated position W (the threat lists describe it).
-TMove SelectMove(TEngineState& state, TMoveContext& context);
+TSquare SelectMove(TEngineState& state, TMoveContext& context);
 
 // The move for the side to play in the position as read from the board file. The threat lists
-// and the square pool live for this call only.
-TMove FindMove(TEngineState& state, const TPosition& position);
+// and the square pool live for this call only. A game it finds lost sets state.GameLost.
+TSquare FindMove(TEngineState& state, const TPosition& position);
 
 }  // namespace zarvo

@@ -153,7 +153,7 @@ int Generate(int games, uint32_t seed, int32_t depth, std::ostream& out) {
       state.WorkDir = workDir.Path();
       const TBoardText board = BoardOf(moves);
       TEngineOptions options = BenchOptions(seed + 7919u * game + ply, std::nullopt, depth);
-      const TMove move = PlayPosition(state, SideToMove(moves), board, options);
+      const TSquare move = PlayPosition(state, SideToMove(moves), board, options);
       moves.push_back({move.X, move.Y});
       if (!match::FiveThrough(match::BoardOf(moves), moves.back()).empty()) break;
     }
@@ -357,7 +357,7 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     state.WorkDir = workDir.Path();
     const auto start = std::chrono::steady_clock::now();
     state.Time.StartTime = start;
-    const TMove move =
+    const TSquare move =
         PlayPosition(state, SideToMove(moves), BoardOf(moves), BenchOptions(seed, budgetMs, depth));
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

@@ -1,11 +1,11 @@
 // zarvo book: build opening books from text, print them, and show what they answer to a board.
-#include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "base/decimal_text.h"
 #include "book/book_builder.h"
 #include "book/book_probe.h"
 #include "book/opennings.h"
@@ -75,19 +75,16 @@ int BadUsage(std::ostream& err, std::string_view what, std::string_view subcomma
 // Text format
 
 bool ParseNumber(std::string_view text, uint64_t limit, uint64_t& value) {
-  if (text.empty()) return false;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size() && value <= limit;
+  const std::optional<int64_t> number = ParseDigits(text, static_cast<int64_t>(limit));
+  if (number) value = static_cast<uint64_t>(*number);
+  return number.has_value();
 }
 
-bool ParseSquare(std::string_view text, TBookSquare& square) {
-  const size_t comma = text.find(',');
-  if (comma == std::string_view::npos) return false;
-  uint64_t x, y;
-  if (!ParseNumber(text.substr(0, comma), 1000, x) || !ParseNumber(text.substr(comma + 1), 1000, y))
-    return false;
-  square = {static_cast<int>(x), static_cast<int>(y)};
-  return true;
+// Whether the square is on the board is the position check's to say.
+bool ParseSquare(std::string_view text, TSquare& square) {
+  const std::optional<TSquare> parsed = ParseSquareText(text);
+  if (parsed) square = *parsed;
+  return parsed.has_value();
 }
 
 std::vector<std::string_view> Words(std::string_view text) {
@@ -122,7 +119,7 @@ std::optional<TBookPosition> ParseBookLine(std::string_view line, std::string& p
   }
   TBookPosition position;
   for (std::string_view word : Words(line.substr(0, colon))) {
-    TBookSquare move;
+    TSquare move;
     if (!ParseSquare(word, move)) {
       problem = NotASquare("", word);
       return std::nullopt;
@@ -305,7 +302,9 @@ int RunProbe(TArgs args, std::ostream& out, std::ostream& err) {
     out << "empty board: the engine answers 9,9 without the book\n";
     return 0;
   }
-  const std::string bookName = base ? BookFileName(*base, state.StoneCount) : BookPathFor(state);
+  const std::string bookName =
+      base ? BookFileName(*base, state.StoneCount)
+           : BookPathFor(state.ExeBaseName, state.WorkDir, state.StoneCount);
 
   TOpenning_Book book;
   book.FileName = bookName;

@@ -113,7 +113,7 @@ void PrintGrid(std::ostream& out, int width, TDraw draw) {
 std::string SquareText(const TXYList& list) {
   if (list.Empty()) return "-";
   std::ostringstream text;
-  for (const TXY* item : list) {
+  for (const TSquare* item : list) {
     if (text.tellp() > 0) text << ' ';
     text << '(' << int{item->X} << ',' << int{item->Y} << ')';
   }
@@ -189,7 +189,7 @@ void JsonArray(std::ostream& out, const std::array<T, N>& values) {
 void JsonSquares(std::ostream& out, const TXYList& list) {
   out << '[';
   bool first = true;
-  for (const TXY* item : list) {
+  for (const TSquare* item : list) {
     out << (first ? "" : ", ") << '[' << int{item->X} << ", " << int{item->Y} << ']';
     first = false;
   }

@@ -445,24 +445,24 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
     }
   }
 
-  std::array<TEngineSpec, 2> specs;
+  std::array<TEngineEntry, 2> entries;
   for (int e = 0; e < 2; ++e) {
     std::string error;
-    auto spec = ParseEngineSpec(parsed.Engines[e], error);
-    if (!spec) {
+    auto entry = ParseEngineEntry(parsed.Engines[e], error);
+    if (!entry) {
       err << "zarvo match: " << error << '\n';
       return 2;
     }
     if (!parsed.WorkDirs[e].empty()) {
       std::error_code fsError;
       std::filesystem::create_directories(parsed.WorkDirs[e], fsError);
-      spec->WorkDir = std::filesystem::absolute(parsed.WorkDirs[e], fsError);
-      if (fsError || !std::filesystem::is_directory(spec->WorkDir, fsError)) {
+      entry->WorkDir = std::filesystem::absolute(parsed.WorkDirs[e], fsError);
+      if (fsError || !std::filesystem::is_directory(entry->WorkDir, fsError)) {
         err << "zarvo match: cannot use '" << parsed.WorkDirs[e] << "' as a working folder\n";
         return 2;
       }
     }
-    specs[e] = std::move(*spec);
+    entries[e] = std::move(*entry);
   }
 
   const TScratchDir scratch;
@@ -475,7 +475,7 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
     // The engines end inside, while a second signal is still only a request.
     result = zarvo::match::RunMatch(
         [&](int engine) {
-          return MakePlayer(specs[engine], parsed.Engines[engine], scratch.Path());
+          return MakePlayer(entries[engine], parsed.Engines[engine], scratch.Path());
         },
         parsed.Options, &reporter);
   } catch (const std::exception& error) {

@@ -32,7 +32,7 @@ using TSquareList = std::vector<std::pair<int, int>>;
 // The squares of a list, in list order.
 inline TSquareList Squares(const TXYList& list) {
   TSquareList squares;
-  for (const TXY* item : list) squares.emplace_back(item->X, item->Y);
+  for (const TSquare* item : list) squares.emplace_back(item->X, item->Y);
   return squares;
 }
 

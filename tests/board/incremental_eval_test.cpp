@@ -6,9 +6,9 @@
 #include <sstream>
 #include <vector>
 
+#include "base/random.h"
 #include "board/line_eval.h"
 #include "board/pattern_tables.h"
-#include "board/random.h"
 #include "tests/board/eval_checks.h"
 
 namespace zarvo {

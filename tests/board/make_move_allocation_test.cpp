@@ -2,9 +2,9 @@
 // the program's allocations must not move while moves are made and undone.
 #include <gtest/gtest.h>
 
+#include "base/random.h"
 #include "board/line_eval.h"
 #include "board/pattern_tables.h"
-#include "board/random.h"
 #include "tests/allocation_counter.h"
 
 namespace zarvo {

@@ -59,7 +59,7 @@ TEST(Position, WallBitsMarkExactlyTheOffBoardSquaresOfEveryLine) {
     EXPECT_EQ(position.WallBits.AntiDiagBits[s], expected([s](int y) { return OnBoard(s - y, y); }))
         << "X + Y = " << s;
 
-  // The corners named in the notes on the record.
+  // The corner diagonals hold one square of the board each.
   EXPECT_EQ(position.WallBits.DiagBits[19 + 19], 0x3FFFFFFFu & ~SquareBit(0));
   EXPECT_EQ(position.WallBits.AntiDiagBits[0], 0x3FFFFFFFu & ~SquareBit(0));
   EXPECT_EQ(position.WallBits.AntiDiagBits[38], 0x3FFFFFFFu & ~SquareBit(19));

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "board/random.h"
+#include "base/random.h"
 
 namespace zarvo {
 namespace {

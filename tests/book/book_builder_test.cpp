@@ -5,15 +5,15 @@
 #include <gtest/gtest.h>
 
 #include "book/book_probe.h"
-#include "tests/book/book_test_support.h"
+#include "testing/book_test_support.h"
 
 namespace zarvo {
 namespace {
 
-TEST(BookBuilder, LoneCentreStoneGivesTheWorkedBook) {
+TEST(BookBuilder, LoneCentreStoneGivesTheCentreStoneBook) {
   TBookBuilder builder;
   ASSERT_FALSE(builder.Add({{{9, 9}}, {8, 9}, 10, 1}));
-  EXPECT_EQ(builder.Encode(1), testing::WorkedExampleBook());
+  EXPECT_EQ(builder.Encode(1), testing::CentreStoneBook());
   EXPECT_EQ(builder.Encode(0), std::string(4, '\0'));  // an empty .ob1
 }
 
@@ -61,7 +61,7 @@ TEST(BookBuilder, RepeatedPositionsMergeTheirCounters) {
 }
 
 TEST(BookBuilder, RejectsPositionsThatCannotBeEntries) {
-  std::vector<TBookSquare> tooMany;
+  std::vector<TSquare> tooMany;
   for (int i = 0; i < 128; ++i) tooMany.push_back({i % 20, i / 20});
   const TBookPosition cases[] = {
       {{}, {9, 9}, 1, 1},                                           // empty board

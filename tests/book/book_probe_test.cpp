@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "tests/book/book_test_support.h"
+#include "testing/book_test_support.h"
 #include "tests/test_support.h"
 
 namespace zarvo {
@@ -18,14 +18,9 @@ TEST(BookProbe, ParityChoosesTheBookAndTheThresholdRange) {
   EXPECT_EQ(BookFileName("Zarvo", 4), "Zarvo.ob1");
   EXPECT_EQ(BookFileName("/opt/zarvo-1", 3), "/opt/zarvo-1.ob2");
 
-  TEngineState state;
-  state.ExeBaseName = "books/Zarvo";
-  state.StoneCount = 3;
-  EXPECT_EQ(BookPathFor(state), "books/Zarvo.ob2");  // the engine's own working directory
-  state.WorkDir = "/games/dir";
-  EXPECT_EQ(BookPathFor(state), "/games/dir/books/Zarvo.ob2");
-  state.ExeBaseName = "/abs/Zarvo";
-  EXPECT_EQ(BookPathFor(state), "/abs/Zarvo.ob2");
+  EXPECT_EQ(BookPathFor("books/Zarvo", "", 3), "books/Zarvo.ob2");  // the working directory
+  EXPECT_EQ(BookPathFor("books/Zarvo", "/games/dir", 3), "/games/dir/books/Zarvo.ob2");
+  EXPECT_EQ(BookPathFor("/abs/Zarvo", "/games/dir", 3), "/abs/Zarvo.ob2");
 
   struct Case {
     int32_t StoneCount, Low, High;
@@ -45,7 +40,7 @@ TEST(BookProbe, ParityChoosesTheBookAndTheThresholdRange) {
 
 TEST(BookProbe, AveragesPositiveScoresOfEmptySquaresTowardsV) {
   TTempDir dir;  // no book at all
-  const std::vector<TBookSquare> moves{{9, 9}};
+  const std::vector<TSquare> moves{{9, 9}};
   for (auto [v, before, after] : {std::array{100, 41, 70}, std::array{100, 0, 0},
                                   std::array{-50, 11, -19}, std::array{100, -5, -5}}) {
     TPosition position = testing::BoardAfter(moves, before);
@@ -97,16 +92,16 @@ TEST(BookProbe, RepliesAreForcedOrScaledByTheirCounters) {
   EXPECT_TRUE(testing::SameCells(before, position));
 }
 
-TEST(BookProbe, WorkedBookForcesOrScalesTheFourSquaresTwice) {
+TEST(BookProbe, CentreStoneBookForcesOrScalesTheFourSquaresTwice) {
   TTempDir dir;
-  dir.Write("Zarvo.ob2", testing::WorkedExampleBook());
-  const std::vector<TBookSquare> moves{{9, 9}};  // the opponent's stone; o to move
-  const TBookSquare replies[] = {{8, 9}, {10, 9}, {9, 10}, {9, 8}};
+  dir.Write("Zarvo.ob2", testing::CentreStoneBook());
+  const std::vector<TSquare> moves{{9, 9}};  // the opponent's stone; o to move
+  const TSquare replies[] = {{8, 9}, {10, 9}, {9, 10}, {9, 8}};
   for (int32_t threshold : {1, 9, 10}) {
     TPosition position = testing::BoardAfter(moves, 40);
     EXPECT_TRUE(ProbeBookFile((dir / "Zarvo.ob2").string(), testing::SidesToMove(1), threshold,
                               position, 40));
-    for (const TBookSquare& square : replies) {
+    for (const TSquare& square : replies) {
       EXPECT_EQ(position.Cell(square.X, square.Y).Value[0],
                 threshold < 10 ? 20000 : 40 * 11 / 2 * 11 / 2)
           << threshold;
@@ -127,20 +122,19 @@ TEST(BookProbe, WorkedBookForcesOrScalesTheFourSquaresTwice) {
 
 TEST(BookProbe, DrawsOnEveryCallAndSkipsTheBookWithoutASide) {
   TTempDir dir;
-  dir.Write("Zarvo.ob2", testing::WorkedExampleBook());
+  dir.Write("Zarvo.ob2", testing::CentreStoneBook());
+  const std::string oddBook = BookPathFor("Zarvo", dir.Path(), 1);
   for (uint8_t own : {kStoneO, kEmpty}) {
-    TEngineState state;
-    state.WorkDir = dir.Path();
-    state.StoneCount = 1;
-    state.Sides.OwnStone = own;
-    SetSideMaps(state.Sides);
-    state.Rng.Seed(99);
+    TSideMaps sides;
+    sides.OwnStone = own;
+    SetSideMaps(sides);
+    TRandom rng(99);
     TRandom expected(99);
     expected.Random(10);
     TPosition position = testing::BoardAfter({{9, 9}}, 40);
     const TPosition before = position;
-    EXPECT_EQ(BookProbe(state, position, 100), own == kStoneO);
-    EXPECT_EQ(state.Rng.State(), expected.State());  // exactly one draw
+    EXPECT_EQ(BookProbe(sides, 1, rng, oddBook, position, 100), own == kStoneO);
+    EXPECT_EQ(rng.State(), expected.State());  // exactly one draw
     if (own == kStoneO) {
       EXPECT_GE(position.Cell(8, 9).Value[0], 70);
     } else {
@@ -148,15 +142,14 @@ TEST(BookProbe, DrawsOnEveryCallAndSkipsTheBookWithoutASide) {
     }
   }
   // Without a book the draw still happens.
-  TEngineState state;
-  state.WorkDir = dir.Path();
-  state.StoneCount = 2;
-  state.Sides.OwnStone = kStoneX;
-  SetSideMaps(state.Sides);
-  const uint32_t seed = state.Rng.State();
+  TSideMaps sides;
+  sides.OwnStone = kStoneX;
+  SetSideMaps(sides);
+  TRandom rng;
+  const uint32_t seed = rng.State();
   TPosition position = testing::BoardAfter({{9, 9}, {9, 10}}, 40);
-  EXPECT_FALSE(BookProbe(state, position, 100));
-  EXPECT_NE(state.Rng.State(), seed);
+  EXPECT_FALSE(BookProbe(sides, 2, rng, BookPathFor("Zarvo", dir.Path(), 2), position, 100));
+  EXPECT_NE(rng.State(), seed);
 }
 
 // Books whose entries are not in normalized form, or hold junk coordinates, can name any square;

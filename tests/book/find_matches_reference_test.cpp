@@ -8,8 +8,8 @@
 
 #include "book/book_builder.h"
 #include "book/book_probe.h"
-#include "tests/book/book_test_support.h"
-#include "tests/book/literal_find_matches.h"
+#include "testing/book_test_support.h"
+#include "testing/literal_find_matches.h"
 #include "tests/test_support.h"
 
 namespace zarvo {

@@ -1,10 +1,10 @@
-// Book records, their orderings and the book file: the worked example byte for byte, the order
+// Book records, their orderings and the book file: the centre-stone book byte for byte, the order
 // after loading, and what malformed files get.
 #include "book/opennings.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/book/book_test_support.h"
+#include "testing/book_test_support.h"
 #include "tests/test_support.h"
 
 namespace zarvo {
@@ -19,11 +19,11 @@ std::vector<TOCoord> Coords(const TOPlayerMoves& list) {
   return coords;
 }
 
-TEST(BookFile, WorkedExampleIsTwentySevenBytesAndReadsBack) {
+TEST(BookFile, CentreStoneBookIsTwentySevenBytesAndReadsBack) {
   std::vector<std::unique_ptr<TOpenning>> entries;
   entries.push_back(Entry({}, {{7, 7}}, 14, 14, {6, 7}, 10, 1));
   const std::string bytes = testing::EncodeEntries(entries);
-  EXPECT_EQ(bytes, testing::WorkedExampleBook());
+  EXPECT_EQ(bytes, testing::CentreStoneBook());
   ASSERT_EQ(bytes.size(), 27u);  // 4 + 21 + 2 * (0 + 1)
 
   TTempDir dir;

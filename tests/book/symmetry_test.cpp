@@ -10,7 +10,7 @@
 #include "book/book_builder.h"
 #include "book/book_probe.h"
 #include "book/opennings.h"
-#include "tests/book/book_test_support.h"
+#include "testing/book_test_support.h"
 #include "tests/test_support.h"
 
 namespace zarvo {
@@ -88,7 +88,7 @@ TEST(BookSymmetry, TablesMapAsTheirNetMapsAndUndoEachOther) {
 
 TEST(BookSymmetry, LoneCentreStoneMatchesEightTimes) {
   testing::TTempDir dir;
-  dir.Write("Zarvo.ob2", testing::WorkedExampleBook());
+  dir.Write("Zarvo.ob2", testing::CentreStoneBook());
   TOpenning_Book book;
   book.FileName = (dir / "Zarvo.ob2").string();
   ASSERT_TRUE(book.LoadFromFile());
@@ -140,7 +140,7 @@ TEST(BookSymmetry, EmptyBookAndSeveralRepliesOfOnePosition) {
   // Two replies of one position both answer, each with its own counters, and the book keeps
   // both entries unchanged.
   TBookBuilder builder;
-  const std::vector<TBookSquare> moves{{3, 4}, {5, 5}, {4, 6}, {6, 2}};
+  const std::vector<TSquare> moves{{3, 4}, {5, 5}, {4, 6}, {6, 2}};
   ASSERT_FALSE(builder.Add({moves, {5, 5 + 1}, 4, 2}));
   ASSERT_FALSE(builder.Add({moves, {6, 6}, 7, 3}));
   TOpenning_Book book;

@@ -10,8 +10,6 @@ namespace {
 
 using testing::TTempDir;
 
-constexpr double kMsPerDay = 86'400'000.0;
-
 TEST(EngineConfig, TimeOutsFileGivesBudgetAndDepth) {
   struct Case {
     const char* File;  // nullptr: no file
@@ -48,7 +46,7 @@ TEST(EngineConfig, TimeOutsFileGivesBudgetAndDepth) {
     state.WorkDir = dir.Path();
     ReadTimeOuts(state);
     const std::string what = c.File ? c.File : "(no file)";
-    EXPECT_DOUBLE_EQ(state.Time.TimeBudget, static_cast<double>(c.BudgetMs) / kMsPerDay) << what;
+    EXPECT_EQ(state.Time.TimeBudget.count(), c.BudgetMs) << what;
     EXPECT_EQ(state.MaxDepth, c.Depth) << what;
   }
 }
@@ -59,7 +57,7 @@ TEST(EngineConfig, TimeOutsFolderKeepsTheDefaults) {
   TEngineState state;
   state.WorkDir = dir.Path();
   ReadTimeOuts(state);
-  EXPECT_DOUBLE_EQ(state.Time.TimeBudget, 1.0 / 24);
+  EXPECT_EQ(state.Time.TimeBudget, std::chrono::hours(1));
   EXPECT_EQ(state.MaxDepth, 9);
 }
 

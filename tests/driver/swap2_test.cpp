@@ -13,7 +13,7 @@ namespace {
 TEST(Swap2, BalanceFavoursTheSideWithTheBetterShape) {
   struct Case {
     const char* What;
-    std::vector<TMove> Stones;  // black first
+    std::vector<TSquare> Stones;  // black first
     int32_t AtLeast;
     int32_t AtMost;
   } const cases[] = {
@@ -31,13 +31,13 @@ TEST(Swap2, BalanceFavoursTheSideWithTheBetterShape) {
     EXPECT_GE(balance, c.AtLeast) << c.What;
     EXPECT_LE(balance, c.AtMost) << c.What;
     // The measure has no favourite direction: the mirrored board stands the same.
-    std::vector<TMove> mirrored;
-    for (const TMove& stone : c.Stones)
+    std::vector<TSquare> mirrored;
+    for (const TSquare& stone : c.Stones)
       mirrored.push_back({static_cast<int8_t>(19 - stone.X), stone.Y});
     EXPECT_EQ(InitiativeBalance(mirrored), balance) << c.What;
   }
   // Stones off the board or given twice do not count, and the colours alternate over the rest.
-  const TMove broken[] = {{9, 9}, {9, 9}, {25, 3}, {-1, 0}};
+  const TSquare broken[] = {{9, 9}, {9, 9}, {25, 3}, {-1, 0}};
   EXPECT_EQ(InitiativeBalance(broken), InitiativeBalance(std::span(broken, 1)));
 }
 

@@ -2,13 +2,9 @@
 // endless devices where files should be, books it cannot use, boards with no move left. Whatever
 // happens it must end normally and quickly, answer a legal square whenever it can write one,
 // and leave everything but its own files ("Tah.dat", "DiDeRoLose.zrv") as it found them.
-#include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/types.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -20,10 +16,10 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
 
 #include "board/position.h"
 #include "driver/move_files.h"
+#include "tests/run_process.h"
 #include "tests/test_support.h"
 
 namespace zarvo {
@@ -39,51 +35,14 @@ using testing::TTempDir;
 constexpr const char* kProgram = "engine/Zarvo2.x";
 constexpr const char* kBooks[] = {"engine/Zarvo2.ob1", "engine/Zarvo2.ob2"};
 
-// Exit codes of the started child when it could not become the engine.
-constexpr int kCannotDropRoot = 121;
-constexpr int kCannotExec = 122;
-
-struct TRunResult {
-  bool TimedOut = false;
-  bool Exited = false;
-  int Status = -1;
-};
-
 // Starts the engine as a manager does, in dir with no arguments. asOtherUser: when run as root,
 // the engine runs as "nobody", so that permission bits hold for it as they would for a manager.
-TRunResult RunEngine(const fs::path& dir, bool asOtherUser) {
-  const pid_t pid = ::fork();
-  if (pid < 0) return {};
-  if (pid == 0) {
-    const int null = ::open("/dev/null", O_RDWR);
-    for (int fd = 0; fd <= 2; ++fd) ::dup2(null, fd);
-    if (::chdir(dir.c_str()) != 0) ::_exit(kCannotExec);
-    if (asOtherUser && ::geteuid() == 0) {
-      const gid_t nogroup = 65534;
-      const uid_t nobody = 65534;
-      if (::setgroups(0, nullptr) != 0 || ::setgid(nogroup) != 0 || ::setuid(nobody) != 0)
-        ::_exit(kCannotDropRoot);
-    }
-    char* argv[] = {const_cast<char*>(kProgram), nullptr};
-    ::execv(kProgram, argv);
-    ::_exit(kCannotExec);
-  }
+testing::TRun RunEngine(const fs::path& dir, bool asOtherUser) {
   // Far more than any move of these positions takes, sanitizers included.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  TRunResult result;
-  int status = 0;
-  while (::waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      ::kill(pid, SIGKILL);
-      ::waitpid(pid, &status, 0);
-      result.TimedOut = true;
-      return result;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  result.Exited = WIFEXITED(status);
-  result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status);
-  return result;
+  return testing::RunProcess({.Program = kProgram,
+                              .WorkDir = dir,
+                              .TimeLimit = std::chrono::seconds(30),
+                              .AsOtherUser = asOtherUser});
 }
 
 // Everything under dir, symlinks not followed: kind, mode, size, modification time and, for
@@ -318,14 +277,14 @@ TEST_P(Zarvo2Faults, EndsNormallyAndTouchesOnlyItsOwnFiles) {
   auto before = Listing(dir.Path());
 
   // 3. The run.
-  const TRunResult run = RunEngine(dir.Path(), c.NeedsPermissions);
-  if (run.Exited && run.Status == kCannotDropRoot) {
+  const testing::TRun run = RunEngine(dir.Path(), c.NeedsPermissions);
+  if (run.Exited && run.Status == testing::kCannotDropRoot) {
     GTEST_SKIP() << "running as root, and the engine cannot be started as another user, so "
                     "permission bits cannot be tested here";
   }
   ASSERT_FALSE(run.TimedOut) << "the engine did not end within 30 s";
-  ASSERT_TRUE(run.Exited) << "killed by signal " << run.Status;
-  ASSERT_NE(run.Status, kCannotExec) << "the engine could not be started";
+  ASSERT_TRUE(run.Exited) << "killed by signal " << run.Signal;
+  ASSERT_NE(run.Status, testing::kCannotExec) << "the engine could not be started";
   EXPECT_EQ(run.Status, 0);
 
   // 4. The answer.
@@ -367,7 +326,7 @@ TEST(Zarvo2Faults, LostPositionWritesTheMarker) {
   dir.Write("DiDeRo.zrv", std::string("\x01\0\0\0", 4));
   fs::create_directory(dir / "engine");
   fs::create_symlink(ZARVO2_EXE, dir / kProgram);
-  const TRunResult run = RunEngine(dir.Path(), false);
+  const testing::TRun run = RunEngine(dir.Path(), false);
   ASSERT_TRUE(run.Exited && run.Status == 0);
   EXPECT_EQ(dir.Read("DiDeRoLose.zrv"), std::string("\x01\0\0\0", 4));
   EXPECT_TRUE(ParseAnswer(dir.Read("Tah.dat")));

@@ -9,6 +9,7 @@
 
 #include "board/position.h"
 #include "driver/move_files.h"
+#include "tests/run_process.h"
 #include "tests/test_support.h"
 
 namespace zarvo {
@@ -18,10 +19,12 @@ using testing::BoardText;
 using testing::ParseAnswer;
 using testing::TTempDir;
 
-int RunEngineIn(const TTempDir& dir, const std::string& environment = "") {
-  const std::string command =
-      "cd '" + dir.Path().string() + "' && " + environment + " '" ZARVO2_EXE "'";
-  return std::system(command.c_str());
+// setting: one "NAME=VALUE" for the engine's environment, or nothing.
+int RunEngineIn(const TTempDir& dir, const std::string& setting = "") {
+  testing::TProcess process{.Program = ZARVO2_EXE, .WorkDir = dir.Path()};
+  if (const auto equals = setting.find('='); equals != std::string::npos)
+    process.Environment.emplace_back(setting.substr(0, equals), setting.substr(equals + 1));
+  return testing::RunProcess(process).Status;
 }
 
 // ZARVO_SEARCH=deep gives the deep search the same files and budget; any other value keeps the

@@ -47,8 +47,8 @@ struct TPlayers {
   std::unique_ptr<TPlayer> First, Second;
   TPlayers(const TScriptedEngines& engines, const std::string& first, const std::string& second) {
     std::string error;
-    First = MakePlayer(engines.Spec(first), Scratch.Path(), error);
-    Second = MakePlayer(engines.Spec(second), Scratch.Path(), error);
+    First = MakePlayer(engines.Entry(first), Scratch.Path(), error);
+    Second = MakePlayer(engines.Entry(second), Scratch.Path(), error);
     EXPECT_TRUE(First && Second) << error;
   }
 };
@@ -93,7 +93,7 @@ TEST_P(MatchEnd, IsJudgedAndRecorded) {
   EXPECT_EQ(game.Reason, c.Reason) << game.Detail;
   EXPECT_EQ(game.Outcome, c.Outcome) << game.Detail;
   EXPECT_NE(game.Detail.find(c.Detail), std::string::npos) << game.Detail;
-  EXPECT_EQ(game.XEngine, engines.Spec(c.X));
+  EXPECT_EQ(game.XEngine, engines.Entry(c.X));
 
   // The loser's table row says why it lost.
   if (c.Outcome != TOutcome::Draw) {
@@ -279,8 +279,8 @@ TEST(MatchRunner, EnginesGetTheirArgumentsAndFolder) {
   const TScratchDir scratch;
   const TTempDir folder;
   std::string error;
-  auto withArgument = ParseEngineSpec(engines.Spec("pipe-legal") + " 'garbage'", error);
-  auto inFolder = ParseEngineSpec(engines.Spec("file-legal"), error);
+  auto withArgument = ParseEngineEntry(engines.Entry("pipe-legal") + " 'garbage'", error);
+  auto inFolder = ParseEngineEntry(engines.Entry("file-legal"), error);
   ASSERT_TRUE(withArgument && inFolder) << error;
   EXPECT_EQ(withArgument->Arguments, std::vector<std::string>{"garbage"});
   inFolder->WorkDir = folder.Path();
@@ -294,8 +294,8 @@ TEST(MatchRunner, EnginesGetTheirArgumentsAndFolder) {
   EXPECT_TRUE(folder.Exists("Plocha.dat"));
   EXPECT_NE(folder.Read("Tah.dat").find(','), std::string::npos);  // its last answer
 
-  for (const std::string& spec : {engines.Spec("pipe-legal") + " 'open", std::string("pipe: ")}) {
-    EXPECT_FALSE(ParseEngineSpec(spec, error)) << spec;
+  for (const std::string& entry : {engines.Entry("pipe-legal") + " 'open", std::string("pipe: ")}) {
+    EXPECT_FALSE(ParseEngineEntry(entry, error)) << entry;
     EXPECT_FALSE(error.empty());
   }
 }
@@ -338,8 +338,8 @@ TEST(MatchRunner, ConcurrentGamesAreTheSequentialOnes) {
   TMatchOptions options = FastOptions(6);
   options.Openings.clear();  // random ones from the seed
   std::string error;
-  const auto a = ParseEngineSpec(engines.Spec("pipe-line"), error);
-  const auto b = ParseEngineSpec(engines.Spec("file-legal"), error);
+  const auto a = ParseEngineEntry(engines.Entry("pipe-line"), error);
+  const auto b = ParseEngineEntry(engines.Entry("file-legal"), error);
   ASSERT_TRUE(a && b) << error;
   std::atomic<int> made{0};
   const auto factory = [&](int engine) {
@@ -365,15 +365,15 @@ TEST(MatchRunner, ConcurrentGamesAreTheSequentialOnes) {
   EXPECT_EQ(ProcessesStartedFrom(engines.Dir().Path()), 0);
 }
 
-TEST(MatchRunner, SpecsThatNameNoEngineAreRefused) {
+TEST(MatchRunner, EntriesThatNameNoEngineAreRefused) {
   const TScriptedEngines engines;
   const TScratchDir scratch;
-  for (const std::string& spec :
-       {std::string("legal"), "tcp:" + engines.Spec("file-legal").substr(5), std::string("file:"),
+  for (const std::string& entry :
+       {std::string("legal"), "tcp:" + engines.Entry("file-legal").substr(5), std::string("file:"),
         std::string("pipe:/no/such/engine"), "file:" + engines.Dir().Path().string()}) {
     std::string error;
-    EXPECT_EQ(MakePlayer(spec, scratch.Path(), error), nullptr) << spec;
-    EXPECT_FALSE(error.empty()) << spec;
+    EXPECT_EQ(MakePlayer(entry, scratch.Path(), error), nullptr) << entry;
+    EXPECT_FALSE(error.empty()) << entry;
   }
 }
 

@@ -11,8 +11,8 @@ namespace zarvo::testing {
 
 class TScriptedEngines {
  public:
-  // The engine spec for a name: "file-crash" gives "file:/tmp/.../file-crash".
-  std::string Spec(const std::string& name) const {
+  // The engine entry for a name: "file-crash" gives "file:/tmp/.../file-crash".
+  std::string Entry(const std::string& name) const {
     const std::filesystem::path link = dir_ / name;
     if (!std::filesystem::exists(link))
       std::filesystem::create_symlink(MATCH_SCRIPTED_ENGINE, link);

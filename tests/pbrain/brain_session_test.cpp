@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "board/random.h"
+#include "base/random.h"
 #include "driver/swap2.h"
 
 #include "pbrain/brain_limits.h"
@@ -28,7 +28,7 @@ struct TRecorder {
     std::filesystem::path WorkDir;
   };
   std::vector<TCall> Calls;
-  TMove Answer{9, 9};
+  TSquare Answer{9, 9};
   // When set, the next empty square of the board text in reading order is answered instead.
   bool AnswerFirstEmptyRow = true;
 
@@ -38,7 +38,8 @@ struct TRecorder {
       if (!AnswerFirstEmptyRow) return Answer;
       for (int y = 0; y < board.RowCount; ++y)
         for (int x = 0; x < kBoardSize; ++x)
-          if (board.Rows[y][x] == '.') return TMove{static_cast<int8_t>(x), static_cast<int8_t>(y)};
+          if (board.Rows[y][x] == '.')
+            return TSquare{static_cast<int8_t>(x), static_cast<int8_t>(y)};
       return Answer;
     };
   }
@@ -429,7 +430,7 @@ TEST(BrainSession, Swap2AnswersEachStage) {
   ASSERT_EQ(opening.size(), 2u);
   const auto stones = Swap2OpeningStones(3);
   std::string expected;
-  for (const TMove& stone : stones)
+  for (const TSquare& stone : stones)
     expected +=
         (expected.empty() ? "" : " ") + std::to_string(stone.X) + "," + std::to_string(stone.Y);
   EXPECT_EQ(opening[1], expected);

@@ -1,7 +1,6 @@
 // The real pbrain-zarvo2 process, fed scripted sessions on standard input as a manager would,
 // and compared move for move with the real Zarvo2 on the same boards and seeds.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/run_process.h"
 #include "tests/test_support.h"
 
 #ifdef PBRAIN_EXE
@@ -24,21 +24,25 @@ using testing::TTempDir;
 
 struct TBrainRun {
   int Status = -1;  // exit status; 124 when the process had to be stopped
+  std::string Output;
   std::vector<std::string> Lines;
 };
 
 // Runs the brain in a fresh working directory with `input` as its standard input.
 // The classic move choice unless the arguments say otherwise: most sessions here compare with
 // Zarvo2 or rely on its answers.
-TBrainRun RunBrain(const std::string& input, const std::string& arguments = "--classic --seed 7") {
+TBrainRun RunBrain(const std::string& input, std::string_view arguments = "--classic --seed 7",
+                   const std::vector<std::pair<std::string, std::string>>& environment = {}) {
   TTempDir dir;
-  dir.Write("in.txt", input);
-  const std::string command = "cd '" + dir.Path().string() + "' && timeout 60 '" PBRAIN_EXE "' " +
-                              arguments + " < in.txt > out.txt 2> err.txt";
+  const testing::TRun process = testing::RunProcess({.Program = PBRAIN_EXE,
+                                                     .Args = testing::ArgumentWords(arguments),
+                                                     .WorkDir = dir.Path(),
+                                                     .Input = input,
+                                                     .Environment = environment});
   TBrainRun run;
-  const int status = std::system(command.c_str());
-  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::istringstream out(dir.Read("out.txt"));
+  run.Status = process.TimedOut ? 124 : process.Status;
+  run.Output = process.Out;
+  std::istringstream out(process.Out);
   for (std::string line; std::getline(out, line);) run.Lines.push_back(line);
   return run;
 }
@@ -197,15 +201,16 @@ TEST(PbrainProcess, LossMarkerGoesToTheInfoFolder) {
   TTempDir dir;
   std::filesystem::create_directories(dir / "brain data");
   dir.Write("brain data/DiDeRo.zrv", std::string("\x02\0\0\0", 4));
-  dir.Write(
-      "in.txt",
-      Script({"START 20", "INFO timeout_turn 300", "INFO folder brain data",
-              BoardCommand({"5,5,2", "6,5,2", "7,5,2", "8,5,2", "0,19,1", "19,19,1", "19,0,1"}),
-              "END"}));
-  const std::string command =
-      "cd '" + dir.Path().string() + "' && '" PBRAIN_EXE "' --classic --seed 1 < in.txt > out.txt";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  EXPECT_TRUE(dir.Read("out.txt").starts_with("OK\n"));
+  const testing::TRun run = testing::RunProcess(
+      {.Program = PBRAIN_EXE,
+       .Args = {"--classic", "--seed", "1"},
+       .WorkDir = dir.Path(),
+       .Input = Script(
+           {"START 20", "INFO timeout_turn 300", "INFO folder brain data",
+            BoardCommand({"5,5,2", "6,5,2", "7,5,2", "8,5,2", "0,19,1", "19,19,1", "19,0,1"}),
+            "END"})});
+  ASSERT_EQ(run.Status, 0);
+  EXPECT_TRUE(run.Out.starts_with("OK\n"));
   EXPECT_EQ(dir.Read("brain data/DiDeRoLose.zrv"), std::string("\x02\0\0\0", 4));
   EXPECT_FALSE(dir.Exists("DiDeRoLose.zrv"));
 }
@@ -225,9 +230,11 @@ std::string RunZarvo2(char side, const std::vector<TStone>& stones, const std::s
   for (const TStone& s : stones) board[s.Y * 22 + s.X] = s.Stone;  // rows of 20 plus CR LF
   dir.Write("Plocha.dat", board);
   dir.Write("TimeOuts.dat", timeOuts);
-  const std::string command = "cd '" + dir.Path().string() +
-                              "' && ZARVO_SEED=" + std::to_string(seed) + " '" ZARVO2_EXE "'";
-  EXPECT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(testing::RunProcess({.Program = ZARVO2_EXE,
+                                 .WorkDir = dir.Path(),
+                                 .Environment = {{"ZARVO_SEED", std::to_string(seed)}}})
+                .Status,
+            0);
   std::string answer = dir.Read("Tah.dat");
   if (answer.ends_with("\r\n")) answer.resize(answer.size() - 2);
   return answer;
@@ -281,14 +288,11 @@ TEST(PbrainProcess, SameMoveAsZarvo2ForTheSameBoardAndSeed) {
 
   // A board built by BEGIN and TURN, with the seed from the environment and no time limits.
   for (uint32_t seed : {2u, 99u}) {
-    TTempDir dir;
-    dir.Write("in.txt", "START 20\nBEGIN\nTURN 10,9\nEND\n");
-    const std::string command = "cd '" + dir.Path().string() +
-                                "' && ZARVO_SEED=" + std::to_string(seed) +
-                                " '" PBRAIN_EXE "' --classic < in.txt > out.txt";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    const TBrainRun brain = RunBrain("START 20\nBEGIN\nTURN 10,9\nEND\n", "--classic",
+                                     {{"ZARVO_SEED", std::to_string(seed)}});
+    ASSERT_EQ(brain.Status, 0);
     const std::string file = RunZarvo2('x', {{9, 9, 'x'}, {10, 9, 'o'}}, "", seed);
-    EXPECT_EQ(dir.Read("out.txt"), "OK\n9,9\n" + file + "\n") << "seed " << seed;
+    EXPECT_EQ(brain.Output, "OK\n9,9\n" + file + "\n") << "seed " << seed;
   }
 }
 

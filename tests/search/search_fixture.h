@@ -8,8 +8,8 @@
 #include "board/line_eval.h"
 #include "board/pattern_tables.h"
 #include "board/threat_lists.h"
+#include "search/search_state.h"
 #include "select/engine_state.h"
-#include "select/search_state.h"
 
 namespace zarvo::testing {
 

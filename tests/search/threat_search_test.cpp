@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "board/random.h"
+#include "base/random.h"
 #include "tests/search/search_fixture.h"
 
 namespace zarvo {
@@ -25,7 +25,7 @@ TListsSnapshot Snapshot(const TThreatLists& lists) {
     for (const TXYList* list :
          {&lists.FiveSquares[slot], &lists.OpenFourSquares[slot], &lists.FourSquares[slot]}) {
       auto& squares = snapshot.emplace_back();
-      for (const TXY* xy : *list) squares.emplace(xy->X, xy->Y);
+      for (const TSquare* xy : *list) squares.emplace(xy->X, xy->Y);
     }
   return snapshot;
 }
@@ -88,7 +88,7 @@ TEST(ThreatSearch, AnOpenFourThreatIsAnsweredOnItsSquaresAndTheFivesBehindThem) 
   TSearchSetup setup("x 5,5 6,5 o 12,12 13,12", kStoneX, 1);
   SearchMove(setup, 7, 5);
   std::vector<std::pair<int, int>> squares;
-  for (const TXY* xy : setup.context->ScratchList) squares.emplace_back(xy->X, xy->Y);
+  for (const TSquare* xy : setup.context->ScratchList) squares.emplace_back(xy->X, xy->Y);
   // The open-four squares in list order ((8,5) entered first), then the fives behind each.
   EXPECT_EQ(squares, (std::vector<std::pair<int, int>>{{8, 5}, {4, 5}, {9, 5}, {3, 5}}));
   const TCandidateList& replies = setup.context->LevelCandidates[2];

@@ -43,7 +43,7 @@ TEST(VcfSolver, SolveVcfPuzzles) {
   };
   for (const Case& c : cases) {
     TSearchSetup setup(c.Stones);
-    TSearchNode node = TSearchNode::ForMoveSelection();
+    TSearchNode node;
     EXPECT_EQ(node.SolveVcf(setup.state, setup.Root(), c.X, c.Y, 0), c.Wins)
         << c.What << "\n"
         << Picture(setup.Root());
@@ -52,7 +52,7 @@ TEST(VcfSolver, SolveVcfPuzzles) {
 
 TEST(VcfSolver, AFiveSquareWinsWithoutCopyingThePosition) {
   TSearchSetup setup("x 5,5 6,5 7,5 8,5");
-  TSearchNode node = TSearchNode::ForMoveSelection();
+  TSearchNode node;
   EXPECT_TRUE(node.SolveVcf(setup.state, setup.Root(), 9, 5, 0));
   EXPECT_TRUE(setup.state.Search.SolverPositions.empty());
 }
@@ -66,12 +66,12 @@ TEST(VcfSolver, FindVcfTakesTheFirstWinAndFindShortestVcfTheLastOfTheShortest) {
   TSearchSetup setup(kThreeWins);
   const TXYList& fours = setup.lists.FourSquares[0];
 
-  TSearchNode first = TSearchNode::ForMoveSelection();
+  TSearchNode first;
   ASSERT_TRUE(first.FindVcf(setup.state, setup.Root(), fours, 0)) << Picture(setup.Root());
   EXPECT_EQ(first.X, 10);
   EXPECT_EQ(first.Y, 5);
 
-  TSearchNode shortest = TSearchNode::ForMoveSelection();
+  TSearchNode shortest;
   ASSERT_TRUE(shortest.FindShortestVcf(setup.state, setup.Root(), fours, 0));
   EXPECT_EQ(shortest.X, 17);
   EXPECT_EQ(shortest.Y, 9);
@@ -81,17 +81,17 @@ TEST(VcfSolver, FindVcfTakesTheFirstWinAndFindShortestVcfTheLastOfTheShortest) {
 
 TEST(VcfSolver, ShortestSearchReportsTheLengthOfALongerWin) {
   TSearchSetup setup(kWinInTwo);
-  TSearchNode node = TSearchNode::ForMoveSelection();
+  TSearchNode node;
   ASSERT_TRUE(node.FindShortestVcf(setup.state, setup.Root(), setup.lists.FourSquares[0], 0));
   EXPECT_EQ(node.BestDepth, 2) << int(node.X) << "," << int(node.Y);
 }
 
 TEST(VcfSolver, NothingIsFoundOnceTimeIsUpOrInAnEmptyList) {
   TSearchSetup setup(kThreeWins);
-  TSearchNode node = TSearchNode::ForMoveSelection();
+  TSearchNode node;
   EXPECT_FALSE(node.FindVcf(setup.state, setup.Root(), TXYList{}, 0));
   EXPECT_FALSE(node.FindShortestVcf(setup.state, setup.Root(), TXYList{}, 0));
-  setup.state.Time.TimeBudget = 0;
+  setup.state.Time.TimeBudget = std::chrono::milliseconds(0);
   setup.state.Time.StartTime -= std::chrono::seconds(1);
   EXPECT_FALSE(node.FindVcf(setup.state, setup.Root(), setup.lists.FourSquares[0], 0));
   EXPECT_EQ(node.X, kNoSquare);
@@ -103,22 +103,22 @@ TEST(VcfSolver, NothingIsFoundOnceTimeIsUpOrInAnEmptyList) {
 TEST(VcfSolver, ShortestSearchBoundByTheClock) {
   TSearchSetup setup(kThreeWins);
   const TXYList& fours = setup.lists.FourSquares[0];
-  TSearchNode bounded = TSearchNode::ForMoveSelection();
+  TSearchNode bounded;
   ASSERT_TRUE(bounded.FindShortestVcf(setup.state, setup.Root(), fours, 0, true));
   EXPECT_EQ(bounded.X, 17);
   EXPECT_EQ(bounded.Y, 9);
   EXPECT_EQ(bounded.BestDepth, 1);
 
-  setup.state.Time.TimeBudget = 0;
+  setup.state.Time.TimeBudget = std::chrono::milliseconds(0);
   setup.state.Time.StartTime -= std::chrono::seconds(1);
   while (!setup.state.Time.TimeIsUp()) {
   }  // the clock is read on every hundredth check
   const uint64_t callsBefore = setup.state.Search.SolverCalls;
-  TSearchNode late = TSearchNode::ForMoveSelection();
+  TSearchNode late;
   EXPECT_FALSE(late.FindShortestVcf(setup.state, setup.Root(), fours, 0, true));
   EXPECT_EQ(late.X, kNoSquare);
   EXPECT_EQ(setup.state.Search.SolverCalls, callsBefore);
-  TSearchNode unbounded = TSearchNode::ForMoveSelection();
+  TSearchNode unbounded;
   EXPECT_TRUE(unbounded.FindShortestVcf(setup.state, setup.Root(), fours, 0));
 }
 

@@ -19,7 +19,7 @@ using testing::TTempDir;
 // One engine move on a board given as stones ("x 9,9 o 10,10"), read through the board reader
 // as the engine reads "Plocha.dat", with a fixed seed and a fixed depth.
 struct TPlayed {
-  TMove Move;
+  TSquare Move;
   TEngineState State;
   TPosition Position{};
 };
@@ -51,7 +51,7 @@ TPlayed Play(const std::string& stones, uint8_t side, uint32_t seed, int maxDept
   return played;
 }
 
-std::pair<int, int> At(const TMove& move) {
+std::pair<int, int> At(const TSquare& move) {
   return {move.X, move.Y};
 }
 
@@ -114,13 +114,16 @@ TEST(MoveSelection, ImmediateCases) {
   }
 }
 
-TEST(MoveSelection, LostPositionWritesTheMarkerAndPlaysACorner) {
+TEST(MoveSelection, LostPositionIsReportedAndPlaysACorner) {
   TTempDir dir;
   // The opponent has two five-squares; seven stones, so the engine is the second player.
   const TPlayed played = Play("o 5,5 6,5 7,5 8,5 x 12,12 13,13 14,15", kStoneX, 7, 3, dir.Path());
   const std::set<std::pair<int, int>> corners{{0, 0}, {0, 19}, {19, 0}, {19, 19}};
   EXPECT_TRUE(corners.contains(At(played.Move)));
-  EXPECT_EQ(dir.Read("DiDeRoLose.zrv"), std::string(4, '\0'));
+  EXPECT_TRUE(played.State.GameLost);
+  EXPECT_FALSE(dir.Exists("DiDeRoLose.zrv"));  // the driver leaves the marker, not the search
+  // One five-square is blocked, nothing is lost.
+  EXPECT_FALSE(Play("o 5,5 6,5 7,5 x 4,5 12,12 13,13", kStoneX, 7).State.GameLost);
 
   // All corners taken: the first empty square.
   const TPlayed full =

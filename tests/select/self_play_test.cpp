@@ -50,7 +50,7 @@ TEST(SelfPlay, GamesAreLegalAndTacticallySound) {
       TPosition position{};
       InitPosition(position);
       LoadBoard(state, mover == 'x' ? kStoneX : kStoneO, ReadBoardText(in), position);
-      const TMove move = FindMove(state, position);
+      const TSquare move = FindMove(state, position);
       const std::string where =
           "seed " + std::to_string(seed) + " ply " + std::to_string(ply) + "\n" + text.str();
 
@@ -61,7 +61,7 @@ TEST(SelfPlay, GamesAreLegalAndTacticallySound) {
       TPosition evaluated = position;
       TThreatLists lists;
       RescanAll(evaluated, &lists);
-      const TXY* played = lists.Lookup(move.X, move.Y);
+      const TSquare* played = lists.Lookup(move.X, move.Y);
       if (!lists.FiveSquares[0].Empty()) {
         EXPECT_TRUE(lists.FiveSquares[0].Contains(played)) << "missed its own five\n" << where;
       } else if (lists.FiveSquares[1].Count() == 1) {

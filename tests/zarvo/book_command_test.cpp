@@ -1,30 +1,25 @@
 // The zarvo book tool as a user runs it: building books from text, printing them, probing a
 // board in every orientation, and the one-line errors and exit statuses of bad input.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <string>
+#include <string_view>
 
-#include "tests/book/book_test_support.h"
+#include "testing/book_test_support.h"
 #include "tests/test_support.h"
+#include "tests/zarvo/run_tool.h"
 
 namespace zarvo {
 namespace {
 
 using testing::TTempDir;
 
-struct TRun {
-  int Status;
-  std::string Out;
-  std::string Err;
-};
+using testing::TRun;
 
-TRun RunTool(const TTempDir& dir, const std::string& args) {
-  const std::string command = "cd '" + dir.Path().string() + "' && '" ZARVO_TOOL_EXE "' " + args +
-                              " > tool.out 2> tool.err";
-  const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, dir.Read("tool.out"), dir.Read("tool.err")};
+// The tool in dir, its arguments given as one line split at spaces.
+TRun RunTool(const TTempDir& dir, std::string_view line) {
+  return testing::RunTool(testing::ArgumentWords(line), dir.Path());
 }
 
 int Lines(const std::string& text) {
@@ -44,7 +39,7 @@ TEST(BookTool, BuildWritesBothBooksAndDumpPrintsThem) {
   EXPECT_EQ(run.Out,
             "Opening.ob1: 1 entries\nOpening.ob2: 1 entries\n"
             "1 repeated positions merged into their entries\n");
-  EXPECT_EQ(dir.Read("Opening.ob2"), testing::WorkedExampleBook());
+  EXPECT_EQ(dir.Read("Opening.ob2"), testing::CentreStoneBook());
 
   run = RunTool(dir, "book dump Opening.ob2");
   EXPECT_EQ(run.Status, 0);
@@ -72,7 +67,7 @@ TEST(BookTool, ProbeFindsTheReplyInEveryOrientation) {
     board.Write("Plocha.dat", testing::BoardText({{turned.Moves[0].X, turned.Moves[0].Y, 'x'},
                                                   {turned.Moves[1].X, turned.Moves[1].Y, 'o'},
                                                   {turned.Moves[2].X, turned.Moves[2].Y, 'x'}}));
-    const TRun run = RunTool(dir, "book probe '" + board.Path().string() + "' --book Zarvo");
+    const TRun run = RunTool(dir, "book probe " + board.Path().string() + " --book Zarvo");
     ASSERT_EQ(run.Status, 0) << run.Err;
     const std::string expected = std::to_string(turned.Reply.X) + "," +
                                  std::to_string(turned.Reply.Y) + " plus 40 minus 2 (symmetry ";
@@ -87,12 +82,12 @@ TEST(BookTool, ProbeFindsTheReplyInEveryOrientation) {
   board.Write("Tah.dat", "o");
   board.Write("Plocha.dat", testing::BoardText({{3, 2, 'x'}, {4, 3, 'o'}, {2, 4, 'x'}}));
   std::filesystem::copy_file(dir / "Zarvo.ob2", board / "Zarvo.ob2");
-  TRun run = RunTool(dir, "book probe '" + board.Path().string() + "'");
+  TRun run = RunTool(dir, "book probe " + board.Path().string());
   EXPECT_EQ(run.Status, 0);
   EXPECT_NE(run.Out.find("5,4 plus 40 minus 2 (symmetry 1"), std::string::npos) << run.Out;
 
   board.Write("Plocha.dat", testing::BoardText({{3, 2, 'x'}, {4, 3, 'o'}, {12, 4, 'x'}}));
-  run = RunTool(dir, "book probe '" + board.Path().string() + "'");
+  run = RunTool(dir, "book probe " + board.Path().string());
   EXPECT_EQ(run.Status, 0);
   EXPECT_NE(run.Out.find("no entry matches"), std::string::npos) << run.Out;
 }
@@ -102,12 +97,12 @@ TEST(BookTool, BadUsageAndFailedRunsSayWhyInOneLine) {
   dir.Write("bad.txt", "9,9 : 8,9 10 1\n9,9 9,9 : 8,9 1 1\n");
   dir.Write("junk.txt", "hello\n");
   dir.Write("counts.txt", "9,9 : 8,9 10 -1\n");
-  std::string truncated = testing::WorkedExampleBook();
+  std::string truncated = testing::CentreStoneBook();
   truncated[0] = 2;  // promises two entries, holds one
   dir.Write("short.ob2", truncated);
   // Not books at all: a count field with its high bit set, and bytes after the last entry.
   dir.Write("highbit.ob1", std::string("\x01\x00\x00\x80junk junk", 13));
-  dir.Write("tail.ob1", testing::WorkedExampleBook() + "junk");
+  dir.Write("tail.ob1", testing::CentreStoneBook() + "junk");
   struct Case {
     const char* Args;
     int Status;

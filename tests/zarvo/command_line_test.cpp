@@ -2,11 +2,10 @@
 // file, the same exit statuses everywhere (0 done, 1 failed, 2 bad usage), and one clear line
 // for each input it refuses.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <string>
 
+#include "tests/run_process.h"
 #include "tests/test_support.h"
 #include "tests/zarvo/run_tool.h"
 
@@ -17,14 +16,10 @@ using testing::RunTool;
 using testing::TRun;
 using testing::TTempDir;
 
-// Runs a command line in dir, keeping stdout and stderr apart from the folder's own files.
-TRun RunIn(const TTempDir& dir, const std::string& command) {
-  TTempDir capture;
-  const std::string line = "cd '" + dir.Path().string() + "' && timeout 60 " + command + " >'" +
-                           (capture / "out").string() + "' 2>'" + (capture / "err").string() +
-                           "' </dev/null";
-  const int status = std::system(line.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, capture.Read("out"), capture.Read("err")};
+// Runs a program in dir, its arguments given as one line split at spaces.
+TRun RunIn(const TTempDir& dir, const std::string& program, const std::string& arguments) {
+  return testing::RunProcess(
+      {.Program = program, .Args = testing::ArgumentWords(arguments), .WorkDir = dir.Path()});
 }
 
 // Zarvo2 in a folder ready for a move: any argument is a person, so the move files stay as they
@@ -47,7 +42,7 @@ TEST(CommandLine, HelpAndVersionTouchNoFile) {
     for (const Case& c : cases) {
       dir.Write("Tah.dat", "o\r\n");
       dir.Write("Plocha.dat", board);
-      const TRun run = RunIn(dir, "'" + program + "' " + c.Argument);
+      const TRun run = RunIn(dir, program, c.Argument);
       SCOPED_TRACE(name + " " + c.Argument);
       EXPECT_EQ(run.Status, c.Status) << run.Err;
       EXPECT_FALSE((c.ToStdout ? run.Out : run.Err).empty());
@@ -60,7 +55,7 @@ TEST(CommandLine, HelpAndVersionTouchNoFile) {
     }
   }
   // Without an argument Zarvo2 is the engine again and answers.
-  EXPECT_EQ(RunIn(dir, "'" ZARVO2_EXE "'").Status, 0);
+  EXPECT_EQ(RunIn(dir, ZARVO2_EXE, "").Status, 0);
   EXPECT_NE(dir.Read("Tah.dat"), "o\r\n");
 }
 
@@ -72,24 +67,25 @@ TEST(CommandLine, RefusedInputIsNamedOnce) {
   for (std::size_t k = 0; k < binary.size(); ++k) binary[k] = static_cast<char>(k * 7 + 1);
   dir.Write("binary.txt", binary);
   struct Case {
-    std::string Command;
+    const char* Program;
+    std::string Arguments;
     int Status;
     const char* Says;
   } const cases[] = {
-      {"'" ZARVO_TOOL_EXE "' bench --process /nonexist --budget 100", 2,
+      {ZARVO_TOOL_EXE, "bench --process /nonexist --budget 100", 2,
        "zarvo bench: --process '/nonexist' is no executable file\n"},
-      {"'" ZARVO_TOOL_EXE "' bench --depth 11", 2, "the classic search goes at most to depth 9"},
-      {"'" ZARVO_TOOL_EXE "' bench --search deep --depth 41", 2,
+      {ZARVO_TOOL_EXE, "bench --depth 11", 2, "the classic search goes at most to depth 9"},
+      {ZARVO_TOOL_EXE, "bench --search deep --depth 41", 2,
        "the deep search goes at most to depth 40"},
-      {"'" ZARVO_TOOL_EXE "' bench --suite twice.txt", 1, "line 1: square 9,9 is played twice"},
-      {"'" ZARVO_TOOL_EXE "' show binary.txt", 1, "zarvo show: 'binary.txt' is no game record"},
+      {ZARVO_TOOL_EXE, "bench --suite twice.txt", 1, "line 1: square 9,9 is played twice"},
+      {ZARVO_TOOL_EXE, "show binary.txt", 1, "zarvo show: 'binary.txt' is no game record"},
 #ifdef PBRAIN_EXE
-      {"'" PBRAIN_EXE "' --seed abc", 2, "bad --seed value 'abc'"},
+      {PBRAIN_EXE, "--seed abc", 2, "bad --seed value 'abc'"},
 #endif
   };
   for (const Case& c : cases) {
-    const TRun run = RunIn(dir, c.Command);
-    SCOPED_TRACE(c.Command);
+    const TRun run = RunIn(dir, c.Program, c.Arguments);
+    SCOPED_TRACE(c.Arguments);
     EXPECT_EQ(run.Status, c.Status);
     EXPECT_EQ(run.Out, "");
     EXPECT_NE(run.Err.find(c.Says), std::string::npos) << run.Err;

@@ -42,7 +42,7 @@ class MatchCommand : public ::testing::Test {
     const std::string openings = engines_->File("openings.txt", "9,9 10,10\n");
     records_ = (engines_->Dir() / "records").string();
     svg_ = (engines_->Dir() / "pictures").string();
-    run_ = new TRun(RunTool({"match", engines_->Spec("file-line"), engines_->Spec("pipe-legal"),
+    run_ = new TRun(RunTool({"match", engines_->Entry("file-line"), engines_->Entry("pipe-legal"),
                              "--games", "2", "--move-time", "200", "--openings", openings,
                              // Wide, so a busy machine cannot make a game end on time.
                              "--tolerance", "3000", "--records", records_, "--svg", svg_}));
@@ -88,7 +88,7 @@ TEST_F(MatchCommand, RecordsReplayAsWritten) {
   std::string error;
   const auto record = match::ParseRecord(in, error);
   ASSERT_TRUE(record) << error;
-  EXPECT_EQ(record->XEngine, engines_->Spec("pipe-legal"));
+  EXPECT_EQ(record->XEngine, engines_->Entry("pipe-legal"));
   EXPECT_EQ(record->Outcome, match::TOutcome::OWins);
   EXPECT_EQ(record->Reason, match::TEndReason::Five);
 
@@ -177,14 +177,14 @@ TEST(EvalCommand, SvgIsAHeatMapOfTheMoveValues) {
 // A match that measured nothing fails and says why; one game played out is a match.
 TEST(MatchCommandErrors, NoGamePlayedOutIsAFailure) {
   const TScriptedEngines engines;
-  const TRun failed =
-      RunTool({"match", engines.Spec("pipe-nostart"), engines.Spec("file-legal"), "--games", "2"});
+  const TRun failed = RunTool(
+      {"match", engines.Entry("pipe-nostart"), engines.Entry("file-legal"), "--games", "2"});
   EXPECT_EQ(failed.Status, 1) << failed.Err;
   EXPECT_NE(failed.Err.find("no game was played out"), std::string::npos) << failed.Err;
   EXPECT_NE(failed.Out.find("A: engine error 2"), std::string::npos) << failed.Out;
   // Its arguments reach the engine, and games run two at a time.
   const TRun played =
-      RunTool({"match", engines.Spec("pipe-nostart") + " line", engines.Spec("file-legal"),
+      RunTool({"match", engines.Entry("pipe-nostart") + " line", engines.Entry("file-legal"),
                "--games", "2", "--concurrency", "2", "--tolerance", "3000"});
   EXPECT_EQ(played.Status, 0) << played.Err;
   EXPECT_NE(played.Out.find("Score A - B: 2 - 0"), std::string::npos) << played.Out;
@@ -205,7 +205,7 @@ TEST(MatchCommandRealEngines, Zarvo2AgainstPbrainEndsOnTheBoard) {
 
 TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
   const TScriptedEngines engines;
-  const std::string legal = engines.Spec("file-legal");
+  const std::string legal = engines.Entry("file-legal");
   const std::string notRecord = engines.File("junk.txt", "Game: x\n");
   struct TCase {
     std::vector<std::string> Args;

@@ -120,7 +120,7 @@ TEST(PlayCommand, PersonPlaysUndoesAndResigns) {
   const TScriptedEngines engines;
   const TTempDir dir;
   const std::string record = (dir / "game.txt").string();
-  TTerminal terminal({"play", engines.Spec("pipe-legal"), "--move-time", "500", "--tolerance",
+  TTerminal terminal({"play", engines.Entry("pipe-legal"), "--move-time", "500", "--tolerance",
                       "3000", "--record", record});
   ASSERT_TRUE(terminal.Started());
   ASSERT_TRUE(terminal.WaitFor("Your move (x, stone 1): ")) << terminal.Screen();
@@ -169,7 +169,7 @@ TEST(PlayCommand, EngineThatFailsLoses) {
   const TScriptedEngines engines;
   const TTempDir dir;
   const std::string record = (dir / "game.txt").string();
-  TTerminal terminal({"play", engines.Spec("file-garbage"), "--colour", "o", "--move-time", "500",
+  TTerminal terminal({"play", engines.Entry("file-garbage"), "--colour", "o", "--move-time", "500",
                       "--tolerance", "3000", "--record", record});
   ASSERT_TRUE(terminal.Started());
   ASSERT_TRUE(terminal.WaitFor("Your move (o, stone 2): ")) << terminal.Screen();

@@ -1,4 +1,4 @@
-#include "select/loss_marker.h"
+#include "driver/loss_marker.h"
 
 #include <algorithm>
 #include <array>
@@ -42,9 +42,9 @@ void RecordLoss(const TEngineState& state) noexcept {
   // 1. Only the second player (an odd number of stones on the board) leaves a marker.
   if (state.StoneCount % 2 == 0) return;
   try {
-    // 2.-4. The neighbours' value, clamped to the three values the marker may hold.
+    // 2. The neighbours' value, clamped to the three values the marker may hold.
     const int32_t value = std::clamp(ReadLossState(state.FilePath(kLossStateFileName)), 0, 2);
-    // 5. Replace the marker; a failure to write it is not the move's concern.
+    // 3. Replace the marker; a failure to write it is not the move's concern.
     WriteLossMarker(state.FilePath(kLossMarkerFileName), value);
   } catch (...) {
     // Paths and streams can still throw (out of memory); the move is chosen and written anyway.

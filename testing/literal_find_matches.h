@@ -1,4 +1,4 @@
-// The book lookup exactly as the procedure reads, step by step with the list's own operations:
+// The book lookup done the plain way, step by step with the list's own operations:
 // every sort a full partition-exchange sort, a full re-sort for every entry put back. The tests
 // hold the engine's faster mechanics to its results; the benchmark times it as the "before".
 #pragma once

@@ -1,4 +1,4 @@
-#include "board/random.h"
+#include "base/random.h"
 
 #include <chrono>
 

@@ -1,5 +1,7 @@
 // The state the searches of one move share: which level is being worked on and by which side,
-// the stack of positions, and the per-level arrays of one move selection.
+// the stack of positions, the per-level arrays of one move selection, and the environment (sides,
+// depth limit, clock) the search functions take. Move selection above shares it through these
+// types and the candidate iteration; the search never sees the engine's files or books.
 #pragma once
 
 #include <array>
@@ -8,10 +10,12 @@
 #include <memory>
 #include <vector>
 
+#include "base/square_pool.h"
+#include "base/time_control.h"
 #include "board/position.h"
+#include "board/stones.h"
 #include "board/threat_lists.h"
 #include "search/candidate_list.h"
-#include "select/square_pool.h"
 
 namespace zarvo {
 
@@ -67,6 +71,18 @@ struct TMoveContext {
   std::array<int32_t, kLevelSlots> LevelTally{};  // static value after each level's move
   std::array<int32_t, kLevelSlots> BestReply{};
   TXYList ScratchList;  // the defence squares of the threat search
+};
+
+inline constexpr int32_t kDefaultMaxDepth = 9;
+
+// What the searches of one move read and share besides the position: the sides, the depth limit,
+// the clock and the search state. The engine's per-move state extends it with what only the
+// layers above the search need (files, book names, the board reader's findings).
+struct TSearchEnvironment {
+  TSideMaps Sides;
+  int32_t MaxDepth = kDefaultMaxDepth;
+  TTimeControl Time;
+  TSearchState Search;
 };
 
 }  // namespace zarvo

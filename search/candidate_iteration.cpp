@@ -1,17 +1,17 @@
-#include "select/candidate_iteration.h"
+#include "search/candidate_iteration.h"
 
 #include "board/line_eval.h"
 #include "board/pattern_tables.h"
 
 namespace zarvo {
 
-void GenerateCandidates(TEngineState& state, TMoveContext& context) {
+void GenerateCandidates(TSearchEnvironment& state, TMoveContext& context) {
   const TSearchState& search = state.Search;
   ScanCandidates(search.SideIndex, search.Levels[search.CurrentLevel],
                  context.LevelCandidates[search.CurrentLevel]);
 }
 
-bool IsRelevantReply(const TEngineState& state, const TCell& e) {
+bool IsRelevantReply(const TSearchEnvironment& state, const TCell& e) {
   const TSearchState& search = state.Search;
   const int level = search.CurrentLevel;
   const uint8_t s = search.SideIndex;
@@ -36,7 +36,7 @@ bool IsRelevantReply(const TEngineState& state, const TCell& e) {
   return false;
 }
 
-bool NextCandidate(TEngineState& state, TMoveContext& context, bool full) {
+bool NextCandidate(TSearchEnvironment& state, TMoveContext& context, bool full) {
   const TSearchState& search = state.Search;
   const int level = search.CurrentLevel;
   const uint8_t s = search.SideIndex;

@@ -7,17 +7,15 @@
 
 namespace zarvo {
 
-// A duration in days, the unit the budget is kept in.
-using TDays = std::chrono::duration<double, std::ratio<86400>>;
 // Elapsed time is measured on a monotonic clock, so a wall-clock jump neither cuts the thinking
 // time short nor lets it run over.
 using TMonotonicClock = std::chrono::steady_clock;
 
-inline constexpr double kDefaultTimeBudget = 1.0 / 24.0;  // one hour
+inline constexpr std::chrono::milliseconds kDefaultTimeBudget = std::chrono::hours(1);
 
 struct TTimeControl {
   TMonotonicClock::time_point StartTime = TMonotonicClock::now();
-  double TimeBudget = kDefaultTimeBudget;  // in days
+  std::chrono::milliseconds TimeBudget = kDefaultTimeBudget;
   bool TimeUpFlag = false;
   // Starts at a multiple of 100 so the very first check reads the clock; 64 bits because a long
   // search can make more than 2^31 checks.
@@ -28,8 +26,8 @@ struct TTimeControl {
   // call only, and once true the answer stays true.
   bool TimeIsUp();
 
-  // Days since StartTime, by the injected clock.
-  double ElapsedDays() const { return TDays(Clock() - StartTime).count(); }
+  // Time since StartTime, by the injected clock.
+  TMonotonicClock::duration Elapsed() const { return Clock() - StartTime; }
 };
 
 }  // namespace zarvo

@@ -1,4 +1,4 @@
-#include "select/square_pool.h"
+#include "base/square_pool.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@ namespace {
 
 TEST(TXYLookup, GivesTheOneSharedObjectOfEachSquareInCreationOrder) {
   const TSquarePool pool;
-  std::set<const TXY*> distinct;
+  std::set<const TSquare*> distinct;
   for (int x = 0; x < kBoardSize; ++x) {
     for (int y = 0; y < kBoardSize; ++y) {
-      const TXY* item = TXYLookup(pool, x, y);
+      const TSquare* item = TXYLookup(pool, x, y);
       ASSERT_EQ(item, TXYLookup(pool, x, y));  // identity comparison works
       ASSERT_EQ(item, pool[static_cast<std::size_t>(x * kBoardSize + y)]);
       ASSERT_TRUE(item->X == x && item->Y == y) << x << "," << y;

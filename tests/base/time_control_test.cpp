@@ -1,4 +1,4 @@
-#include "select/time_control.h"
+#include "base/time_control.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +15,10 @@ struct TFakeClock {
   int Reads = 0;
 };
 
-TTimeControl ControlOn(TFakeClock& clock, double budgetDays) {
+TTimeControl ControlOn(TFakeClock& clock, std::chrono::milliseconds budget) {
   TTimeControl control;
   control.StartTime = clock.Now;
-  control.TimeBudget = budgetDays;
+  control.TimeBudget = budget;
   control.Clock = [&clock] {
     ++clock.Reads;
     return clock.Now;
@@ -43,7 +43,7 @@ TEST(TimeIsUp, ReadsTheClockOnCallsOneHundredOneAndTwoHundredOne) {
 // true without further reads, even if the clock were to stand at the start again.
 TEST(TimeIsUp, ZeroBudgetTripsOnTheFirstReadPastTheStartAndStaysTrue) {
   TFakeClock clock;
-  TTimeControl control = ControlOn(clock, 0.0);
+  TTimeControl control = ControlOn(clock, 0ms);
   EXPECT_FALSE(control.TimeIsUp());  // call 1 reads the clock: not advanced
   clock.Now += 1ns;
   for (int call = 2; call <= 100; ++call) EXPECT_FALSE(control.TimeIsUp()) << call;
@@ -58,7 +58,7 @@ TEST(TimeIsUp, ZeroBudgetTripsOnTheFirstReadPastTheStartAndStaysTrue) {
 // The budget must be exceeded, not reached.
 TEST(TimeIsUp, ElapsedEqualToTheBudgetIsNotYetUp) {
   TFakeClock clock;
-  TTimeControl control = ControlOn(clock, 1.0);  // one day
+  TTimeControl control = ControlOn(clock, 24h);
   clock.Now += std::chrono::duration_cast<TMonotonicClock::duration>(24h);
   EXPECT_FALSE(control.TimeIsUp());
   clock.Now += 1s;

@@ -1,10 +1,11 @@
-#include "select/loss_marker.h"
+#include "driver/loss_marker.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <optional>
 
+#include "driver/engine.h"
 #include "tests/test_support.h"
 
 namespace zarvo {
@@ -100,6 +101,36 @@ TEST(RecordLoss, FileErrorsAreSwallowed) {
     state.WorkDir = dir / "missing";
     RecordLoss(state);
     EXPECT_FALSE(dir.Exists("missing"));
+  }
+}
+
+// Move selection only reports the lost game; the one-move interface of the front ends leaves the
+// marker, as Zarvo2 does.
+TEST(RecordLoss, PlayPositionLeavesTheMarkerOfALostGameOnly) {
+  struct Case {
+    const char* Rows;  // rows 5 and 12 of the board, "|" between them
+    bool Lost;
+  } const cases[] = {
+      {".....oooo...........|............xx.x....", true},   // two five-squares of o
+      {"....xooo............|............xx.x....", false},  // nothing decided
+  };
+  for (const Case& c : cases) {
+    TTempDir dir;
+    TBoardText board;
+    board.RowCount = kBoardSize;
+    for (auto& row : board.Rows) row = std::string(kBoardSize, '.');
+    const std::string rows = c.Rows;
+    board.Rows[5] = rows.substr(0, kBoardSize);
+    board.Rows[12] = rows.substr(kBoardSize + 1);
+    TEngineState state;
+    state.WorkDir = dir.Path();
+    TEngineOptions options;
+    options.ProgramPath = "/nonexistent/zarvo-test";  // no book
+    options.Seed = 1;
+    options.MaxDepth = 1;
+    PlayPosition(state, kStoneX, board, options);
+    EXPECT_EQ(state.GameLost, c.Lost) << c.Rows;
+    EXPECT_EQ(dir.Exists(kMarker), c.Lost) << c.Rows;
   }
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "board/position.h"
-#include "select/engine_state.h"
+#include "search/search_state.h"
 
 namespace zarvo {
 
@@ -21,13 +21,13 @@ constexpr bool IsNear(const TCell& a, const TCell& b) {
 }
 
 // Fills the candidates of the current level from its position, ranked for the side to move.
-void GenerateCandidates(TEngineState& state, TMoveContext& context);
+void GenerateCandidates(TSearchEnvironment& state, TMoveContext& context);
 
 // Whether a deep-level candidate continues its side's own attack (see NextCandidate).
-bool IsRelevantReply(const TEngineState& state, const TCell& candidate);
+bool IsRelevantReply(const TSearchEnvironment& state, const TCell& candidate);
 
 // Places the next acceptable candidate of the current level into PlayedX/PlayedY; false when the
 // level has none left. full: the level's list came from GenerateCandidates.
-bool NextCandidate(TEngineState& state, TMoveContext& context, bool full);
+bool NextCandidate(TSearchEnvironment& state, TMoveContext& context, bool full);
 
 }  // namespace zarvo

@@ -16,7 +16,7 @@ namespace zarvo::testing {
 
 // The one-entry .ob2 book of a lone stone of the side not to move at the centre: reply (6, 7)
 // in the window frame, PlusCount 10, MinusCount 1.
-inline std::string WorkedExampleBook() {
+inline std::string CentreStoneBook() {
   const unsigned char bytes[] = {0x01, 0x00, 0x00, 0x00,                          // N = 1
                                  0x0E, 0x0E, 0x01, 0x06, 0x07,                    // EX EY T RX RY
                                  0x0A, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,  // P, M
@@ -56,7 +56,7 @@ inline std::unique_ptr<TOpenning> Query(std::initializer_list<TOCoord> own,
 }
 
 // The eight symmetries of the 20 x 20 board, s = 0..7.
-inline TBookSquare TurnBoard(int s, TBookSquare square) {
+inline TSquare TurnBoard(int s, TSquare square) {
   int x = square.X, y = square.Y;
   if (s & 1) x = 19 - x;
   if (s & 2) y = 19 - y;
@@ -66,7 +66,7 @@ inline TBookSquare TurnBoard(int s, TBookSquare square) {
 
 inline TBookPosition TurnBoard(int s, const TBookPosition& position) {
   TBookPosition turned = position;
-  for (TBookSquare& move : turned.Moves) move = TurnBoard(s, move);
+  for (TSquare& move : turned.Moves) move = TurnBoard(s, move);
   turned.Reply = TurnBoard(s, position.Reply);
   return turned;
 }
@@ -79,7 +79,7 @@ inline TSideMaps SidesToMove(size_t moveCount) {
   return sides;
 }
 
-inline TPosition BoardAfter(const std::vector<TBookSquare>& moves, int32_t emptyScore = 0) {
+inline TPosition BoardAfter(const std::vector<TSquare>& moves, int32_t emptyScore = 0) {
   TPosition position;
   InitPosition(position);
   const TSideMaps sides = SidesToMove(moves.size());

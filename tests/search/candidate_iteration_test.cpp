@@ -1,4 +1,4 @@
-#include "select/candidate_iteration.h"
+#include "search/candidate_iteration.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "select/time_control.h"
+#include "base/time_control.h"
 
 namespace zarvo {
 
@@ -6,7 +6,7 @@ bool TTimeControl::TimeIsUp() {
   if (TimeUpFlag) return true;
   const int64_t call = TimeCheckCounter++;
   if (call % 100 != 0) return false;
-  if (ElapsedDays() > TimeBudget) TimeUpFlag = true;
+  if (Elapsed() > TimeBudget) TimeUpFlag = true;
   return TimeUpFlag;
 }
 

@@ -1,4 +1,4 @@
-// Shared coordinate objects: one TXY per board square, and lists that refer to them.
+// The square pool: one shared TSquare object per board square, and lists that refer to them.
 #pragma once
 
 #include <array>
@@ -7,16 +7,11 @@
 #include <stdexcept>
 #include <vector>
 
-#include "board/position.h"
+#include "base/square.h"
 
 namespace zarvo {
 
-struct TXY {
-  uint8_t X;
-  uint8_t Y;
-};
-
-// A list of references to shared TXY objects; it never owns them. Its capacity is reserved for
+// A list of references to shared TSquare objects; it never owns them. Its capacity is reserved for
 // every square of the board at once, so adding never allocates during a search.
 class TXYList {
  public:
@@ -24,13 +19,13 @@ class TXYList {
 
   std::size_t Count() const { return items_.size(); }
   bool Empty() const { return items_.empty(); }
-  const TXY* operator[](std::size_t index) const { return items_[index]; }
+  const TSquare* operator[](std::size_t index) const { return items_[index]; }
   auto begin() const { return items_.begin(); }
   auto end() const { return items_.end(); }
 
-  void Add(const TXY* item) { items_.push_back(item); }
+  void Add(const TSquare* item) { items_.push_back(item); }
   // Takes out the first occurrence; an item the list does not hold is ignored.
-  void Remove(const TXY* item) {
+  void Remove(const TSquare* item) {
     for (auto it = items_.begin(); it != items_.end(); ++it)
       if (*it == item) {
         items_.erase(it);
@@ -38,15 +33,15 @@ class TXYList {
       }
   }
   // Identity, not value: each square has one object.
-  bool Contains(const TXY* item) const {
-    for (const TXY* held : items_)
+  bool Contains(const TSquare* item) const {
+    for (const TSquare* held : items_)
       if (held == item) return true;
     return false;
   }
   void Clear() { items_.clear(); }
 
  private:
-  std::vector<const TXY*> items_;
+  std::vector<const TSquare*> items_;
 };
 
 // The 400 shared objects, the square (X, Y) at index X * 20 + Y. Not copyable or movable, so
@@ -55,21 +50,20 @@ class TSquarePool {
  public:
   TSquarePool() {
     for (int x = 0; x < kBoardSize; ++x)
-      for (int y = 0; y < kBoardSize; ++y)
-        items_[x * kBoardSize + y] = {static_cast<uint8_t>(x), static_cast<uint8_t>(y)};
+      for (int y = 0; y < kBoardSize; ++y) items_[x * kBoardSize + y] = {x, y};
   }
   TSquarePool(const TSquarePool&) = delete;
   TSquarePool& operator=(const TSquarePool&) = delete;
 
-  const TXY* operator[](std::size_t index) const { return &items_.at(index); }
+  const TSquare* operator[](std::size_t index) const { return &items_.at(index); }
   static constexpr std::size_t Count() { return kBoardSize * kBoardSize; }
 
  private:
-  std::array<TXY, kBoardSize * kBoardSize> items_;
+  std::array<TSquare, kBoardSize * kBoardSize> items_;
 };
 
 // The shared object of an on-board square; an index outside the pool throws std::out_of_range.
-inline const TXY* TXYLookup(const TSquarePool& pool, int x, int y) {
+inline const TSquare* TXYLookup(const TSquarePool& pool, int x, int y) {
   return pool[static_cast<std::size_t>(x * kBoardSize + y)];
 }
 
