@@ -37,6 +37,10 @@ TEST(VcfSolver, SolveVcfPuzzles) {
        "x 5,10 6,10 7,10 9,14 "
        "o 4,10 9,11 9,12 9,13",
        8, 10, false},
+      // The four at (8,5) also makes an open three in column 8, but its block at (9,5) gives the
+      // defender an open four in column 9: two five-squares, and the attacker has no five.
+      {"the block makes two defender fours", "x 5,5 6,5 7,5 8,6 8,7 o 4,5 9,6 9,7 9,8", 8, 5,
+       false},
       // After (10,5) and its block, (12,5) makes two fours: a win in two.
       {"a win in two fours", kWinInTwo, 10, 5, true},
       {"an off-board start", kDoubleFour, 20, 5, false},
