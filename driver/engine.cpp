@@ -1,10 +1,39 @@
 #include "driver/engine.h"
 
+#include <cstdio>
+#include <exception>
+
 #include "board/pattern_tables.h"
 #include "board/random.h"
+#include "board/state_check.h"
 #include "driver/engine_config.h"
 
 namespace zarvo {
+namespace {
+
+void ReportSearchFailure() noexcept {
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "zarvo: the search failed (%s); answering the first empty square\n",
+                 error.what());
+  } catch (...) {
+    std::fprintf(stderr,
+                 "zarvo: the search failed (an exception of unknown type); answering the "
+                 "first empty square\n");
+  }
+}
+
+}  // namespace
+
+TMove FindMoveOrFirstEmpty(TEngineState& state, const TPosition& position) noexcept {
+  try {
+    return FindMove(state, position);
+  } catch (...) {
+    if constexpr (kCheckState) ReportSearchFailure();
+    return FirstEmptySquare(position);
+  }
+}
 
 TMove PlayPosition(TEngineState& state, int side, const TBoardText& board,
                    const TEngineOptions& options) {
@@ -20,11 +49,7 @@ TMove PlayPosition(TEngineState& state, int side, const TBoardText& board,
     ReadTimeOuts(state);
   if (options.MaxDepth) state.MaxDepth = *options.MaxDepth;
   BuildPairClass();
-  try {
-    return FindMove(state, position);
-  } catch (...) {
-    return FirstEmptySquare(position);  // a failed search still answers a legal square
-  }
+  return FindMoveOrFirstEmpty(state, position);
 }
 
 }  // namespace zarvo
