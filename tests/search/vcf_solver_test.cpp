@@ -24,6 +24,9 @@ TEST(VcfSolver, SolveVcfPuzzles) {
     bool Wins;
   } const cases[] = {
       {"a double four", kDoubleFour, 8, 5, true},
+      // The attacker moves first: its five ends the game before the defender's.
+      {"a five-square wins though the defender has one too",
+       "x 5,5 6,5 7,5 8,5 o 4,5 12,12 12,13 12,14 12,15", 9, 5, true},
       {"a single four with nothing behind it", "x 5,5 6,5 7,5 o 4,5", 8, 5, false},
       {"the block also completes the defender's five", "x 5,5 6,5 7,5 o 4,5 9,2 9,3 9,4 9,6", 8, 5,
        false},
@@ -52,13 +55,6 @@ TEST(VcfSolver, SolveVcfPuzzles) {
         << c.What << "\n"
         << Picture(setup.Root());
   }
-}
-
-TEST(VcfSolver, AFiveSquareWinsWithoutCopyingThePosition) {
-  TSearchSetup setup("x 5,5 6,5 7,5 8,5");
-  TSearchNode node = TSearchNode::ForMoveSelection();
-  EXPECT_TRUE(node.SolveVcf(setup.state, setup.Root(), 9, 5, 0));
-  EXPECT_TRUE(setup.state.Search.SolverPositions.empty());
 }
 
 // Three groups: the win in two first in list order, then double fours at (15,15) and (17,9).
