@@ -1,6 +1,7 @@
 #include "board/line_eval.h"
 
 #include "board/pattern_tables.h"
+#include "board/state_check.h"
 
 namespace zarvo {
 namespace {
@@ -44,6 +45,21 @@ uint8_t DirectionClasses(const TPosition& position, int d, int x, int y) {
   return static_cast<uint8_t>(c0 + 16 * c1);
 }
 
+// TopClass, LineSum and Value of an empty square from its four direction classes.
+void SumClasses(TCell& cell) {
+  cell.TopClass = {0, 0};
+  cell.LineSum = {0, 0};
+  for (int slot = 0; slot < 2; ++slot) {
+    for (int dir = 0; dir < 4; ++dir) {
+      const uint8_t k = slot == 0 ? cell.DirClass[dir] & 0x0F : cell.DirClass[dir] >> 4;
+      if (k > cell.TopClass[slot]) cell.TopClass[slot] = k;
+      cell.LineSum[slot] += ClassWeight[k];
+    }
+  }
+  for (int slot = 0; slot < 2; ++slot)
+    cell.Value[slot] = 3 * cell.LineSum[slot] + 2 * cell.LineSum[OtherSide[slot]];
+}
+
 }  // namespace
 
 void RescanSquare(int d, int x, int y, TThreatLists* lists, TPosition& position) {
@@ -54,30 +70,33 @@ void RescanSquare(int d, int x, int y, TThreatLists* lists, TPosition& position)
   if (cell.Stone == kStoneX || cell.Stone == kStoneO) {
     cell.Value = {kOccupiedMark, kOccupiedMark};
   } else {
-    cell.TopClass = {0, 0};
     if (d >= 0 && d < 4) {
       cell.DirClass[d] = DirectionClasses(position, d, x, y);
     } else {
       for (int dir = 0; dir < 4; ++dir) cell.DirClass[dir] = DirectionClasses(position, dir, x, y);
     }
-    cell.LineSum = {0, 0};
-    for (int slot = 0; slot < 2; ++slot) {
-      for (int dir = 0; dir < 4; ++dir) {
-        const uint8_t k = slot == 0 ? cell.DirClass[dir] & 0x0F : cell.DirClass[dir] >> 4;
-        if (k > cell.TopClass[slot]) cell.TopClass[slot] = k;
-        cell.LineSum[slot] += ClassWeight[k];
-      }
-    }
-    for (int slot = 0; slot < 2; ++slot)
-      cell.Value[slot] = 3 * cell.LineSum[slot] + 2 * cell.LineSum[OtherSide[slot]];
+    SumClasses(cell);
   }
 
   if (lists != nullptr) UpdateThreatLists(*lists, x, y, oldPair, cell.TopClass);
 }
 
+TCell RescannedCell(const TPosition& position, int x, int y) {
+  TCell cell = position.Cell(x, y);
+  if (cell.Stone == kStoneX || cell.Stone == kStoneO) {
+    cell.Value = {-10000, -10000};
+  } else {
+    for (int dir = 0; dir < 4; ++dir) cell.DirClass[dir] = DirectionClasses(position, dir, x, y);
+    SumClasses(cell);
+  }
+  return cell;
+}
+
 void RescanAll(TPosition& position, TThreatLists* lists) {
   for (int x = 0; x < kBoardSize; ++x)
     for (int y = 0; y < kBoardSize; ++y) RescanSquare(kAllDirections, x, y, lists, position);
+  if constexpr (kCheckState)
+    if (lists != nullptr) CheckThreatLists(*lists, position);
 }
 
 void MakeMove(const TSideMaps& sides, uint8_t stone, int x, int y, TThreatLists* lists,
@@ -91,6 +110,10 @@ void MakeMove(const TSideMaps& sides, uint8_t stone, int x, int y, TThreatLists*
       RescanSquare(d, x + k * DirDX[d], y + k * DirDY[d], lists, position);
       RescanSquare(d, x - k * DirDX[d], y - k * DirDY[d], lists, position);
     }
+  }
+  if constexpr (kCheckState) {
+    CheckEvaluationAround(position, x, y);
+    if (lists != nullptr) CheckThreatLists(*lists, position);
   }
 }
 

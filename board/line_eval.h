@@ -23,6 +23,9 @@ inline constexpr int kAllDirections = -1;
 // on an occupied square only Value is reset.
 void RescanSquare(int d, int x, int y, TThreatLists* lists, TPosition& position);
 
+// The square as RescanSquare over all four directions would leave it; the position is unchanged.
+TCell RescannedCell(const TPosition& position, int x, int y);
+
 // Evaluates every square, X outer and Y inner; fills the lists, which must be empty.
 void RescanAll(TPosition& position, TThreatLists* lists);
 

@@ -1,11 +1,40 @@
 #include "driver/engine.h"
 
+#include <cstdio>
+#include <exception>
+
 #include "base/random.h"
 #include "board/pattern_tables.h"
+#include "board/state_check.h"
 #include "driver/engine_config.h"
 #include "driver/loss_marker.h"
 
 namespace zarvo {
+namespace {
+
+void ReportSearchFailure() noexcept {
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "zarvo: the search failed (%s); answering the first empty square\n",
+                 error.what());
+  } catch (...) {
+    std::fprintf(stderr,
+                 "zarvo: the search failed (an exception of unknown type); answering the "
+                 "first empty square\n");
+  }
+}
+
+}  // namespace
+
+TSquare FindMoveOrFirstEmpty(TEngineState& state, const TPosition& position) noexcept {
+  try {
+    return FindMove(state, position);
+  } catch (...) {
+    if constexpr (kCheckState) ReportSearchFailure();
+    return FirstEmptySquare(position);
+  }
+}
 
 TSquare PlayPosition(TEngineState& state, int side, const TBoardText& board,
                      const TEngineOptions& options) {
@@ -21,12 +50,7 @@ TSquare PlayPosition(TEngineState& state, int side, const TBoardText& board,
     ReadTimeOuts(state);
   if (options.MaxDepth) state.MaxDepth = *options.MaxDepth;
   BuildPairClass();
-  TSquare move;
-  try {
-    move = FindMove(state, position);
-  } catch (...) {
-    move = FirstEmptySquare(position);  // a failed search still answers a legal square
-  }
+  const TSquare move = FindMoveOrFirstEmpty(state, position);
   if (state.GameLost) RecordLoss(state);
   return move;
 }

@@ -20,6 +20,11 @@ struct TEngineOptions {
   std::optional<int32_t> MaxDepth;  // overrides the depth the budget gives
 };
 
+// FindMove; when the search fails, the first empty square, so a legal square is still answered.
+// Debug and sanitizer builds first say on stderr what was thrown: a failed search is a fault to
+// see, not to hide.
+TSquare FindMoveOrFirstEmpty(TEngineState& state, const TPosition& position) noexcept;
+
 // Reads the board as "Plocha.dat" is read (side: a stone code, or -1 when none is named), sets
 // up the engine and chooses the move. The state must be fresh; its clock starts here unless the
 // caller started it, and afterwards it holds what the move found (counters, StoneCount). A game

@@ -8,11 +8,11 @@
 
 #include "base/decimal_text.h"
 #include "driver/deep_engine.h"
+#include "driver/engine.h"
 #include "driver/engine_config.h"
 #include "driver/loss_marker.h"
 #include "driver/move_files.h"
 #include "driver/version.h"
-#include "select/move_selection.h"
 
 namespace {
 
@@ -65,7 +65,6 @@ int main(int argc, char** argv) {
   } catch (...) {
     return 0;  // nothing read, nothing to answer
   }
-  TSquare move;
   try {
     // ZARVO_SEARCH=deep: the deep search, within the same budget; the classic choice if it
     // finds nothing.
@@ -77,11 +76,7 @@ int main(int argc, char** argv) {
     }
   } catch (...) {
   }
-  try {
-    move = FindMove(state, position);
-  } catch (...) {
-    move = FirstEmptySquare(position);  // a failed search still answers a legal square
-  }
+  const TSquare move = FindMoveOrFirstEmpty(state, position);
   if (state.GameLost) RecordLoss(state);
   try {
     WriteMoveFile(state, static_cast<int8_t>(move.X), static_cast<int8_t>(move.Y));

@@ -4,6 +4,7 @@
 
 #include "board/line_eval.h"
 #include "board/pattern_tables.h"
+#include "board/state_check.h"
 #include "board/threat_lists.h"
 #include "search/candidate_iteration.h"
 #include "search/vcf_solver.h"
@@ -29,6 +30,7 @@ class TThreatListRestore {
     const TCell& played = search_.PlayedCells[level_];
     SyncThreatLists(*search_.Lists, played.X, played.Y, search_.Levels[level_ + 1],
                     search_.Levels[level_]);
+    if constexpr (kCheckState) CheckThreatLists(*search_.Lists, search_.Levels[level_]);
   }
   TThreatListRestore(const TThreatListRestore&) = delete;
   TThreatListRestore& operator=(const TThreatListRestore&) = delete;

@@ -5,6 +5,7 @@
 
 #include "board/line_eval.h"
 #include "board/pattern_tables.h"
+#include "board/state_check.h"
 
 namespace zarvo {
 namespace {
@@ -178,6 +179,10 @@ bool TSearchNode::Solve(TSearchEnvironment& state, const TPosition& position, in
   if (won) return succeed();
 
   // 7. Decide.
+  if constexpr (kCheckState) {
+    CheckEvaluationAround(w, x, y);
+    CheckEvaluationAround(w, bx, by);
+  }
   if (defenderFours > 1) return false;
   if (defenderFours == 1) {
     // The attacker must answer the defender's four at R, and only a four of its own keeps going.

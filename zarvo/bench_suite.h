@@ -2,9 +2,15 @@
 // ("zarvo bench --generate"), one per line, the moves in play order with x first.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace zarvo::tool {
+
+// "Bench:" of a plain "zarvo bench": the suite's total node count at the engine's own depth and
+// seed 1. It is the same on every machine and moves with any change of the search's behaviour,
+// so a test holds it; a commit that changes the search on purpose updates it here and says why.
+inline constexpr uint64_t kBenchSignature = 209393;
 
 inline constexpr std::string_view kBenchSuite = R"(
 # 5 self-play games, seed 7, depth 7

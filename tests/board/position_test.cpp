@@ -69,7 +69,7 @@ TEST(Position, PlaceStoneSetsTheSquareInTheFourLinesOfItsSlot) {
   TPosition position{};
   InitPosition(position);
   const TSideMaps sides = SidesFor(kStoneX);
-  EXPECT_TRUE(PlaceStone(sides, kStoneX, 3, 7, position));
+  PlaceStone(sides, kStoneX, 3, 7, position);
 
   EXPECT_EQ(position.StraightBits[0].ColumnBits[3], 1u << 12);
   EXPECT_EQ(position.StraightBits[0].RowBits[7], 1u << 8);
@@ -92,15 +92,16 @@ TEST(Position, PlaceStoneSetsTheSquareInTheFourLinesOfItsSlot) {
   EXPECT_EQ(position.MinY, 2);
 }
 
-TEST(Position, PlaceStoneIgnoresOffBoardSquaresAndOnBoardIsStrict) {
+TEST(Position, PlaceStoneIgnoresOffBoardSquaresAndCodesWithoutASide) {
   const TSideMaps sides = SidesFor(kStoneO);
   TPosition position{};
   InitPosition(position);
-  TPosition before = position;
-  for (auto [x, y] : {std::pair{20, 5}, {-1, 0}, {5, 20}, {0, -1}}) {
+  const TPosition before = position;
+  for (auto [x, y] : {std::pair{20, 5}, {-1, 0}, {5, 20}, {0, -1}, {-5, -5}, {24, 24}}) {
     EXPECT_FALSE(OnBoard(x, y));
-    EXPECT_TRUE(PlaceStone(sides, kStoneO, x, y, position));
+    PlaceStone(sides, kStoneO, x, y, position);
   }
+  PlaceStone(sides, kOffBoard, 9, 9, position);  // a code with no side slot
   EXPECT_EQ(std::memcmp(&before, &position, sizeof position), 0);
   EXPECT_TRUE(OnBoard(0, 0));
   EXPECT_TRUE(OnBoard(19, 19));

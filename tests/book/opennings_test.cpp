@@ -44,12 +44,6 @@ TEST(BookFile, CentreStoneBookIsTwentySevenBytesAndReadsBack) {
   EXPECT_EQ(e.OwnMoves.Count(), 0);
   EXPECT_EQ(Coords(e.OppMoves), (std::vector<TOCoord>{{7, 7}}));
   EXPECT_EQ(e.Symmetry, 1);
-
-  // The resource source does not exist on this platform.
-  TOpenning_Book fromResource;
-  fromResource.FileName = book.FileName;
-  EXPECT_FALSE(fromResource.Load(true));
-  EXPECT_EQ(fromResource.Count(), 0);
 }
 
 TEST(BookFile, LoadOrdersByCompareOpeningsAndKeepsStoredLists) {

@@ -140,21 +140,28 @@ TEST(ThreatSearch, RestoresLevelSideAndListsWhenAnExceptionPasses) {
   EXPECT_EQ(Snapshot(setup.lists), before);
 }
 
-TEST(ThreatSearch, ThreatBalanceCountsTheSquaresAround) {
-  TSearchSetup setup("x 9,9");
-  const TPosition& root = setup.Root();
-  int32_t expected = 0;
-  for (int i = 1; i <= 4; ++i)
-    for (auto [dx, dy] :
-         {std::pair{0, 1}, {0, -1}, {1, 1}, {1, -1}, {-1, 1}, {-1, -1}, {1, 0}, {-1, 0}}) {
-      const TCell& cell = root.Cell(9 + i * dx, 9 + i * dy);
-      expected += std::max(0, cell.LineSum[0]) - std::max(0, cell.LineSum[1]);
-    }
-  EXPECT_EQ(ThreatBalance(root, 9, 9, 0), expected);
-  EXPECT_EQ(ThreatBalance(root, 9, 9, 1), -expected);
-  EXPECT_GT(expected, 0);
-  // At the corner the border cells count as zero.
-  EXPECT_EQ(ThreatBalance(root, 0, 0, 0), -ThreatBalance(root, 0, 0, 1));
+// Worked by hand from the line classes: an empty square in line with the stones gains, in that
+// direction, the weight of its class for x over the weight 1 of a lone stone (open two 20, open
+// three 100, closed two 1); o's lone stone weighs 1 in every direction, and occupied squares
+// weigh nothing.
+TEST(ThreatSearch, ThreatBalanceOfHandWorkedPositions) {
+  struct Case {
+    const char* Stones;
+    int X, Y;
+    int32_t Balance;  // for x; o gets its negative
+  } const cases[] = {
+      // 24 squares at distance 1..3 make open twos: 24 * 19. Those at distance 4 make closed
+      // twos and gain nothing.
+      {"x 9,9", 9, 9, 456},
+      // Open twos at (7,8), (7,7), (8,6), (6,6), (5,7) and (4,8): 6 * 19. The row squares (7,9)
+      // and (3,9), four away from the centre, make open threes: 2 * 99.
+      {"x 5,9 6,9", 7, 5, 312},
+  };
+  for (const Case& c : cases) {
+    TSearchSetup setup(c.Stones);
+    EXPECT_EQ(ThreatBalance(setup.Root(), c.X, c.Y, 0), c.Balance) << c.Stones;
+    EXPECT_EQ(ThreatBalance(setup.Root(), c.X, c.Y, 1), -c.Balance) << c.Stones;
+  }
 }
 
 }  // namespace

@@ -24,6 +24,9 @@ TEST(VcfSolver, SolveVcfPuzzles) {
     bool Wins;
   } const cases[] = {
       {"a double four", kDoubleFour, 8, 5, true},
+      // The attacker moves first: its five ends the game before the defender's.
+      {"a five-square wins though the defender has one too",
+       "x 5,5 6,5 7,5 8,5 o 4,5 12,12 12,13 12,14 12,15", 9, 5, true},
       {"a single four with nothing behind it", "x 5,5 6,5 7,5 o 4,5", 8, 5, false},
       {"the block also completes the defender's five", "x 5,5 6,5 7,5 o 4,5 9,2 9,3 9,4 9,6", 8, 5,
        false},
@@ -37,6 +40,10 @@ TEST(VcfSolver, SolveVcfPuzzles) {
        "x 5,10 6,10 7,10 9,14 "
        "o 4,10 9,11 9,12 9,13",
        8, 10, false},
+      // The four at (8,5) also makes an open three in column 8, but its block at (9,5) gives the
+      // defender an open four in column 9: two five-squares, and the attacker has no five.
+      {"the block makes two defender fours", "x 5,5 6,5 7,5 8,6 8,7 o 4,5 9,6 9,7 9,8", 8, 5,
+       false},
       // After (10,5) and its block, (12,5) makes two fours: a win in two.
       {"a win in two fours", kWinInTwo, 10, 5, true},
       {"an off-board start", kDoubleFour, 20, 5, false},
@@ -48,13 +55,6 @@ TEST(VcfSolver, SolveVcfPuzzles) {
         << c.What << "\n"
         << Picture(setup.Root());
   }
-}
-
-TEST(VcfSolver, AFiveSquareWinsWithoutCopyingThePosition) {
-  TSearchSetup setup("x 5,5 6,5 7,5 8,5");
-  TSearchNode node;
-  EXPECT_TRUE(node.SolveVcf(setup.state, setup.Root(), 9, 5, 0));
-  EXPECT_TRUE(setup.state.Search.SolverPositions.empty());
 }
 
 // Three groups: the win in two first in list order, then double fours at (15,15) and (17,9).

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "board/pattern_tables.h"
+#include "book/book_builder.h"
 #include "driver/move_files.h"
 #include "tests/search/search_fixture.h"
 #include "tests/test_support.h"
@@ -25,7 +26,8 @@ struct TPlayed {
 };
 
 TPlayed Play(const std::string& stones, uint8_t side, uint32_t seed, int maxDepth = 3,
-             const std::filesystem::path& workDir = {}) {
+             const std::filesystem::path& workDir = {},
+             const std::string& bookBase = "/nonexistent/zarvo-test") {
   BuildPairClass();
   TPosition scratch{};
   InitPosition(scratch);
@@ -42,7 +44,7 @@ TPlayed Play(const std::string& stones, uint8_t side, uint32_t seed, int maxDept
 
   TPlayed played;
   played.State.WorkDir = workDir;
-  played.State.ExeBaseName = "/nonexistent/zarvo-test";  // no book
+  played.State.ExeBaseName = bookBase;  // by default no book
   played.State.Rng.Seed(seed);
   played.State.MaxDepth = maxDepth;
   InitPosition(played.Position);
@@ -131,28 +133,33 @@ TEST(MoveSelection, LostPositionIsReportedAndPlaysACorner) {
   EXPECT_EQ(At(full.Move), std::pair(0, 1));
 }
 
-// The generator advanced by n draws from the seed: how many draws a move made.
-int DrawsMade(const TEngineState& state, uint32_t seed) {
-  TRandom rng(seed);
-  for (int n = 0; n < 100; ++n) {
-    if (rng.State() == state.Rng.State()) return n;
-    rng.Random(2);
-  }
-  return -1;
-}
+// A quiet position and a book that knows it with a forced reply the search would never choose:
+// the engine plays the reply up to fifteen stones and searches from sixteen on.
+TEST(MoveSelection, TheBookDecidesUpToFifteenStonesOnly) {
+  const std::vector<TBookSquare> moves{{9, 9},  {10, 10}, {11, 9}, {10, 8},  {2, 2},  {17, 17},
+                                       {2, 17}, {17, 2},  {4, 2},  {15, 17}, {2, 15}, {17, 4},
+                                       {6, 2},  {13, 17}, {2, 13}, {17, 6}};
+  const TBookSquare reply{12, 14};
+  for (const std::size_t count : {15u, 16u}) {
+    std::string stones;
+    for (std::size_t k = 0; k < count; ++k)
+      stones += (k % 2 == 0 ? " x " : " o ") + std::to_string(moves[k].X) + "," +
+                std::to_string(moves[k].Y);
+    TTempDir dir;
+    TBookBuilder builder;
+    const TBookPosition known{{moves.begin(), moves.begin() + count}, reply, 10, 0};
+    ASSERT_FALSE(builder.Add(known).has_value());
+    const int parity = static_cast<int>(count % 2);
+    dir.Write(parity == 0 ? "Zarvo.ob1" : "Zarvo.ob2", builder.Encode(parity));
 
-TEST(MoveSelection, TheBookIsProbedUpToFifteenStonesOnly) {
-  // A quiet position; each added pair of far stones keeps it quiet.
-  std::string stones = "x 9,9 11,9 o 10,10 10,8";
-  for (const char* pair :
-       {" x 2,2 o 17,17", " x 2,17 o 17,2", " x 4,2 o 15,17", " x 2,15 o 17,4", " x 6,2 o 13,17"})
-    stones += pair;
-  const TPlayed fifteen = Play(stones + " x 2,13", kStoneO, 11);
-  ASSERT_EQ(fifteen.State.StoneCount, 15);
-  EXPECT_EQ(DrawsMade(fifteen.State, 11), 2);  // the book's threshold draw and the final choice
-  const TPlayed sixteen = Play(stones + " x 2,13 o 17,6", kStoneX, 11);
-  ASSERT_EQ(sixteen.State.StoneCount, 16);
-  EXPECT_EQ(DrawsMade(sixteen.State, 11), 1);  // the final choice only
+    const uint8_t side = count % 2 == 0 ? kStoneX : kStoneO;
+    for (uint32_t seed = 1; seed <= 3; ++seed) {
+      const TPlayed answer = Play(stones, side, seed, 3, dir.Path(), "Zarvo");
+      ASSERT_EQ(answer.State.StoneCount, static_cast<int32_t>(count));
+      EXPECT_EQ(At(answer.Move) == std::pair(reply.X, reply.Y), count <= 15)
+          << count << " stones, seed " << seed;
+    }
+  }
 }
 
 TEST(MoveSelection, TwoStonesOutsideTheCentralBlockGoToTheGeneralCase) {
