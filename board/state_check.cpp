@@ -51,7 +51,7 @@ void CheckThreatLists(const TThreatLists& lists, const TPosition& position) {
     const std::array<const TXYList*, 3> byClass{
         &lists.FourSquares[slot], &lists.OpenFourSquares[slot], &lists.FiveSquares[slot]};
     for (int c = 0; c < 3; ++c) {
-      for (const TXY* square : *byClass[c]) {
+      for (const TSquare* square : *byClass[c]) {
         if (square == nullptr || !OnBoard(square->X, square->Y))
           StateCheckFailed("threat list entry off the board", -1, -1);
         uint8_t& count = held[slot][c][square->X * kBoardSize + square->Y];

@@ -30,9 +30,9 @@ TEST(Engine, AFailedSearchAnswersTheFirstEmptySquare) {
   options.Seed = 1;
   options.BudgetMs = 1000;
   ::testing::internal::CaptureStderr();
-  const TMove move = PlayPosition(state, kStoneO, board, options);
+  const TSquare move = PlayPosition(state, kStoneO, board, options);
   const std::string said = ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(move, (TMove{0, 1}));
+  EXPECT_EQ(move, (TSquare{0, 1}));
   if (kCheckState) {
     EXPECT_NE(said.find("the clock broke"), std::string::npos) << said;
   } else {

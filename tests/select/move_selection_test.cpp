@@ -136,10 +136,10 @@ TEST(MoveSelection, LostPositionIsReportedAndPlaysACorner) {
 // A quiet position and a book that knows it with a forced reply the search would never choose:
 // the engine plays the reply up to fifteen stones and searches from sixteen on.
 TEST(MoveSelection, TheBookDecidesUpToFifteenStonesOnly) {
-  const std::vector<TBookSquare> moves{{9, 9},  {10, 10}, {11, 9}, {10, 8},  {2, 2},  {17, 17},
-                                       {2, 17}, {17, 2},  {4, 2},  {15, 17}, {2, 15}, {17, 4},
-                                       {6, 2},  {13, 17}, {2, 13}, {17, 6}};
-  const TBookSquare reply{12, 14};
+  const std::vector<TSquare> moves{{9, 9},  {10, 10}, {11, 9}, {10, 8},  {2, 2},  {17, 17},
+                                   {2, 17}, {17, 2},  {4, 2},  {15, 17}, {2, 15}, {17, 4},
+                                   {6, 2},  {13, 17}, {2, 13}, {17, 6}};
+  const TSquare reply{12, 14};
   for (const std::size_t count : {15u, 16u}) {
     std::string stones;
     for (std::size_t k = 0; k < count; ++k)
