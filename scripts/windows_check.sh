@@ -108,17 +108,20 @@ move "$work/game" 1 "$wine" "$(windows_path "$work/engines.v2/Zarvo2.exe")"
 echo "opening book: found from a Windows path"
 
 # 4. A brain session with CR LF line ends, every command kind and a 0x1A byte (which a text-mode
-#    input would take for its end): the same bytes from both programs, no CR among them.
+#    input would take for its end): the same bytes from both programs, no CR among them. The
+#    classic choice, whose answers do not depend on the clock; the deep search follows.
 printf '%s\r\n' 'ABOUT' 'START 20' 'INFO timeout_turn 300' 'INFO folder brain' 'BEGIN' \
   'TURN 10,10' 'SUGGEST' 'TAKEBACK 10,10' 'PLAY 12,12' 'BOARD' '9,9,1' '10,9,2' '9,10,1' \
   '11,11,2' 'DONE' $'\x1a' 'SWAP2BOARD' 'DONE' 'SWAP2BOARD' '9,9' '0,19' '10,9' 'DONE' \
   'SWAP2BOARD' '9,9' '10,10' '12,7' 'DONE' 'INFO evaluate 3,3' 'TURN 30,1' 'ABOUT' 'END' \
   >"$work/session.txt"
 mkdir -p "$work/brain-linux/brain" "$work/brain-windows/brain"
-(cd "$work/brain-linux" && "$linux/pbrain-zarvo2" --seed 5 <"$work/session.txt" >out.txt 2>err.txt) ||
+(cd "$work/brain-linux" &&
+  "$linux/pbrain-zarvo2" --classic --seed 5 <"$work/session.txt" >out.txt 2>err.txt) ||
   fail "the Linux brain ended with status $?"
 (cd "$work/brain-windows" &&
-  "$wine" "$windows/pbrain-zarvo2.exe" --seed 5 <"$work/session.txt" >out.txt 2>err.txt) ||
+  "$wine" "$windows/pbrain-zarvo2.exe" --classic --seed 5 <"$work/session.txt" >out.txt \
+    2>err.txt) ||
   fail "the Windows brain ended with status $?"
 if ! cmp -s "$work/brain-linux/out.txt" "$work/brain-windows/out.txt"; then
   fail "brain session: the outputs differ"
@@ -127,6 +130,19 @@ fi
 if grep -q $'\r' "$work/brain-windows/out.txt"; then fail "brain session: a CR in the output"; fi
 if [[ -s "$work/brain-windows/err.txt" ]]; then fail "brain session: output on standard error"; fi
 echo "brain session: $(wc -l <"$work/brain-windows/out.txt") answer lines compared"
+
+# 5. The deep search under Wine: its MESSAGE lines and moves depend on the clock, so only their
+#    form is checked: OK, then iteration lines and a move for each of BEGIN and TURN.
+printf '%s\r\n' 'START 20' 'INFO timeout_turn 300' 'BEGIN' 'TURN 11,11' 'END' >"$work/deep.txt"
+mkdir -p "$work/deep-windows"
+(cd "$work/deep-windows" && "$wine" "$windows/pbrain-zarvo2.exe" <"$work/deep.txt" >out.txt \
+  2>err.txt) || fail "the Windows deep search ended with status $?"
+if grep -q $'\r' "$work/deep-windows/out.txt"; then fail "deep search: a CR in the output"; fi
+if [[ "$(grep -v '^MESSAGE depth ' "$work/deep-windows/out.txt" | tr '\n' ' ')" != "OK 10,10 "*" " ||
+      "$(grep -cE '^[0-9]+,[0-9]+$' "$work/deep-windows/out.txt")" != 2 ]]; then
+  fail "deep search: unexpected answers: $(tr '\n' '|' <"$work/deep-windows/out.txt")"
+fi
+echo "deep search: answered under Wine"
 
 if ((failures)); then
   echo "windows_check.sh: $failures failures"
