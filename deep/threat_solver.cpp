@@ -61,20 +61,17 @@ void TThreatSolver::RememberFailure(uint64_t key, int threats) {
 
 TSquareIndex TThreatSolver::FindVcf(TDeepBoard& board, int maxFours, int64_t nodeLimit,
                                     TClock::time_point deadline) {
-  threes_ = false;
-  aborted_ = false;
-  nodes_ = 0;
-  nodeLimit_ = nodeLimit;
-  deadline_ = deadline;
-  lineLength_ = 0;
-  const bool won = Attack(board, maxFours, 0);
-  totalNodes_ += nodes_;
-  return won && lineLength_ > 0 ? line_[0] : kNoSquare;
+  return Solve(board, false, maxFours, nodeLimit, deadline);
 }
 
 TSquareIndex TThreatSolver::FindVct(TDeepBoard& board, int maxThreats, int64_t nodeLimit,
                                     TClock::time_point deadline) {
-  threes_ = true;
+  return Solve(board, true, maxThreats, nodeLimit, deadline);
+}
+
+TSquareIndex TThreatSolver::Solve(TDeepBoard& board, bool threes, int maxThreats, int64_t nodeLimit,
+                                  TClock::time_point deadline) {
+  threes_ = threes;
   aborted_ = false;
   nodes_ = 0;
   nodeLimit_ = nodeLimit;

@@ -38,6 +38,8 @@ class TThreatSolver {
   static constexpr int kMaxLine = 64;
   static constexpr int kMaxMoves = 96;
 
+  TSquareIndex Solve(TDeepBoard& board, bool threes, int maxThreats, int64_t nodeLimit,
+                     TClock::time_point deadline);
   bool Attack(TDeepBoard& board, int threats, int ply);
   bool Defend(TDeepBoard& board, int threats, int ply);
   bool OutOfBudget();
