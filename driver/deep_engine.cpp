@@ -10,12 +10,14 @@
 
 namespace zarvo {
 
-deep::TDeepBoard DeepBoardOf(const TBoardText& board, int side) {
-  deep::TDeepBoard deepBoard;
+deep::TDeepBoard DeepBoardOf(const TBoardText& board, int side, int width, int height,
+                             deep::TRule rule) {
+  deep::TDeepBoard deepBoard(width, height, rule);
   int xCount = 0, oCount = 0;
   for (int y = 0; y < board.RowCount && y < kBoardSize; ++y) {
     const std::string& row = board.Rows[y];
     for (int x = 0; x < static_cast<int>(row.size()) && x < kBoardSize; ++x) {
+      if (!deepBoard.OnBoard(x, y)) continue;
       if (row[x] != 'x' && row[x] != 'o') continue;
       deepBoard.Place(deep::SquareAt(x, y), row[x] == 'x' ? 0 : 1);
       ++(row[x] == 'x' ? xCount : oCount);
@@ -47,7 +49,8 @@ std::optional<TSquare> TDeepEngine::Play(const TBoardText& board, int side,
                                          const TDeepPlayOptions& options,
                                          deep::TSearchResult* details) {
   // The board is large for a stack; one per move on the heap costs nothing that matters.
-  const auto deepBoard = std::make_unique<deep::TDeepBoard>(DeepBoardOf(board, side));
+  const auto deepBoard = std::make_unique<deep::TDeepBoard>(
+      DeepBoardOf(board, side, options.Width, options.Height, options.Rule));
   if (deepBoard->Full()) return std::nullopt;
   deep::TSearchLimits limits;
   limits.Start = options.Start;

@@ -21,11 +21,14 @@ struct TDeepPlayOptions {
   deep::TThinkingTime Time{1000, 1000};
   std::optional<int> MaxDepth;
   std::function<void(const deep::TIterationInfo&)> OnIteration;
+  int Width = kBoardSize, Height = kBoardSize;  // the board's squares beyond these are walls
+  deep::TRule Rule = deep::TRule::Freestyle;
 };
 
 // The deep search's board for a board text: "x" stones are the first player's, "o" the
 // second's; the side to move is `side` (kStoneX or kStoneO), else the one the counts give.
-deep::TDeepBoard DeepBoardOf(const TBoardText& board, int side);
+deep::TDeepBoard DeepBoardOf(const TBoardText& board, int side, int width = kBoardSize,
+                             int height = kBoardSize, deep::TRule rule = deep::TRule::Freestyle);
 
 // "x,y" of a deep-board square, as the protocols write moves.
 std::string SquareText(deep::TSquareIndex square);

@@ -5,7 +5,7 @@
 namespace zarvo {
 
 TOwner TBrainBoard::At(int x, int y) const {
-  return OnBoard(x, y) ? cells_[x][y] : TOwner::None;
+  return Contains(x, y) ? cells_[x][y] : TOwner::None;
 }
 
 bool TBrainBoard::Place(int x, int y, TOwner owner) {
@@ -16,7 +16,7 @@ bool TBrainBoard::Place(int x, int y, TOwner owner) {
 }
 
 bool TBrainBoard::Remove(int x, int y) {
-  if (!OnBoard(x, y) || At(x, y) == TOwner::None) return false;
+  if (!Contains(x, y) || At(x, y) == TOwner::None) return false;
   cells_[x][y] = TOwner::None;
   std::erase(order_, TSquare{x, y});
   return true;
@@ -29,8 +29,8 @@ int TBrainBoard::CountOf(TOwner owner) const {
 }
 
 std::optional<TSquare> TBrainBoard::FirstEmpty() const {
-  for (int x = 0; x < kBoardSize; ++x)
-    for (int y = 0; y < kBoardSize; ++y)
+  for (int x = 0; x < width_; ++x)
+    for (int y = 0; y < height_; ++y)
       if (cells_[x][y] == TOwner::None) return TSquare{x, y};
   return std::nullopt;
 }

@@ -24,9 +24,17 @@ struct TEngineBoard {
 
 class TBrainBoard {
  public:
+  // A board of width x height squares, at most 20 x 20 (the deep search plays from 15 up).
+  explicit TBrainBoard(int width = kBoardSize, int height = kBoardSize)
+      : width_(width), height_(height) {}
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  bool Contains(int x, int y) const { return x >= 0 && x < width_ && y >= 0 && y < height_; }
+
   // Off-board squares read as empty.
   TOwner At(int x, int y) const;
-  bool IsEmptySquare(int x, int y) const { return OnBoard(x, y) && At(x, y) == TOwner::None; }
+  bool IsEmptySquare(int x, int y) const { return Contains(x, y) && At(x, y) == TOwner::None; }
 
   // False, with nothing changed, for an off-board or occupied square.
   bool Place(int x, int y, TOwner owner);
@@ -35,7 +43,7 @@ class TBrainBoard {
 
   int StoneCount() const { return static_cast<int>(order_.size()); }
   int CountOf(TOwner owner) const;
-  bool Full() const { return StoneCount() == kBoardSize * kBoardSize; }
+  bool Full() const { return StoneCount() == width_ * height_; }
   // Stones in the order they were placed.
   const std::vector<TSquare>& Order() const { return order_; }
 
@@ -44,10 +52,11 @@ class TBrainBoard {
 
   // Own stones get "o" exactly when the opponent has one stone more (the engine moves second);
   // otherwise "x". For every position a real game reaches, that is the letter the stone counts
-  // give the side to move, as Zarvo2 reads them.
+  // give the side to move, as Zarvo2 reads them. Squares beyond a smaller board read as empty.
   TEngineBoard ForEngine() const;
 
  private:
+  int width_, height_;
   std::array<std::array<TOwner, kBoardSize>, kBoardSize> cells_{};  // [x][y]
   std::vector<TSquare> order_;
 };

@@ -21,10 +21,15 @@ bool KeepsBoard(std::string_view command) {
   return command == "END" || command == "INFO" || command == "ABOUT";
 }
 
-// The square of "x,y" given as 64-bit numbers, when it lies on the board.
-std::optional<TSquare> SquareOf(int64_t x, int64_t y) {
-  if (x < 0 || x >= kBoardSize || y < 0 || y >= kBoardSize) return std::nullopt;
+// The square of "x,y" given as 64-bit numbers, when it lies on a board of that size.
+std::optional<TSquare> SquareOf(int64_t x, int64_t y, int width = kBoardSize,
+                                int height = kBoardSize) {
+  if (x < 0 || x >= width || y < 0 || y >= height) return std::nullopt;
   return TSquare{static_cast<int32_t>(x), static_cast<int32_t>(y)};
+}
+
+std::string BoardName(const TBrainBoard& board) {
+  return std::to_string(board.Width()) + " x " + std::to_string(board.Height()) + " board";
 }
 
 std::string SquareText(int x, int y) {
@@ -45,16 +50,16 @@ TBrainBoard Swap2Board(const std::vector<TSquare>& stones, bool engineIsWhite) {
   return board;
 }
 
-// The square of a TURN or TAKEBACK argument, or the error answer for it.
+// The square of a TURN or TAKEBACK argument on the game's board, or the error answer for it.
 std::optional<TSquare> ParseSquare(std::string_view command, std::string_view args,
-                                   std::vector<std::string>& out) {
+                                   const TBrainBoard& board, std::vector<std::string>& out) {
   const auto numbers = ParseIntegerList(args, 2);
   if (!numbers) {
     out.push_back("ERROR " + std::string(command) + " needs x,y, got '" + Printable(args) + "'");
     return std::nullopt;
   }
-  const auto square = SquareOf((*numbers)[0], (*numbers)[1]);
-  if (!square) out.push_back("ERROR " + Printable(args) + " is off the 20 x 20 board");
+  const auto square = SquareOf((*numbers)[0], (*numbers)[1], board.Width(), board.Height());
+  if (!square) out.push_back("ERROR " + Printable(args) + " is off the " + BoardName(board));
   return square;
 }
 
@@ -106,10 +111,10 @@ void TBrainSession::Dispatch(std::string_view line, std::vector<std::string>& ou
     started_ = false;  // a refused size leaves no game to play on
     if (!size) {
       out.push_back("ERROR START needs the board size, got '" + Printable(args) + "'");
-    } else if (*size != kBoardSize) {
-      out.push_back("ERROR only 20 x 20 boards are supported, not " + Printable(args));
+    } else if (!BoardSizeAllowed(*size, *size)) {
+      out.push_back(SizeRefusal(args));
     } else {
-      NewGame();
+      NewGame(static_cast<int>(*size), static_cast<int>(*size));
       out.push_back("OK");
     }
   } else if (command == "RECTSTART") {
@@ -117,10 +122,10 @@ void TBrainSession::Dispatch(std::string_view line, std::vector<std::string>& ou
     started_ = false;
     if (!size) {
       out.push_back("ERROR RECTSTART needs width,height, got '" + Printable(args) + "'");
-    } else if ((*size)[0] != kBoardSize || (*size)[1] != kBoardSize) {
-      out.push_back("ERROR only 20 x 20 boards are supported, not " + Printable(args));
+    } else if (!BoardSizeAllowed((*size)[0], (*size)[1])) {
+      out.push_back(SizeRefusal(args));
     } else {
-      NewGame();
+      NewGame(static_cast<int>((*size)[0]), static_cast<int>((*size)[1]));
       out.push_back("OK");
     }
   } else if (command == "RESTART") {
@@ -129,7 +134,7 @@ void TBrainSession::Dispatch(std::string_view line, std::vector<std::string>& ou
     } else if (!started_) {
       out.push_back("ERROR no game to restart: START 20 first");
     } else {
-      NewGame();
+      NewGame(board_.Width(), board_.Height());
       out.push_back("OK");
     }
   } else if (command == "BEGIN") {
@@ -140,7 +145,7 @@ void TBrainSession::Dispatch(std::string_view line, std::vector<std::string>& ou
     if (!args.empty())
       out.push_back("ERROR BOARD takes no arguments; its stones follow on lines of their own");
     else
-      pendingBoard_.emplace();
+      pendingBoard_.emplace(board_.Width(), board_.Height());
   } else if (command == "DONE") {
     out.push_back("ERROR DONE without BOARD");
   } else if (command == "SWAP2BOARD") {
@@ -180,10 +185,12 @@ void TBrainSession::BoardLine(std::string_view line, std::vector<std::string>& o
     out.push_back("ERROR BOARD expects lines x,y,field and DONE, got '" + Printable(line) + "'");
     return;
   }
-  const auto square = SquareOf((*numbers)[0], (*numbers)[1]);
+  const auto square =
+      SquareOf((*numbers)[0], (*numbers)[1], pendingBoard_->Width(), pendingBoard_->Height());
   const int64_t field = (*numbers)[2];
   if (!square) {
-    out.push_back("ERROR " + Printable(line) + ": the square is off the 20 x 20 board");
+    out.push_back("ERROR " + Printable(line) + ": the square is off the " +
+                  BoardName(*pendingBoard_));
   } else if (field < 1 || field > 3) {
     out.push_back("ERROR " + Printable(line) + ": the field must be 1 (own), 2 (opponent) or 3");
   } else if (pendingBoard_->At(square->X, square->Y) != TOwner::None) {
@@ -270,8 +277,20 @@ void TBrainSession::Swap2Done(std::vector<std::string>& out) {
   }
 }
 
-void TBrainSession::NewGame() {
-  board_ = TBrainBoard{};
+bool TBrainSession::BoardSizeAllowed(int64_t width, int64_t height) const {
+  // The classic choice knows 20 x 20 only; the deep search any size from 15 to 20.
+  if (!deep_) return width == kBoardSize && height == kBoardSize;
+  const auto fits = [](int64_t n) { return n >= deep::kMinBoardSize && n <= deep::kMaxBoardSize; };
+  return fits(width) && fits(height);
+}
+
+std::string TBrainSession::SizeRefusal(std::string_view args) const {
+  return deep_ ? "ERROR boards from 15 x 15 to 20 x 20 are supported, not " + Printable(args)
+               : "ERROR only 20 x 20 boards are supported, not " + Printable(args);
+}
+
+void TBrainSession::NewGame(int width, int height) {
+  board_ = TBrainBoard(width, height);
   pendingBoard_.reset();
   pendingSwap2_.reset();
   started_ = true;
@@ -314,12 +333,20 @@ void TBrainSession::Info(std::string_view args, std::vector<std::string>& out) {
       if (deepEngine_) deepEngine_->SetTableBytes(tableBytes_);
     }
   } else if (key == "RULE") {
-    // Bit 1 exact five, 4 renju, 8 caro change what wins; bit 2 (continuous game) does not.
-    const bool freestyle = number && (*number & ~int64_t{2}) == 0;
-    if (!freestyle && !ruleMessageGiven_) {
+    // Bit 1 exactly five, 4 renju, 8 caro change what wins; bit 2 (continuous game) does not.
+    // The deep search plays exactly five (and renju as exactly five, for now); the classic
+    // choice knows freestyle only.
+    const int64_t rule = number ? *number & ~int64_t{2} : -1;
+    const bool exactlyFive = deep_ && (rule == 1 || rule == 4 || rule == 5);
+    rule_ = exactlyFive ? deep::TRule::ExactlyFive : deep::TRule::Freestyle;
+    if (rule != 0 && !(exactlyFive && rule == 1) && !ruleMessageGiven_) {
       ruleMessageGiven_ = true;
-      out.push_back("MESSAGE Zarvo2 knows only freestyle (five or more in a row wins); rule " +
-                    Printable(value) + " is played as freestyle");
+      out.push_back(exactlyFive ? "MESSAGE Zarvo2 knows no renju yet; rule " + Printable(value) +
+                                      " is played as exactly five"
+                                : "MESSAGE Zarvo2 knows only freestyle" +
+                                      std::string(deep_ ? " and exactly five" : "") +
+                                      " (five or more in a row wins); rule " + Printable(value) +
+                                      " is played as freestyle");
     }
   }
   // game_type, evaluate and unknown keys change nothing the engine uses.
@@ -335,7 +362,7 @@ void TBrainSession::Begin(std::string_view args, std::vector<std::string>& out) 
 
 void TBrainSession::Turn(std::string_view args, std::vector<std::string>& out) {
   if (!started_) return out.push_back(kNoGame);
-  const auto square = ParseSquare("TURN", args, out);
+  const auto square = ParseSquare("TURN", args, board_, out);
   if (!square) return;
   if (!board_.Place(square->X, square->Y, TOwner::Opponent))
     return out.push_back("ERROR square " + SquareText(square->X, square->Y) + " is occupied");
@@ -352,7 +379,7 @@ void TBrainSession::Done(std::vector<std::string>& out) {
 
 void TBrainSession::TakeBack(std::string_view args, std::vector<std::string>& out) {
   if (!started_) return out.push_back(kNoGame);
-  const auto square = ParseSquare("TAKEBACK", args, out);
+  const auto square = ParseSquare("TAKEBACK", args, board_, out);
   if (!square) return;
   if (!board_.Remove(square->X, square->Y))
     return out.push_back("ERROR no stone on " + SquareText(square->X, square->Y));
@@ -361,7 +388,7 @@ void TBrainSession::TakeBack(std::string_view args, std::vector<std::string>& ou
 
 void TBrainSession::Play(std::string_view args, std::vector<std::string>& out) {
   if (!started_) return out.push_back(kNoGame);
-  const auto square = ParseSquare("PLAY", args, out);
+  const auto square = ParseSquare("PLAY", args, board_, out);
   if (!square) return;
   if (!board_.Place(square->X, square->Y, TOwner::Own))
     return out.push_back("ERROR square " + SquareText(*square) + " is occupied");
@@ -417,6 +444,9 @@ std::optional<TSquare> TBrainSession::DeepMove(const TEngineBoard& engineBoard, 
   time.StonesOnBoard = stones;
   TDeepPlayOptions play;
   play.Start = received_;
+  play.Width = board_.Width();
+  play.Height = board_.Height();
+  play.Rule = rule_;
   play.Time = deep::PlanThinkingTime(time);
   // A part of a move's time (the swap2 opening's several stones) is a limit of its own.
   play.Time.HardMs = std::min(play.Time.HardMs, budgetMs);

@@ -53,7 +53,9 @@ class TBrainSession {
  private:
   void Dispatch(std::string_view line, std::vector<std::string>& out);
   void BoardLine(std::string_view line, std::vector<std::string>& out);
-  void NewGame();
+  void NewGame(int width, int height);
+  bool BoardSizeAllowed(int64_t width, int64_t height) const;
+  std::string SizeRefusal(std::string_view args) const;
   void Info(std::string_view args, std::vector<std::string>& out);
   void Turn(std::string_view args, std::vector<std::string>& out);
   void Begin(std::string_view args, std::vector<std::string>& out);
@@ -82,7 +84,8 @@ class TBrainSession {
 
   TBrainOptions options_;
   TPlayFunction play_;
-  bool deep_ = false;  // the deep search chooses the moves
+  deep::TRule rule_ = deep::TRule::Freestyle;  // what the deep search counts as five
+  bool deep_ = false;                          // the deep search chooses the moves
   std::size_t tableBytes_ = TDeepEngine::kDefaultTableBytes;
   std::unique_ptr<TDeepEngine> deepEngine_;  // made for the first move, kept for the game
   TMonotonicClock::time_point received_;     // when the line being handled came in

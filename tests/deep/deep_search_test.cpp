@@ -132,3 +132,44 @@ TEST(DeepSearch, AllocatesNothingPerNode) {
 
 }  // namespace
 }  // namespace zarvo::deep
+
+namespace zarvo::deep {
+namespace {
+
+// Positions where the rule decides: under exactly five an overline neither wins nor threatens.
+TEST(DeepSearch, TheRuleDecidesWhatAFiveIs) {
+  struct Case {
+    const char* What;
+    std::initializer_list<std::string_view> Rows;
+    TRule Rule;
+    std::initializer_list<std::pair<int, int>> Allowed;
+  } const cases[] = {
+      {"six in a row wins in freestyle", {".", "xxxx.x", ".", "oooo"}, TRule::Freestyle, {{4, 1}}},
+      {"six in a row is no win under exactly five: block the four",
+       {".", "xxxx.x", ".", "oooo"},
+       TRule::ExactlyFive,
+       {{4, 3}}},
+      {"a gap that would make six must be blocked in freestyle",
+       {".", ".", ".", "oo.ooo", ".", ".", "..xxx"},
+       TRule::Freestyle,
+       {{2, 3}}},
+      {"under exactly five it is no threat: the open four wins",
+       {".", ".", ".", "oo.ooo", ".", ".", "..xxx"},
+       TRule::ExactlyFive,
+       {{1, 6}, {5, 6}}},
+  };
+  auto deep = std::make_unique<TDeepSearch>(std::size_t{1} << 20);
+  for (const Case& c : cases) {
+    TDeepBoard board = testing::BoardOf(c.Rows, 'x', 15, c.Rule);
+    TSearchLimits limits;
+    limits.SoftMs = limits.HardMs = int64_t{1} << 40;
+    limits.MaxDepth = 4;
+    const TSquareIndex move = deep->Think(board, limits).Move;
+    bool allowed = false;
+    for (const auto& [x, y] : c.Allowed) allowed = allowed || move == SquareAt(x, y);
+    EXPECT_TRUE(allowed) << c.What << ": " << SquareX(move) << "," << SquareY(move);
+  }
+}
+
+}  // namespace
+}  // namespace zarvo::deep

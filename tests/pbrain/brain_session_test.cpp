@@ -290,6 +290,55 @@ TEST(BrainSession, NonFreestyleRuleIsToldOnce) {
   EXPECT_EQ(Feed(junkRule, {"INFO rule renju"}).size(), 1u);
 }
 
+// Board sizes: the deep search plays any from 15 x 15 to 20 x 20, the classic choice 20 x 20.
+TEST(BrainSession, TheDeepSearchPlaysBoardsFrom15To20) {
+  TBrainOptions options;
+  options.Messages = false;
+  TBrainSession deep(options);
+  EXPECT_EQ(Feed(deep, {"START 14", "START 21", "RECTSTART 15,21"}),
+            (TLines{"ERROR boards from 15 x 15 to 20 x 20 are supported, not 14",
+                    "ERROR boards from 15 x 15 to 20 x 20 are supported, not 21",
+                    "ERROR boards from 15 x 15 to 20 x 20 are supported, not 15,21"}));
+  const TLines game = Feed(deep, {"START 15", "INFO timeout_turn 50", "TURN 15,3", "TURN 14,14"});
+  ASSERT_EQ(game.size(), 3u);
+  EXPECT_EQ(game[0], "OK");
+  EXPECT_EQ(game[1], "ERROR 15,3 is off the 15 x 15 board");
+  EXPECT_TRUE(deep.Board().At(14, 14) == TOwner::Opponent);
+  EXPECT_EQ(Feed(deep, {"RECTSTART 16,20", "BOARD", "15,19,1", "16,0,2", "DONE"}).front(), "OK");
+  EXPECT_EQ(deep.Board().Width(), 16);
+
+  options.Classic = true;
+  TBrainSession classic(options);
+  EXPECT_EQ(Feed(classic, {"START 15"}),
+            (TLines{"ERROR only 20 x 20 boards are supported, not 15"}));
+}
+
+// Whole games of the deep search against itself on 15 x 15, freestyle and exactly five: every
+// answer is an empty square of the board.
+TEST(BrainSession, WholeGamesOn15x15StayLegal) {
+  for (const char* rule : {"INFO rule 0", "INFO rule 1"}) {
+    TBrainOptions options;
+    options.Messages = false;
+    TBrainSession first(options), second(options);
+    TBrainBoard referee(15, 15);
+    for (TBrainSession* session : {&first, &second})
+      ASSERT_EQ(Feed(*session, {rule, "START 15", "INFO timeout_turn 20"}), (TLines{"OK"}));
+    TLines answer = Feed(first, {"BEGIN"});
+    TBrainSession* toMove = &second;
+    for (int ply = 0; ply < 120; ++ply) {
+      ASSERT_EQ(answer.size(), 1u) << rule << " ply " << ply;
+      int x = -1, y = -1;
+      ASSERT_EQ(std::sscanf(answer[0].c_str(), "%d,%d", &x, &y), 2) << answer[0];
+      ASSERT_TRUE(referee.IsEmptySquare(x, y)) << rule << ": " << answer[0] << " at ply " << ply;
+      referee.Place(x, y, TOwner::Own);
+      if (referee.Full()) break;
+      const std::string turn = "TURN " + answer[0];
+      answer = Feed(*toMove, {turn});
+      toMove = toMove == &first ? &second : &first;
+    }
+  }
+}
+
 // Random lines from command words, numbers, separators and junk bytes, played on both real
 // engines (budget 0, so each move is quick): every answer is one clean line, and every move it
 // answers was an empty square that now holds the engine's stone.
