@@ -217,7 +217,8 @@ class TPipePlayer final : public TPlayer {
       }
       buffer_.clear();
       std::string detail;
-      const TAnswerKind kind = Command("START 20", request.Stop, detail);
+      const TAnswerKind kind =
+          Command("START " + std::to_string(request.BoardSize), request.Stop, detail);
       if (kind != TAnswerKind::Move) {
         Stop();
         return Failure(kind, detail, start);
@@ -229,7 +230,7 @@ class TPipePlayer final : public TPlayer {
       // The limits of the game, then time_left before each move.
       std::string info = "INFO timeout_turn " + std::to_string(request.MoveTimeMs) + "\n";
       info += "INFO timeout_match " + std::to_string(request.GameTimeMs.value_or(0)) + "\n";
-      info += "INFO rule 0\n";
+      info += request.ExactlyFive ? "INFO rule 1\n" : "INFO rule 0\n";
       if (!Send(info, TClock::now() + milliseconds(kStartTimeoutMs)))
         return Lost(TAnswerKind::Crash, "stopped reading its input", TClock::now());
     }

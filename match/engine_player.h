@@ -25,6 +25,8 @@ struct TMoveRequest {
   std::optional<int64_t> TimeLeftMs;        // of this engine's game time; unset: unlimited
   int64_t ToleranceMs = 500;                // how long past its time the engine is waited for
   const std::atomic<bool>* Stop = nullptr;  // set: give up waiting and answer Cancelled
+  int BoardSize = kBoardSize;               // told to a brain with START
+  bool ExactlyFive = false;                 // told to a brain with INFO rule 1
 };
 
 // The most an engine is waited for: its time for this move plus the tolerance.

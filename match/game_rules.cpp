@@ -22,7 +22,7 @@ TGameBoard BoardOf(const std::vector<TSquare>& stones) {
   return board;
 }
 
-std::vector<TSquare> FiveThrough(const TGameBoard& board, TSquare square) {
+std::vector<TSquare> FiveThrough(const TGameBoard& board, TSquare square, bool exactlyFive) {
   if (!OnBoard(square.X, square.Y) || board.IsEmpty(square)) return {};
   const char colour = board.At(square);
   std::vector<TSquare> best;
@@ -38,7 +38,8 @@ std::vector<TSquare> FiveThrough(const TGameBoard& board, TSquare square) {
          at = {at.X + DirDX[d], at.Y + DirDY[d]}) {
       run.push_back(at);
     }
-    if (run.size() >= 5 && run.size() > best.size()) best = std::move(run);
+    const bool wins = exactlyFive ? run.size() == 5 : run.size() >= 5;
+    if (wins && run.size() > best.size()) best = std::move(run);
   }
   return best;
 }

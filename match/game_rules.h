@@ -48,7 +48,8 @@ TGameBoard BoardOf(const std::vector<TSquare>& stones);
 
 // The longest line of five or more stones of one colour through the square, in board order;
 // empty when there is none.
-std::vector<TSquare> FiveThrough(const TGameBoard& board, TSquare square);
+// With exactlyFive, only a run of exactly five counts.
+std::vector<TSquare> FiveThrough(const TGameBoard& board, TSquare square, bool exactlyFive = false);
 
 // "X,Y" of a square.
 std::string SquareText(TSquare square);

@@ -71,6 +71,8 @@ class TGame {
       request.GameTimeMs = options_.GameTimeMs;
       request.TimeLeftMs = timeLeft_[side];
       request.ToleranceMs = options_.ToleranceMs;
+      request.BoardSize = options_.BoardSize;
+      request.ExactlyFive = options_.ExactlyFive;
       request.Stop = options_.Stop;
       const TAnswer answer = players_[side]->Play(request);
       if (answer.Kind == TAnswerKind::Cancelled) return std::nullopt;
@@ -100,7 +102,8 @@ class TGame {
                 " ms, more than " + std::to_string(limit));
         return record_;
       }
-      if (!OnBoard(answer.Square.X, answer.Square.Y)) {
+      if (answer.Square.X < 0 || answer.Square.X >= options_.BoardSize || answer.Square.Y < 0 ||
+          answer.Square.Y >= options_.BoardSize) {
         End(otherWins, TEndReason::IllegalMove,
             "answered " + SquareText(answer.Square) + ", off the board");
         return record_;
@@ -116,7 +119,7 @@ class TGame {
       stones_.push_back(answer.Square);
       record_.Moves.push_back({answer.Square, answer.ElapsedMs});
       if (timeLeft_[side]) *timeLeft_[side] -= answer.ElapsedMs;
-      const std::vector<TSquare> five = FiveThrough(board_, answer.Square);
+      const std::vector<TSquare> five = FiveThrough(board_, answer.Square, options_.ExactlyFive);
       if (!five.empty()) {
         End(colour == 'x' ? TOutcome::XWins : TOutcome::OWins, TEndReason::Five, RunText(five));
         return record_;
@@ -160,7 +163,7 @@ std::vector<TOpening> OpeningsOfGames(const TMatchOptions& options) {
     if (game % 2 == 1) {
       openings.push_back(openings.back());
     } else if (options.Openings.empty()) {
-      openings.push_back(RandomOpening(random));
+      openings.push_back(RandomOpening(random, options.BoardSize));
     } else {
       openings.push_back(
           options.Openings[static_cast<std::size_t>(game / 2) % options.Openings.size()]);

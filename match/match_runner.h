@@ -26,7 +26,9 @@ struct TMatchOptions {
   uint32_t Seed = 1;
   const std::atomic<bool>* Stop = nullptr;  // set: the match ends after the current move
   bool KeepMessages = false;                // brains' MESSAGE lines go into the game records
-  int Concurrency = 1;  // games played at the same time, each by its own pair of players
+  int Concurrency = 1;         // games played at the same time, each by its own pair of players
+  int BoardSize = kBoardSize;  // the board is BoardSize x BoardSize (brain engines only below 20)
+  bool ExactlyFive = false;    // only exactly five wins; six or more in a row do not
 };
 
 // Indexed by colour: 0 as x, 1 as o.

@@ -56,12 +56,13 @@ std::optional<std::vector<TOpening>> ParseOpenings(std::istream& in, std::string
   return openings;
 }
 
-TOpening RandomOpening(TRandom& random) {
+TOpening RandomOpening(TRandom& random, int boardSize) {
   const int stones = 2 + random.Random(3);
+  // The same central area on a smaller board, moved with its centre.
+  const int low = kCentreLow - (kBoardSize - boardSize + 1) / 2;
   TOpening opening;
   while (static_cast<int>(opening.size()) < stones) {
-    const TSquare square{kCentreLow + random.Random(kCentreSize),
-                         kCentreLow + random.Random(kCentreSize)};
+    const TSquare square{low + random.Random(kCentreSize), low + random.Random(kCentreSize)};
     if (std::find(opening.begin(), opening.end(), square) == opening.end())
       opening.push_back(square);
   }

@@ -21,6 +21,6 @@ std::optional<std::vector<TOpening>> ParseOpenings(std::istream& in, std::string
 
 // Two to four stones, colours alternating from x, on distinct squares of the board's central
 // 7 x 7 area: neither side has more than two stones, so neither starts with a threat.
-TOpening RandomOpening(TRandom& random);
+TOpening RandomOpening(TRandom& random, int boardSize = kBoardSize);
 
 }  // namespace zarvo::match

@@ -60,6 +60,8 @@ constexpr std::string_view kMatchUsage =
     "                    ones: a brain runs there, a move-file engine gets its files there\n"
     "  --dir2 DIR        the same for the second engine\n"
     "  --messages        keep the brains' MESSAGE lines in the records\n"
+    "  --board N         an N x N board, 15 to 20 (default 20); below 20 brains only\n"
+    "  --exact-five      only exactly five in a row wins (brains are told INFO rule 1)\n"
     "  --concurrency N   games played at the same time (default 1; see the README for a fair\n"
     "                    setting), each by its own engine processes in their own folders\n"
     "  --replay RECORD   show a recorded game: the final board with move numbers\n"
@@ -99,6 +101,10 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
       parsed.Options.KeepMessages = true;
       continue;
     }
+    if (arg == "--exact-five") {
+      parsed.Options.ExactlyFive = true;
+      continue;
+    }
     if (!arg.starts_with("--")) {
       parsed.Engines.emplace_back(arg);
       continue;
@@ -106,7 +112,8 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
     const bool text = arg == "--openings" || arg == "--records" || arg == "--svg" ||
                       arg == "--replay" || arg == "--dir1" || arg == "--dir2";
     const bool number = arg == "--games" || arg == "--move-time" || arg == "--game-time" ||
-                        arg == "--tolerance" || arg == "--seed" || arg == "--concurrency";
+                        arg == "--tolerance" || arg == "--seed" || arg == "--concurrency" ||
+                        arg == "--board";
     if (!text && !number) return "unknown option '" + std::string(arg) + "'";
     if (i + 1 >= args.size()) return std::string(arg) + " needs a value";
     const std::string_view value = args[++i];
@@ -134,6 +141,11 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
     if (arg == "--tolerance") parsed.Options.ToleranceMs = *n;
     if (arg == "--seed") parsed.Options.Seed = static_cast<uint32_t>(*n);
     if (arg == "--concurrency") parsed.Options.Concurrency = static_cast<int>(*n);
+    if (arg == "--board") {
+      if (*n < 15 || *n > kBoardSize)
+        return "--board takes 15 to 20, not '" + std::string(value) + "'";
+      parsed.Options.BoardSize = static_cast<int>(*n);
+    }
   }
   if (parsed.Help) return std::nullopt;
   if (!parsed.Replay.empty()) {
@@ -144,6 +156,10 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
   if (parsed.Engines.size() != 2) return "two engines needed, each file:PATH or pipe:PATH";
   if (parsed.Options.MoveTimeMs == 0) return "--move-time must be at least 1";
   if (parsed.Options.Concurrency == 0) return "--concurrency must be at least 1";
+  // The move files hold a 20 x 20 board: a move-file engine cannot be told another.
+  if (parsed.Options.BoardSize != kBoardSize)
+    for (const std::string& engine : parsed.Engines)
+      if (engine.starts_with("file:")) return "--board below 20 needs brain engines (pipe:)";
   // Games in parallel each need folders of their own; one given folder would be shared.
   if (parsed.Options.Concurrency > 1 && !(parsed.WorkDirs[0] + parsed.WorkDirs[1]).empty())
     return "--dir1 and --dir2 cannot go with --concurrency above 1";
@@ -435,6 +451,14 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
           << "': " << (openings ? "no opening in it" : error) << '\n';
       return 1;
     }
+    for (const TOpening& opening : *openings)
+      for (const TSquare& square : opening)
+        if (square.X >= parsed.Options.BoardSize || square.Y >= parsed.Options.BoardSize) {
+          err << "zarvo match: '" << parsed.OpeningsFile << "': " << square.X << ',' << square.Y
+              << " is off the " << parsed.Options.BoardSize << " x " << parsed.Options.BoardSize
+              << " board\n";
+          return 1;
+        }
     parsed.Options.Openings = std::move(*openings);
   }
   for (const std::string& dir : {parsed.RecordsDir, parsed.SvgDir}) {

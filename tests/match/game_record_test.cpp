@@ -123,6 +123,15 @@ TEST(GameRules, FiveThroughFindsTheWholeRunInEveryDirection) {
   EXPECT_TRUE(FiveThrough(board, {4, 5}).empty());  // broken by the other colour
 }
 
+TEST(GameRules, UnderExactlyFiveSixInARowIsNoWin) {
+  TGameBoard board;
+  for (int x = 3; x <= 8; ++x) board.Place({x, 3}, 'x');  // six across
+  for (int y = 5; y <= 9; ++y) board.Place({3, y}, 'x');  // five down
+  EXPECT_EQ(FiveThrough(board, {5, 3}).size(), 6u);
+  EXPECT_TRUE(FiveThrough(board, {5, 3}, true).empty());
+  EXPECT_EQ(FiveThrough(board, {3, 7}, true).size(), 5u);
+}
+
 TEST(GameRules, CoordinatesAreParsedStrictly) {
   EXPECT_EQ(ParseCoordinates("3,4"), (TSquare{3, 4}));
   EXPECT_EQ(ParseCoordinates(" 19 , 0 \r"), (TSquare{19, 0}));

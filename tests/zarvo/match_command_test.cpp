@@ -201,6 +201,27 @@ TEST(MatchCommandRealEngines, Zarvo2AgainstPbrainEndsOnTheBoard) {
   for (const char* fault : {"illegal move", "bad answer", "crash", "no answer", "timeout"})
     EXPECT_EQ(run.Out.find(fault), std::string::npos) << run.Out;
 }
+
+// Two deep searches on 15 x 15 under exactly five: every move on that board, no fault.
+TEST(MatchCommandRealEngines, TheDeepSearchPlaysA15x15ExactlyFiveMatch) {
+  const TTempDir records;
+  const TRun run = RunTool({"match", "pipe:" PBRAIN_EXE " --no-messages", "pipe:" PBRAIN_EXE,
+                            "--games", "2", "--move-time", "50", "--tolerance", "3000", "--board",
+                            "15", "--exact-five", "--records", records.Path().string()});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  for (const char* fault : {"illegal move", "bad answer", "crash", "no answer", "timeout", "error"})
+    EXPECT_EQ(run.Out.find(fault), std::string::npos) << run.Out;
+  for (const char* name : {"game-001.txt", "game-002.txt"}) {
+    std::istringstream record(records.Read(name));
+    for (std::string line; std::getline(record, line);) {
+      int number = 0, x = -1, y = -1;
+      char side = 0;
+      if (std::sscanf(line.c_str(), "Move %d: %c %d,%d", &number, &side, &x, &y) == 4) {
+        EXPECT_TRUE(x >= 0 && x < 15 && y >= 0 && y < 15) << name << ": " << line;
+      }
+    }
+  }
+}
 #endif
 
 TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
@@ -225,6 +246,8 @@ TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
       {{"match", legal, legal, "--openings", notRecord}, 1, "bad square"},
       {{"match", legal, legal, "--each"}, 2, "--each goes with --replay"},
       {{"match", legal, legal, "--concurrency", "0"}, 2, "--concurrency must be at least 1"},
+      {{"match", legal, legal, "--board", "14"}, 2, "--board takes 15 to 20"},
+      {{"match", legal, legal, "--board", "15"}, 2, "needs brain engines"},
       {{"match", legal, legal, "--dir1", "x", "--concurrency", "2"}, 2, "cannot go with"},
       {{"match", legal, "pipe:" + engines.Dir().Path().string() + "/pipe-legal \"x"},
        2,
