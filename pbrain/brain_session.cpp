@@ -152,7 +152,7 @@ void TBrainSession::Dispatch(std::string_view line, std::vector<std::string>& ou
     if (!args.empty())
       out.push_back("ERROR SWAP2BOARD takes no arguments; its stones follow on lines of their own");
     else
-      pendingSwap2_.emplace();
+      pendingSwap2_ = TSwap2Block{};  // assigned: clang rejects emplace() of this nested struct
   } else if (command == "TAKEBACK") {
     TakeBack(args, out);
   } else if (command == "PLAY") {
