@@ -23,7 +23,7 @@ constexpr std::array<int, kPattern4Count> kOpponentSquareWeight = {0,   5,  6,  
                                                                    120, 12, 30, 240, 0,  0};
 // The share of the soft limit after which no new iteration starts: the next one takes about
 // three times as long, and one cut short still offers its best move so far.
-constexpr int kIterationStartPercent = 60;
+constexpr int kIterationStartPercent = 85;
 // Below this hard limit the root does not look for the opponent's threat sequences with threes:
 // the look would take most of the move's time.
 constexpr int64_t kThreeDefenceMinMs = 250;
