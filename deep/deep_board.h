@@ -101,7 +101,8 @@ class TDeepBoard {
   // lines through `around` first (where a new threat appears), then the stones' area.
   TSquareIndex FindClass(int side, TPattern4 cls, TSquareIndex around = kNoSquare) const;
 
-  // Rebuilds everything from the stones alone; debug checks and tests compare it.
+  // Whether every stone, line key, pattern, class, sum and count equals those of `fresh` (a
+  // board built from the same stones): the check that make and undo kept the state exact.
   bool SameAs(const TDeepBoard& fresh) const;
 
  private:

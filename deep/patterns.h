@@ -58,11 +58,6 @@ constexpr int LineKeyShift(int offset) {
 
 class TPatternTables {
  public:
-  // Both sides' patterns for the empty square at the centre of a line key.
-  struct TLinePatterns {
-    uint8_t Packed;  // black pattern in the low four bits, white in the high four
-  };
-
   // The tables of one rule, built on first use and shared afterwards.
   static const TPatternTables& For(TRule rule);
 
@@ -70,6 +65,7 @@ class TPatternTables {
     const uint8_t packed = lines_[key & keyMask_];
     return static_cast<TPattern>(side == 0 ? packed & 15 : packed >> 4);
   }
+  // Both sides' patterns at once: the first player's in the low four bits, the second's above.
   uint8_t PackedPatterns(uint32_t key) const { return lines_[key & keyMask_]; }
 
   // The class of a square from its four patterns packed four bits each (direction 0 lowest).

@@ -17,6 +17,10 @@ struct TBrainLimits {
   std::optional<int64_t> TimeLeftMs;      // left in this game; may be negative
 };
 
+// What is left of the game's time: time_left, else timeout_match; nothing when neither is known
+// or the match is unlimited (timeout_match 0).
+std::optional<int64_t> GameTimeLeftMs(const TBrainLimits& limits);
+
 // The budget of one move, by the rule of the time file: max(0, min(left / 3, turn limit)),
 // where left is time_left (timeout_match before the first time_left of a game, unlimited when
 // neither is known or the match is unlimited) and the turn limit is timeout_turn or one hour.

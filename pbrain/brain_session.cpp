@@ -438,9 +438,7 @@ std::optional<TSquare> TBrainSession::DeepMove(const TEngineBoard& engineBoard, 
   // The game's clock: the turn limit, and what is left of the match unless it is unlimited.
   deep::TTimeSettings time;
   time.TurnMs = limits_.TimeoutTurnMs;
-  const bool matchUnlimited = limits_.TimeoutMatchMs && *limits_.TimeoutMatchMs == 0;
-  if (!matchUnlimited)
-    time.LeftMs = limits_.TimeLeftMs ? limits_.TimeLeftMs : limits_.TimeoutMatchMs;
+  time.LeftMs = GameTimeLeftMs(limits_);
   time.StonesOnBoard = stones;
   TDeepPlayOptions play;
   play.Start = received_;
