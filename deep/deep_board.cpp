@@ -57,6 +57,7 @@ TDeepBoard::TDeepBoard(int width, int height, TRule rule)
   for (auto& side : class_) side.fill(P4None);
   for (auto& side : value_) side.fill(0);
   near_.fill(0);
+  for (auto& side : threats_) side.fill(0);
   for (auto& side : classCount_) side.fill(0);
   valueSum_.fill(0);
   history_.fill(TUndo{});
@@ -95,7 +96,17 @@ void TDeepBoard::Forget(TSquareIndex square) {
   for (int side = 0; side < 2; ++side) {
     --classCount_[side][class_[side][square]];
     valueSum_[side] -= value_[side][square];
+    threats_[side][square / 64] &= ~(uint64_t{1} << (square % 64));
   }
+}
+
+void TDeepBoard::SetClass(int side, TSquareIndex square, uint8_t cls) {
+  class_[side][square] = cls;
+  const uint64_t bit = uint64_t{1} << (square % 64);
+  if (cls >= P4Flex3)
+    threats_[side][square / 64] |= bit;
+  else
+    threats_[side][square / 64] &= ~bit;
 }
 
 void TDeepBoard::Recount(TSquareIndex square) {
@@ -106,7 +117,7 @@ void TDeepBoard::Recount(TSquareIndex square) {
     const TPattern4 cls = TPatternTables::Combine(packed);
     const int16_t value = ValueOf(packed);
     packed_[side][square] = packed;
-    class_[side][square] = cls;
+    SetClass(side, square, cls);
     value_[side][square] = value;
     ++classCount_[side][cls];
     valueSum_[side] += value;
@@ -130,7 +141,7 @@ void TDeepBoard::Refresh(TSquareIndex square, int direction) {
     if (cls != class_[side][square]) {
       --classCount_[side][class_[side][square]];
       ++classCount_[side][cls];
-      class_[side][square] = cls;
+      SetClass(side, square, cls);
     }
   }
 }
@@ -212,6 +223,13 @@ TSquareIndex TDeepBoard::FindClass(int side, TPattern4 cls, TSquareIndex around)
       }
     }
   }
+  if (cls >= P4Flex3) {
+    TSquareIndex found = kNoSquare;
+    ForEachSquare(threats_[side], [&](TSquareIndex square) {
+      if (found == kNoSquare && class_[side][square] >= cls) found = square;
+    });
+    return found;
+  }
   const TArea area = StoneArea(kLineReach - 1);
   for (int y = area.MinY; y <= area.MaxY; ++y) {
     for (int x = area.MinX; x <= area.MaxX; ++x) {
@@ -225,7 +243,8 @@ TSquareIndex TDeepBoard::FindClass(int side, TPattern4 cls, TSquareIndex around)
 bool TDeepBoard::SameAs(const TDeepBoard& fresh) const {
   if (width_ != fresh.width_ || height_ != fresh.height_ || hash_ != fresh.hash_ ||
       sideToMove_ != fresh.sideToMove_ || classCount_ != fresh.classCount_ ||
-      valueSum_ != fresh.valueSum_ || stone_ != fresh.stone_ || near_ != fresh.near_)
+      valueSum_ != fresh.valueSum_ || stone_ != fresh.stone_ || near_ != fresh.near_ ||
+      threats_ != fresh.threats_)
     return false;
   for (int y = 0; y < height_; ++y) {
     for (int x = 0; x < width_; ++x) {

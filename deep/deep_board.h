@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <type_traits>
 
@@ -22,6 +23,15 @@ inline constexpr std::array<int, 4> kDirection = {1, kStride, kStride + 1, kStri
 
 using TSquareIndex = uint16_t;
 inline constexpr TSquareIndex kNoSquare = 0;  // a wall square, never a move
+
+// A set of squares, one bit each; visited in index order (row by row, as a board scan goes).
+using TSquareSet = std::array<uint64_t, (kSquareCount + 63) / 64>;
+template <class TVisit>
+void ForEachSquare(const TSquareSet& set, TVisit&& visit) {
+  for (std::size_t word = 0; word < set.size(); ++word)
+    for (uint64_t bits = set[word]; bits != 0; bits &= bits - 1)
+      visit(static_cast<TSquareIndex>(word * 64 + static_cast<unsigned>(std::countr_zero(bits))));
+}
 
 constexpr TSquareIndex SquareAt(int x, int y) {
   return static_cast<TSquareIndex>((y + kPadding) * kStride + x + kPadding);
@@ -86,6 +96,9 @@ class TDeepBoard {
   int ClassCount(int side, TPattern4 cls) const { return classCount_[side][cls]; }
   // Squares of class at least `cls` for a side.
   int ClassCountAtLeast(int side, TPattern4 cls) const;
+  // The empty squares where a side makes an open three or more (class P4Flex3 and up): the
+  // threat solvers' and the defences' candidates without a scan of the board.
+  const TSquareSet& ThreatSquares(int side) const { return threats_[side]; }
   // The sum of the empty squares' values for a side.
   int ValueSum(int side) const { return valueSum_[side]; }
 
@@ -116,6 +129,7 @@ class TDeepBoard {
   void Refresh(TSquareIndex square, int direction);
   void Forget(TSquareIndex square);
   void Recount(TSquareIndex square);
+  void SetClass(int side, TSquareIndex square, uint8_t cls);
 
   const TPatternTables* tables_;
   int width_, height_;
@@ -130,6 +144,7 @@ class TDeepBoard {
   std::array<std::array<uint8_t, kSquareCount>, 2> class_;    // TPattern4
   std::array<std::array<int16_t, kSquareCount>, 2> value_;    // sum of kLineValue
   std::array<uint8_t, kSquareCount> near_;                    // stones within two on a line
+  std::array<TSquareSet, 2> threats_;                         // class P4Flex3 and up
   std::array<std::array<int, kPattern4Count>, 2> classCount_;
   std::array<int, 2> valueSum_;
   std::array<TUndo, kMaxBoardSize * kMaxBoardSize> history_;

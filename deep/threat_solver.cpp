@@ -13,21 +13,17 @@ struct TCandidate {
   int Order;
 };
 
-// Squares of the side's class in [low, high], strongest first, into `out`.
+// Squares of the side's class in [low, high] (low at least P4Flex3), strongest first, into
+// `out`.
 int CollectClass(const TDeepBoard& board, int side, TPattern4 low, TPattern4 high, TCandidate* out,
                  int capacity) {
   int count = 0;
-  const TDeepBoard::TArea area = board.StoneArea(kLineReach - 1);
-  for (int y = area.MinY; y <= area.MaxY; ++y) {
-    for (int x = area.MinX; x <= area.MaxX; ++x) {
-      const TSquareIndex square = SquareAt(x, y);
-      if (!board.IsEmpty(square)) continue;
-      const TPattern4 cls = board.Class(square, side);
-      if (cls < low || cls > high || count == capacity) continue;
-      out[count++] = {square, cls * 4096 + board.SquareValue(square, side) +
-                                  board.SquareValue(square, Opponent(side))};
-    }
-  }
+  ForEachSquare(board.ThreatSquares(side), [&](TSquareIndex square) {
+    const TPattern4 cls = board.Class(square, side);
+    if (cls < low || cls > high || count == capacity) return;
+    out[count++] = {square, cls * 4096 + board.SquareValue(square, side) +
+                                board.SquareValue(square, Opponent(side))};
+  });
   std::sort(out, out + count,
             [](const TCandidate& a, const TCandidate& b) { return a.Order > b.Order; });
   return count;
