@@ -12,8 +12,8 @@ constexpr std::array<int, kPattern4Count> kAttackWeight = {0,   8,   12,  24,  6
 constexpr std::array<int, kPattern4Count> kDefendWeight = {0,   6,  10, 20,  50,   70,
                                                            140, 40, 60, 300, 2000, 8000};
 // How many quiet moves a node looks at, off and on the principal variation.
-constexpr int kQuietWidth = 20;
-constexpr int kPvQuietWidth = 28;
+constexpr int kQuietWidth = 14;
+constexpr int kPvQuietWidth = 20;
 // The evaluation's worth of an empty square by its class (TPattern4), for the side to move (what
 // it can make next) and for the opponent (what it threatens). Fives and open fours never reach
 // the evaluation: the search decides them first.
@@ -156,10 +156,12 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
   beta = std::min(beta, kWinScore - ply - 1);
   if (alpha >= beta) return alpha;
 
-  // 3. The horizon: a short continuous four decides, else the evaluation. A four to block is
-  // never left at the horizon.
+  // 3. The horizon: the evaluation; on the principal variation a short continuous four decides
+  // first. Elsewhere the solver would cost more depth than its wins are worth (measured in
+  // matches). A four to block is never left at the horizon.
   if (depth <= 0 && oppFives == 0) {
-    if (board.ClassCountAtLeast(me, P4Block4) > 0 && solver_.FindVcf(board, 6, 200) != kNoSquare)
+    if (pvNode && board.ClassCountAtLeast(me, P4Block4) > 0 &&
+        solver_.FindVcf(board, 6, 200) != kNoSquare)
       return kWinScore - ply - 11;
     return Evaluate(board);
   }
