@@ -161,7 +161,10 @@ bool TThreatSolver::Defend(TDeepBoard& board, int threats, int ply) {
   // 3. The attack wins only if it wins against every reply.
   int lastLength = ply;
   for (int i = 0; i < count; ++i) {
-    if (i > 0 && moves[i].Square == moves[i - 1].Square) continue;
+    // A square may be both a four of the defender's and one of the attacker's: tried once.
+    if (std::any_of(moves.begin(), moves.begin() + i,
+                    [&](const TCandidate& m) { return m.Square == moves[i].Square; }))
+      continue;
     board.Move(moves[i].Square);
     const bool won = Attack(board, threats, ply + 1);
     board.Undo();

@@ -10,28 +10,22 @@
 #include "driver/loss_marker.h"
 
 namespace zarvo {
-namespace {
-
-void ReportSearchFailure() noexcept {
+void ReportCurrentFailure(const char* failed, const char* instead) noexcept {
   try {
     throw;
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "zarvo: the search failed (%s); answering the first empty square\n",
-                 error.what());
+    std::fprintf(stderr, "zarvo: %s failed (%s); %s\n", failed, error.what(), instead);
   } catch (...) {
-    std::fprintf(stderr,
-                 "zarvo: the search failed (an exception of unknown type); answering the "
-                 "first empty square\n");
+    std::fprintf(stderr, "zarvo: %s failed (an exception of unknown type); %s\n", failed, instead);
   }
 }
-
-}  // namespace
 
 TSquare FindMoveOrFirstEmpty(TEngineState& state, const TPosition& position) noexcept {
   try {
     return FindMove(state, position);
   } catch (...) {
-    if constexpr (kCheckState) ReportSearchFailure();
+    if constexpr (kCheckState)
+      ReportCurrentFailure("the search", "answering the first empty square");
     return FirstEmptySquare(position);
   }
 }

@@ -20,6 +20,10 @@ struct TEngineOptions {
   std::optional<int32_t> MaxDepth;  // overrides the depth the budget gives
 };
 
+// Says on stderr what the exception being handled was: "zarvo: FAILED failed (what); INSTEAD".
+// Only inside a catch block.
+void ReportCurrentFailure(const char* failed, const char* instead) noexcept;
+
 // FindMove; when the search fails, the first empty square, so a legal square is still answered.
 // Debug and sanitizer builds first say on stderr what was thrown: a failed search is a fault to
 // see, not to hide.
