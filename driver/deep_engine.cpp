@@ -65,13 +65,23 @@ std::optional<TSquare> TDeepEngine::Play(const TBoardText& board, int side,
   return move;
 }
 
+std::optional<TFolderPosition> ReadFolderPosition(const std::filesystem::path& folder,
+                                                  std::filesystem::path* unreadable) {
+  std::ifstream moveFile(folder / kMoveFileName, std::ios::binary);
+  std::ifstream boardFile(folder / kBoardFileName, std::ios::binary);
+  if (!moveFile || !boardFile) {
+    if (unreadable) *unreadable = folder / (moveFile ? kBoardFileName : kMoveFileName);
+    return std::nullopt;
+  }
+  TFolderPosition position;
+  position.Side = SideOfMoveChar(moveFile.get());
+  position.Board = ReadBoardText(boardFile);
+  return position;
+}
+
 std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs) {
-  std::ifstream moveFile(state.FilePath(kMoveFileName), std::ios::binary);
-  if (!moveFile) return std::nullopt;
-  const int side = SideOfMoveChar(moveFile.get());
-  std::ifstream boardFile(state.FilePath(kBoardFileName), std::ios::binary);
-  if (!boardFile) return std::nullopt;
-  const TBoardText board = ReadBoardText(boardFile);
+  const auto position = ReadFolderPosition(state.WorkDir);
+  if (!position) return std::nullopt;
 
   // A process per move: a small table, and time kept back for ending and writing the answer.
   constexpr std::size_t kTableBytes = std::size_t{16} << 20;
@@ -82,7 +92,7 @@ std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budg
   time.TurnMs = budgetMs;
   time.ReserveMs = 10 + budgetMs / 50;
   options.Time = deep::PlanThinkingTime(time);
-  return engine.Play(board, side, options);
+  return engine.Play(position->Board, position->Side, options);
 }
 
 int64_t DeepBudgetMs(const TTimeControl& time) {

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -54,6 +55,17 @@ class TDeepEngine {
  private:
   std::unique_ptr<deep::TDeepSearch> search_;  // large: move lists and tables for every ply
 };
+
+// The side to move ("Tah.dat") and the board ("Plocha.dat") of a working folder, read as Zarvo2
+// reads them.
+struct TFolderPosition {
+  int Side = 0;
+  TBoardText Board;
+};
+// The folder's position; when a file cannot be opened, nothing, and `unreadable` (if given)
+// names that file.
+std::optional<TFolderPosition> ReadFolderPosition(const std::filesystem::path& folder,
+                                                  std::filesystem::path* unreadable = nullptr);
 
 // Zarvo2 with the deep search: the move for the exchange files in the state's working directory
 // within `budgetMs` from the state's start time, or nothing when a file cannot be read or no

@@ -81,15 +81,14 @@ int RunAnalyse(TArgs args, std::ostream& out, std::ostream& err) {
 
   // 1. The exchange files, read as Zarvo2 reads them.
   const std::filesystem::path folder(*dir);
-  std::ifstream moveFile(folder / kMoveFileName, std::ios::binary);
-  std::ifstream boardFile(folder / kBoardFileName, std::ios::binary);
-  if (!moveFile || !boardFile) {
-    err << "zarvo analyse: cannot read " << (folder / (moveFile ? kBoardFileName : kMoveFileName))
-        << "\n";
+  std::filesystem::path unreadable;
+  const auto position = ReadFolderPosition(folder, &unreadable);
+  if (!position) {
+    err << "zarvo analyse: cannot read " << unreadable << "\n";
     return 1;
   }
-  const int side = SideOfMoveChar(moveFile.get());
-  const TBoardText board = ReadBoardText(boardFile);
+  const int side = position->Side;
+  const TBoardText& board = position->Board;
 
   // 2. The search, a line per iteration.
   TDeepEngine engine;
