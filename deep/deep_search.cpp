@@ -148,6 +148,12 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
   const int oppFives = board.ClassCount(opp, P4Five);
   if (oppFives >= 2) return -(kWinScore - ply - 2);
   if (oppFives == 0 && board.ClassCount(me, P4Flex4) > 0) return kWinScore - ply - 3;
+  // A four with an open three, or two open threes, against an opponent who cannot make a four:
+  // its one reply stops one threat and the other becomes an open four. (The root needs a move:
+  // its search finds the same win a ply deeper.)
+  if (ply > 0 && oppFives == 0 && board.ClassCountAtLeast(opp, P4Block4) == 0 &&
+      (board.ClassCount(me, P4Block4Flex3) > 0 || board.ClassCount(me, P4Flex3Double) > 0))
+    return kWinScore - ply - 5;
   if (board.Full()) return 0;
   if (ply >= kMaxPly - 2) return Evaluate(board);
 
@@ -269,8 +275,7 @@ void TDeepSearch::FilterRootDefences(TDeepBoard& board) {
            (byThrees && solver_.FindVct(board, kMaxThreats, kReplyNodes, deadline) != kNoSquare);
   };
 
-  // 2. Each candidate, the opponent to move: no forced win left means it defends. A four of
-  // one's own only delays: it counts when the threat is gone after the opponent's block.
+  // 2. Each candidate, the opponent to move: no forced win left means it defends.
   bool forced = false;
   TScoredMove* moves = moveStack_[0].data();
   const int count = GenerateMoves(board, moves, 0, kNoSquare, forced);
@@ -283,23 +288,10 @@ void TDeepSearch::FilterRootDefences(TDeepBoard& board) {
       ++allowed;
       continue;
     }
+    // A four of one's own is always kept: after the block it is this side's move again, and its
+    // attack may come first (the search decides).
     board.Move(move);
-    bool stillLost;
-    if (board.ClassCount(me, P4Five) > 0) {
-      // After the block it is this side's move: a win of its own settles it, else the threat
-      // must be gone.
-      board.Move(board.FindClass(me, P4Five, move));
-      if (solver_.FindVcf(board, kMaxFours, kReplyNodes, deadline) != kNoSquare) {
-        stillLost = false;
-      } else {
-        board.SetSideToMove(opp);
-        stillLost = opponentWins();
-        board.SetSideToMove(me);
-      }
-      board.Undo();
-    } else {
-      stillLost = opponentWins();
-    }
+    const bool stillLost = board.ClassCount(me, P4Five) == 0 && opponentWins();
     board.Undo();
     if (!stillLost) {
       rootAllowed_[move] = true;
@@ -420,7 +412,13 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
       onIteration(info);
     }
     // 5. A proven result needs no deeper look; nor does an iteration that would not finish.
-    if (score > kWinBound || score < -kWinBound) break;
+    // A loss among the defences only: they were chosen without the side's own attacks, which
+    // may come first; every move gets its look.
+    if (score < -kWinBound && rootFiltered_) {
+      rootFiltered_ = false;
+    } else if (score > kWinBound || score < -kWinBound) {
+      break;
+    }
     if (limits.MaxNodes > 0 && nodes_ >= limits.MaxNodes) break;
     if (ElapsedMs() * 100 > limits.SoftMs * kIterationStartPercent) break;
   }

@@ -38,6 +38,20 @@ TEST(DeepSearch, FindsTheOnlyDefenceAgainstAContinuousFour) {
   }
 }
 
+TEST(DeepSearch, KeepsAFourThatAnswersAThreatWithItsOwnAttack) {
+  // o threatens a continuous four; x's four at 8,7 leads a winning attack of its own, though
+  // o's threat is still there after the block. The root's defences must not drop it.
+  TDeepBoard board = BoardOf({".", ".", ".", ".", ".", ".", ".........x", "......x..xx",
+                              "......o.oox", "......o.o", "......o....x"},
+                             'x');
+  TSearchLimits limits = Unhurried(10);
+  limits.RootSolvers = false;
+  auto search = std::make_unique<TDeepSearch>(std::size_t{16} << 20);
+  const TSearchResult result = search->Think(board, limits);
+  EXPECT_EQ(result.Move, SquareAt(8, 7)) << result.Reason << " " << result.Score;
+  EXPECT_GT(result.Score, kWinBound);
+}
+
 TEST(DeepSearch, PlaysForcedWinsFoundAtTheRoot) {
   auto search = std::make_unique<TDeepSearch>(std::size_t{16} << 20);
   for (const char* kind : {"vcf", "vct"}) {
