@@ -42,7 +42,7 @@ BENCHMARK(BM_DeepMoveUndo);
 
 void BM_DeepEvaluate(benchmark::State& state) {
   TDeepMiddleGame game;
-  for (auto _ : state) benchmark::DoNotOptimize(TDeepSearch::Evaluate(*game.Board));
+  for (auto _ : state) benchmark::DoNotOptimize(Evaluate(*game.Board));
 }
 BENCHMARK(BM_DeepEvaluate);
 

@@ -14,27 +14,12 @@ constexpr std::array<int, kPattern4Count> kDefendWeight = {0,   6,  10, 20,  50,
 // How many quiet moves a node looks at, off and on the principal variation.
 constexpr int kQuietWidth = 14;
 constexpr int kPvQuietWidth = 20;
-// The evaluation's worth of an empty square by its class (TPattern4), for the side to move (what
-// it can make next) and for the opponent (what it threatens), and of the line values' difference
-// (per cent). Fitted by logistic regression to the results of about 185,000 positions of match
-// games against other engines: the counts overlap (a square's class and its line values grow
-// together), so a weight is not to be read alone. Fives and open fours of the side to move never
-// reach the evaluation: the search decides them first.
-constexpr std::array<int, kPattern4Count> kOwnSquareWeight = {0,    -63, -57, -8,   -40, 10,
-                                                              -120, -48, 270, 1863, 0,   0};
-constexpr std::array<int, kPattern4Count> kOpponentSquareWeight = {0,    -59, -49, -32, -65, -47,
-                                                                   -252, -71, 140, 418, 282, 0};
-constexpr int kLineValuePercent = 157;
-// The opponent's open-four squares weigh less when the side to move has no four to answer with
-// (fitted with the rest).
-constexpr int kUnansweredOpenFourBonus = 98;
 // The share of the soft limit after which no new iteration starts: the next one takes about
 // three times as long, and one cut short still offers its best move so far.
 constexpr int kIterationStartPercent = 85;
 // Below this hard limit the root does not look for the opponent's threat sequences with threes:
 // the look would take most of the move's time.
 constexpr int64_t kThreeDefenceMinMs = 250;
-constexpr int kTempo = 350;  // fitted with the weights above
 constexpr int kAspiration = 60;
 
 int ScoreToTable(int score, int ply) {
@@ -62,18 +47,6 @@ void TDeepSearch::Clear() {
   solver_.Clear();
   for (auto& side : history_) side.fill(0);
   for (auto& pair : killers_) pair.fill(kNoSquare);
-}
-
-int TDeepSearch::Evaluate(const TDeepBoard& board) {
-  const int me = board.SideToMove(), opp = Opponent(me);
-  int score = 0;
-  for (int c = 0; c < kPattern4Count; ++c)
-    score += kOwnSquareWeight[c] * board.ClassCount(me, static_cast<TPattern4>(c)) -
-             kOpponentSquareWeight[c] * board.ClassCount(opp, static_cast<TPattern4>(c));
-  score += (board.ValueSum(me) - board.ValueSum(opp)) * kLineValuePercent / 100;
-  if (board.ClassCountAtLeast(me, P4Block4) == 0)
-    score += kUnansweredOpenFourBonus * board.ClassCount(opp, P4Flex4);
-  return std::clamp(score + kTempo, -kWinBound + 1, kWinBound - 1);
 }
 
 int64_t TDeepSearch::ElapsedMs() const {

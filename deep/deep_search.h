@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "deep/deep_board.h"
+#include "deep/evaluation.h"
 #include "deep/threat_solver.h"
 #include "deep/transposition.h"
 
@@ -18,6 +19,7 @@ namespace zarvo::deep {
 inline constexpr int kWinScore = 20000;
 // Scores beyond this are wins or losses found by the search (kWinScore less the plies to go).
 inline constexpr int kWinBound = kWinScore - 1000;
+static_assert(kEvalLimit < kWinBound);
 inline constexpr int kMaxSearchDepth = 40;
 
 struct TSearchLimits {
@@ -62,9 +64,6 @@ class TDeepSearch {
   // The move for the side to move. The board is returned as it came.
   TSearchResult Think(TDeepBoard& board, const TSearchLimits& limits,
                       const TIterationCallback& onIteration = {});
-
-  // The static evaluation from the side to move's view.
-  static int Evaluate(const TDeepBoard& board);
 
  private:
   static constexpr int kMaxPly = 64;

@@ -21,6 +21,7 @@ namespace fs = std::filesystem;
 // Folder -> the folders its files may include besides its own. Layers, lowest first:
 //   base <- board <- search, book <- select <- driver <- front ends and tools.
 // deep/ (a search of its own) stands on board/ and base/ and is used by driver/ and above.
+// tune/ (fitting the deep evaluation to recorded games) stands on the engine and match/.
 // testing/ holds helpers the tests and the benchmarks share.
 const std::map<std::string, std::set<std::string>>& MayInclude() {
   static const std::set<std::string> engine{"base",   "board", "search", "book",
@@ -37,15 +38,17 @@ const std::map<std::string, std::set<std::string>>& MayInclude() {
     };
     t["pbrain"] = engine;
     t["match"] = engine;
+    t["tune"] = engine;
+    t["tune"].insert("match");
     t["zarvo"] = engine;
-    t["zarvo"].insert("match");
+    t["zarvo"].insert({"match", "tune"});
     t["testing"] = engine;
     t["bench"] = engine;
     t["bench"].insert("testing");
     t["fuzz"] = engine;
     t["fuzz"].insert({"pbrain", "match"});
     t["tests"] = engine;
-    t["tests"].insert({"pbrain", "match", "zarvo", "testing"});
+    t["tests"].insert({"pbrain", "match", "tune", "zarvo", "testing"});
     return t;
   }();
   return table;
