@@ -114,7 +114,7 @@ void TDeepBoard::Recount(TSquareIndex square) {
                                         key_[3][square]};
   for (int side = 0; side < 2; ++side) {
     const uint16_t packed = PackedFor(*tables_, keys, side);
-    const TPattern4 cls = TPatternTables::Combine(packed);
+    const TPattern4 cls = tables_->Combine(packed);
     const int16_t value = ValueOf(packed);
     packed_[side][square] = packed;
     SetClass(side, square, cls);
@@ -137,7 +137,7 @@ void TDeepBoard::Refresh(TSquareIndex square, int direction) {
     const int16_t delta = static_cast<int16_t>(kLineValue[pattern] - kLineValue[oldPattern]);
     value_[side][square] = static_cast<int16_t>(value_[side][square] + delta);
     valueSum_[side] += delta;
-    const uint8_t cls = TPatternTables::Combine(packed);
+    const uint8_t cls = tables_->Combine(packed);
     if (cls != class_[side][square]) {
       --classCount_[side][class_[side][square]];
       ++classCount_[side][cls];

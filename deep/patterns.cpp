@@ -88,7 +88,9 @@ TSeenLine SeenBy(uint32_t key, int side, TRule rule) {
 }  // namespace
 
 TPatternTables::TPatternTables(TRule rule)
-    : rule_(rule), keyMask_(rule == TRule::Freestyle ? 0xFFFFu : 0xFFFFFu) {
+    : rule_(rule),
+      combination_(&Combination()),
+      keyMask_(rule == TRule::Freestyle ? 0xFFFFu : 0xFFFFFu) {
   lines_.assign(static_cast<std::size_t>(keyMask_) + 1, 0);
   TLineClassifier classifier(rule);
   for (uint32_t key = 0; key <= keyMask_; ++key) {

@@ -69,7 +69,7 @@ class TPatternTables {
   uint8_t PackedPatterns(uint32_t key) const { return lines_[key & keyMask_]; }
 
   // The class of a square from its four patterns packed four bits each (direction 0 lowest).
-  static TPattern4 Combine(uint32_t packedPatterns) { return Combination()[packedPatterns]; }
+  TPattern4 Combine(uint32_t packedPatterns) const { return (*combination_)[packedPatterns]; }
   static TPattern4 CombineOf(const std::array<TPattern, 4>& patterns);
 
   TRule Rule() const { return rule_; }
@@ -79,6 +79,9 @@ class TPatternTables {
   static const std::array<TPattern4, 1 << 16>& Combination();
 
   TRule rule_;
+  // The one combination table of every rule, held here so that the board's make and undo reach
+  // it without the guard of a function's static.
+  const std::array<TPattern4, 1 << 16>* combination_;
   uint32_t keyMask_;            // freestyle reads distance 1..4 only
   std::vector<uint8_t> lines_;  // indexed by line key & keyMask_
 };
