@@ -7,7 +7,6 @@ namespace zarvo::tune {
 namespace {
 
 using deep::kPattern4Count;
-using deep::TPattern4;
 
 // The classes whose presence is a term of its own.
 constexpr int kFirstPresenceClass = deep::P4Flex3;

@@ -113,8 +113,8 @@ int RunFitEval(TArgs args, std::ostream& out, std::ostream& err) {
   }
 
   const tune::TEvalFit fit = tune::FitEvalWeights(train, test, deep::kEvalWeights);
-  out << "games " << games << " (" << leftOut << " left out), positions " << train.size()
-      << " fitted, " << test.size() << " held out\n";
+  out << "games " << games << " (" << leftOut << " left out), positions " << fit.TrainSamples
+      << " fitted, " << fit.TestSamples << " held out\n";
   out << std::fixed << std::setprecision(4) << "log loss on the held-out games: a coin "
       << fit.CoinLoss << ", current weights " << fit.CurrentLoss << ", fitted " << fit.FittedLoss
       << '\n';
