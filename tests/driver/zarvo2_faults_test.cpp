@@ -16,6 +16,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "board/position.h"
 #include "driver/move_files.h"
@@ -228,6 +229,12 @@ const TFaultCase kFaultCases[] = {
        Chmod(d.Path(), kReadOnlyFolder);
      },
      TExpect::LegalAnswer, true},
+    {"LostMarkerIsAPipe",  // a manager listening on it may never come
+     [](const TTempDir& d) {
+       d.Write("Plocha.dat", kLostBoard);
+       MakeFifo(d, "DiDeRoLose.zrv");
+     },
+     TExpect::LegalAnswer},
     {"LostStateIsAPipe",
      [](const TTempDir& d) {
        d.Write("Plocha.dat", kLostBoard);
@@ -349,6 +356,29 @@ TEST(Zarvo2Faults, LostPositionWritesTheMarker) {
   ASSERT_TRUE(run.Exited && run.Status == 0);
   EXPECT_EQ(dir.Read("DiDeRoLose.zrv"), std::string("\x01\0\0\0", 4));
   EXPECT_TRUE(ParseAnswer(dir.Read("Tah.dat")));
+}
+
+// "Tah.dat" turned into a pipe while the engine thinks (the deep search thinks its whole budget):
+// the answer is not written into it, and the engine still ends.
+TEST(Zarvo2Faults, MoveFileTurnedIntoAPipeWhileThinking) {
+  TTempDir dir;
+  dir.Write("Tah.dat", "o");
+  dir.Write("Plocha.dat", kQuietBoard);
+  dir.Write("TimeOuts.dat", "10\r\n900\r\n");
+  PlaceEngine(dir, false);
+  std::thread swap([&dir] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
+    fs::rename(dir / "pipe", dir / "Tah.dat");
+  });
+  const testing::TRun run = testing::RunProcess({.Program = kProgram,
+                                                 .WorkDir = dir.Path(),
+                                                 .Environment = {{"ZARVO_SEARCH", "deep"}},
+                                                 .TimeLimit = std::chrono::seconds(30)});
+  swap.join();
+  EXPECT_FALSE(run.TimedOut) << "the engine did not end within 30 s";
+  EXPECT_TRUE(run.Exited && run.Status == 0);
+  EXPECT_EQ(fs::symlink_status(dir / "Tah.dat").type(), fs::file_type::fifo);
 }
 
 }  // namespace
