@@ -120,17 +120,17 @@ int OpenRegular(const std::filesystem::path& path, int flags, TFileStatus& statu
 std::string_view DescribeFileStatus(TFileStatus status) {
   switch (status) {
     case TFileStatus::Done:
-      return "is read";
+      return "done";
     case TFileStatus::Missing:
-      return "does not exist";
+      return "no such file";
     case TFileStatus::NotRegular:
-      return "is not a regular file";
+      return "not a regular file";
     case TFileStatus::TooLarge:
-      return "is too large";
+      return "too large";
     case TFileStatus::Failed:
-      return "cannot be read or written";
+      return "no permission or an I/O error";
   }
-  return "cannot be used";
+  return "unusable";
 }
 
 TFileHandleBuffer::~TFileHandleBuffer() {

@@ -23,7 +23,7 @@ enum class TFileStatus : uint8_t {
   Failed,      // no permission, an I/O error
 };
 
-// The reason as the tools print it after a file name: "is not a regular file" and so on.
+// The reason as the tools print it after a file name: "not a regular file" and so on.
 std::string_view DescribeFileStatus(TFileStatus status);
 
 // Reads from an open file handle; the handle is closed with it.

@@ -18,6 +18,7 @@
 #include "zarvo/bench_suite.h"
 #include "zarvo/commands.h"
 #include "zarvo/deep_bench.h"
+#include "zarvo/input_file.h"
 #include "zarvo/text_args.h"
 
 namespace zarvo::tool {
@@ -315,11 +316,9 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     std::istringstream in{std::string(kBenchSuite)};
     suite = ParseSuite(in, error);
   } else {
-    std::ifstream in(suitePath);
-    if (!in) {
-      err << "zarvo bench: cannot read suite '" << suitePath << "'\n";
-      return 1;
-    }
+    auto text = ReadInput(suitePath, kBenchSuiteInput, "bench", err);
+    if (!text) return 1;
+    std::istringstream in(std::move(*text));
     suite = ParseSuite(in, error);
   }
   if (!suite) {

@@ -1,6 +1,8 @@
 // zarvo book: build opening books from text, print them, and show what they answer to a board.
 #include <filesystem>
 #include <fstream>
+#include <new>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "book/opennings.h"
 #include "driver/move_files.h"
 #include "zarvo/commands.h"
+#include "zarvo/input_file.h"
 
 namespace zarvo::tool {
 namespace {
@@ -190,11 +193,9 @@ int RunBuild(TArgs args, std::ostream& out, std::ostream& err) {
 
   TBookBuilder builder;
   for (const std::string& input : inputs) {
-    std::ifstream in(input, std::ios::binary);
-    if (!in.is_open() || std::filesystem::is_directory(input)) {
-      err << "zarvo book build: cannot read '" << input << "'\n";
-      return 1;
-    }
+    auto text = ReadInput(input, kBookTextInput, "book build", err);
+    if (!text) return 1;
+    std::istringstream in(std::move(*text));
     std::string line;
     for (int lineNumber = 1; std::getline(in, line); ++lineNumber) {
       std::string problem;
@@ -207,6 +208,9 @@ int RunBuild(TArgs args, std::ostream& out, std::ostream& err) {
         return 1;
       }
     }
+    // A line read from memory fails only for want of memory; the stream swallows that, and the
+    // books would be written from half the text.
+    if (in.bad()) throw std::bad_alloc();
   }
 
   for (int parity = 0; parity < 2; ++parity) {
@@ -234,11 +238,15 @@ int RunDump(TArgs args, std::ostream& out, std::ostream& err) {
   }
   if (args.size() != 1) return BadUsage(err, "expects exactly one FILE", "dump");
   const std::string name(args[0]);
-  const TBookFile file = ReadBookFile(name);
-  if (file.Status == TBookLoadStatus::NoFile || file.Status == TBookLoadStatus::Unreadable) {
-    err << "zarvo book dump: cannot read '" << name << "'\n";
+  const auto bytes = ReadInput(name, kBookFileInput, "book dump", err);
+  if (!bytes) return 1;
+  // Even an empty book holds its entry count; an empty file is no book at all.
+  if (bytes->empty()) {
+    err << "zarvo book dump: " << name << ": no book: the file is empty\n";
     return 1;
   }
+  const TBookFile file =
+      ReadBookBytes(std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()));
   // The engine reads a count of 2^31 or more as an empty book; a file written by 'book build'
   // never holds one, so it is junk and not an empty book.
   if (file.DeclaredCount < 0) {
@@ -289,8 +297,9 @@ int RunProbe(TArgs args, std::ostream& out, std::ostream& err) {
   TEngineState state;
   state.WorkDir = dir;
   TPosition position;
-  if (!ReadMoveFiles(state, position)) {
-    err << "zarvo book probe: cannot read Tah.dat and Plocha.dat in '" << dir << "'\n";
+  std::filesystem::path unreadable;
+  if (!ReadMoveFiles(state, position, &unreadable)) {
+    err << "zarvo book probe: cannot read '" << unreadable.string() << "'\n";
     return 1;
   }
   if (state.Sides.OwnStone == kEmpty) {
