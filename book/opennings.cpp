@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
+#include "base/regular_file.h"
 #include "book/ranked_sort.h"
 
 namespace zarvo {
@@ -262,19 +262,17 @@ TBookLoadStatus ReadOpening(TOpenning& entry, TBookReader& stream) {
 
 TBookFile ReadBookFile(const std::string& fileName) {
   TBookFile file;
-  std::error_code error;
-  if (!std::filesystem::exists(fileName, error)) return file;
-  file.Status = TBookLoadStatus::Unreadable;
   // Only a regular file: a pipe would block the move and a device like /dev/zero never ends.
-  if (!std::filesystem::is_regular_file(fileName, error)) return file;
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in.is_open()) return file;
+  TRegularFileStream in(fileName);
+  if (in.Status() == TFileStatus::Missing) return file;
+  file.Status = TBookLoadStatus::Unreadable;
+  if (!in.IsOpen()) return file;
   std::vector<uint8_t> bytes;
   char chunk[1 << 16];
   while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
     bytes.insert(bytes.end(), chunk, chunk + in.gcount());
   }
-  if (in.bad()) return file;
+  if (in.bad() || in.ReadFailed()) return file;
   return ReadBookBytes(bytes);
 }
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <memory>
 
+#include "base/regular_file.h"
 #include "board/stones.h"
 #include "driver/zarvo_const.h"
 
@@ -67,10 +67,10 @@ std::optional<TSquare> TDeepEngine::Play(const TBoardText& board, int side,
 
 std::optional<TFolderPosition> ReadFolderPosition(const std::filesystem::path& folder,
                                                   std::filesystem::path* unreadable) {
-  std::ifstream moveFile(folder / kMoveFileName, std::ios::binary);
-  std::ifstream boardFile(folder / kBoardFileName, std::ios::binary);
-  if (!moveFile || !boardFile) {
-    if (unreadable) *unreadable = folder / (moveFile ? kBoardFileName : kMoveFileName);
+  TRegularFileStream moveFile(folder / kMoveFileName);
+  TRegularFileStream boardFile(folder / kBoardFileName);
+  if (!moveFile.IsOpen() || !boardFile.IsOpen()) {
+    if (unreadable) *unreadable = folder / (moveFile.IsOpen() ? kBoardFileName : kMoveFileName);
     return std::nullopt;
   }
   TFolderPosition position;

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 
+#include "base/regular_file.h"
 #include "board/pattern_tables.h"
 #include "driver/text_lines.h"
 #include "driver/zarvo_const.h"
@@ -60,10 +60,8 @@ std::pair<int32_t, int32_t> ReadTimeOutsFrom(std::istream& in) {
 void ReadTimeOuts(TEngineState& state) {
   const std::filesystem::path path = state.FilePath(kTimeOutsFileName);
   // Only a regular file: a pipe would block the move and a device like /dev/zero never ends.
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return;
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return;
+  TRegularFileStream in(path);
+  if (!in.IsOpen()) return;
 
   const auto [seconds, amountMs] = ReadTimeOutsFrom(in);
   // Formed in 64 bits: a large number of seconds must not overflow into a small or negative limit.

@@ -4,24 +4,23 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
+#include <string_view>
 
+#include "base/regular_file.h"
 #include "driver/zarvo_const.h"
 
 namespace zarvo {
 namespace {
 
 // The value of the state file; 0 when it is missing or cannot be read. A shorter file leaves the
-// high-order bytes 0. Only a regular file is opened: a directory cannot be read, and a pipe of
-// that name would block the move until someone wrote to it.
+// high-order bytes 0. Only a regular file is read: a directory cannot be, and a pipe of that name
+// would block the move until someone wrote to it.
 int32_t ReadLossState(const std::filesystem::path& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return 0;
+  TRegularFileStream in(path);
+  if (!in.IsOpen()) return 0;
   std::array<char, 4> bytes{};
   in.read(bytes.data(), bytes.size());
-  if (in.bad()) return 0;
+  if (in.bad() || in.ReadFailed()) return 0;
   uint32_t value = 0;
   for (std::streamsize i = 0; i < in.gcount(); ++i)
     value |= uint32_t{static_cast<uint8_t>(bytes[i])} << (8 * i);
@@ -32,8 +31,8 @@ void WriteLossMarker(const std::filesystem::path& path, int32_t value) {
   std::array<char, 4> bytes{};
   const auto bits = static_cast<uint32_t>(value);
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (out.is_open()) out.write(bytes.data(), bytes.size());
+  // A folder, pipe or device of that name is left alone: the marker is skipped.
+  WriteRegularFile(path, std::string_view(bytes.data(), bytes.size()), TCreate::IfMissing);
 }
 
 }  // namespace

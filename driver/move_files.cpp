@@ -1,22 +1,14 @@
 #include "driver/move_files.h"
 
 #include <filesystem>
-#include <fstream>
+#include <string>
 
+#include "base/regular_file.h"
 #include "driver/text_lines.h"
 #include "driver/zarvo_const.h"
 
 namespace zarvo {
 namespace {
-
-// Opens a file for reading. Only a regular file counts: a directory cannot be read, a pipe would
-// block the move until someone writes to it, and a device like /dev/zero never ends.
-bool OpenForReading(const std::filesystem::path& path, std::ifstream& in) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return false;
-  in.open(path, std::ios::binary);
-  return in.is_open();
-}
 
 uint8_t StoneOfChar(char c) {
   if (c == 'x') return kStoneX;
@@ -73,31 +65,37 @@ void LoadBoard(TEngineState& state, int side, const TBoardText& board, TPosition
   }
 }
 
-bool ReadMoveFiles(TEngineState& state, TPosition& position) {
+bool ReadMoveFiles(TEngineState& state, TPosition& position, std::filesystem::path* unreadable) {
   InitPosition(position);
 
-  std::ifstream moveFile;
-  if (!OpenForReading(state.FilePath(kMoveFileName), moveFile)) return false;
-  const int side = SideOfMoveChar(moveFile.get());
-  moveFile.close();
+  // Only regular files count: a directory cannot be read, a pipe would block the move until
+  // someone writes to it, and a device like /dev/zero never ends.
+  int side = -1;
+  {
+    TRegularFileStream moveFile(state.FilePath(kMoveFileName));
+    if (!moveFile.IsOpen()) {
+      if (unreadable) *unreadable = state.FilePath(kMoveFileName);
+      return false;
+    }
+    side = SideOfMoveChar(moveFile.get());
+  }
 
-  std::ifstream boardFile;
-  if (!OpenForReading(state.FilePath(kBoardFileName), boardFile)) return false;
+  TRegularFileStream boardFile(state.FilePath(kBoardFileName));
+  if (!boardFile.IsOpen()) {
+    if (unreadable) *unreadable = state.FilePath(kBoardFileName);
+    return false;
+  }
   LoadBoard(state, side, ReadBoardText(boardFile), position);
   return true;
 }
 
 bool WriteMoveFile(const TEngineState& state, int8_t moveX, int8_t moveY) {
   const std::filesystem::path path = state.FilePath(kMoveFileName);
-  std::ifstream probe;
-  const bool present = OpenForReading(path, probe);
-  probe.close();
-
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!present || !out.is_open()) return false;
-  out << static_cast<int>(moveX) << ',' << static_cast<int>(moveY) << "\r\n";
-  out.flush();
-  return static_cast<bool>(out);
+  const std::string answer = std::to_string(moveX) + ',' + std::to_string(moveY) + "\r\n";
+  const TFileStatus written = WriteRegularFile(path, answer, TCreate::Never);
+  // The manager reads the file it made; a vanished one is put back empty, so it finds no answer.
+  if (written == TFileStatus::Missing) WriteRegularFile(path, "", TCreate::IfMissing);
+  return written == TFileStatus::Done;
 }
 
 }  // namespace zarvo

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <istream>
 #include <string>
 
@@ -35,11 +36,13 @@ uint8_t SideFromCounts(const TBoardText& board);
 void LoadBoard(TEngineState& state, int side, const TBoardText& board, TPosition& position);
 
 // Reads both exchange files into the position and the state. False, with nothing read, when
-// either file cannot be opened.
-bool ReadMoveFiles(TEngineState& state, TPosition& position);
+// either is not a regular file that can be opened; unreadable, when given, then names it.
+bool ReadMoveFiles(TEngineState& state, TPosition& position,
+                   std::filesystem::path* unreadable = nullptr);
 
 // Replaces the move file with the line "X,Y" CR LF. When the move file has disappeared it is
-// re-created empty and no answer is written. True when the answer was written.
+// re-created empty and no answer is written; anything but a regular file of that name (a folder,
+// a pipe, a device) is left alone. True when the answer was written.
 bool WriteMoveFile(const TEngineState& state, int8_t moveX, int8_t moveY);
 
 }  // namespace zarvo

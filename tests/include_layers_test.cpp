@@ -46,7 +46,7 @@ const std::map<std::string, std::set<std::string>>& MayInclude() {
     t["bench"] = engine;
     t["bench"].insert("testing");
     t["fuzz"] = engine;
-    t["fuzz"].insert({"pbrain", "match"});
+    t["fuzz"].insert({"pbrain", "match", "zarvo"});
     t["tests"] = engine;
     t["tests"].insert({"pbrain", "match", "tune", "zarvo", "testing"});
     return t;

@@ -18,6 +18,7 @@
 #include "zarvo/bench_suite.h"
 #include "zarvo/commands.h"
 #include "zarvo/deep_bench.h"
+#include "zarvo/input_file.h"
 #include "zarvo/text_args.h"
 
 namespace zarvo::tool {
@@ -55,39 +56,6 @@ constexpr std::string_view kBenchUsage =
     "\n"
     "exit status: 0 done, 1 the suite file cannot be read or is wrong, 2 bad usage (also an\n"
     "ENGINE that is no executable file)\n";
-
-struct TBenchPosition {
-  std::vector<TSquare> Moves;  // play order, x first
-};
-
-std::optional<std::vector<TBenchPosition>> ParseSuite(std::istream& in, std::string& error) {
-  std::vector<TBenchPosition> suite;
-  std::string line;
-  int number = 0;
-  while (std::getline(in, line)) {
-    ++number;
-    if (const auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
-    std::istringstream words(line);
-    TBenchPosition position;
-    std::string word;
-    while (words >> word) {
-      const auto square = ParseSquare(word);
-      if (!square) {
-        error = "line " + std::to_string(number) + ": '" + word + "' is not a square X,Y (0..19)";
-        return std::nullopt;
-      }
-      for (const TSquare& played : position.Moves)
-        if (played.X == square->X && played.Y == square->Y) {
-          error = "line " + std::to_string(number) + ": square " + std::string(word) +
-                  " is played twice";
-          return std::nullopt;
-        }
-      position.Moves.push_back(*square);
-    }
-    if (!position.Moves.empty()) suite.push_back(std::move(position));
-  }
-  return suite;
-}
 
 TBoardText BoardOf(const std::vector<TSquare>& moves) {
   TBoardText board;
@@ -315,11 +283,9 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     std::istringstream in{std::string(kBenchSuite)};
     suite = ParseSuite(in, error);
   } else {
-    std::ifstream in(suitePath);
-    if (!in) {
-      err << "zarvo bench: cannot read suite '" << suitePath << "'\n";
-      return 1;
-    }
+    auto text = ReadInput(suitePath, kBenchSuiteInput, "bench", err);
+    if (!text) return 1;
+    std::istringstream in(std::move(*text));
     suite = ParseSuite(in, error);
   }
   if (!suite) {

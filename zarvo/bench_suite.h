@@ -3,9 +3,24 @@
 #pragma once
 
 #include <cstdint>
+#include <istream>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
+
+#include "base/square.h"
 
 namespace zarvo::tool {
+
+struct TBenchPosition {
+  std::vector<TSquare> Moves;  // play order, x first
+};
+
+// A suite in the text form: a position a line, its moves as squares X,Y (0..19) between blanks,
+// text after '#' a comment, blank lines skipped. Nothing, with the line and the reason in error,
+// for a word that is no square or a square played twice.
+std::optional<std::vector<TBenchPosition>> ParseSuite(std::istream& in, std::string& error);
 
 // "Bench:" of a plain "zarvo bench": the suite's total node count at the engine's own depth and
 // seed 1. It is the same on every machine and moves with any change of the search's behaviour,

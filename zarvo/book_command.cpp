@@ -1,6 +1,8 @@
 // zarvo book: build opening books from text, print them, and show what they answer to a board.
 #include <filesystem>
 #include <fstream>
+#include <new>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -10,7 +12,9 @@
 #include "book/book_probe.h"
 #include "book/opennings.h"
 #include "driver/move_files.h"
+#include "zarvo/book_text.h"
 #include "zarvo/commands.h"
+#include "zarvo/input_file.h"
 
 namespace zarvo::tool {
 namespace {
@@ -72,80 +76,6 @@ int BadUsage(std::ostream& err, std::string_view what, std::string_view subcomma
 }
 
 // ---------------------------------------------------------------------------------------------
-// Text format
-
-bool ParseNumber(std::string_view text, uint64_t limit, uint64_t& value) {
-  const std::optional<int64_t> number = ParseDigits(text, static_cast<int64_t>(limit));
-  if (number) value = static_cast<uint64_t>(*number);
-  return number.has_value();
-}
-
-// Whether the square is on the board is the position check's to say.
-bool ParseSquare(std::string_view text, TSquare& square) {
-  const std::optional<TSquare> parsed = ParseSquareText(text);
-  if (parsed) square = *parsed;
-  return parsed.has_value();
-}
-
-std::vector<std::string_view> Words(std::string_view text) {
-  std::vector<std::string_view> words;
-  size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    const size_t start = i;
-    while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
-    if (i > start) words.push_back(text.substr(start, i - start));
-  }
-  return words;
-}
-
-std::string NotASquare(std::string_view what, std::string_view word) {
-  std::string text(what);
-  text.append("'").append(word).append("' is not a square X,Y");
-  return text;
-}
-
-// One line of the text format; empty optional with `problem` set when it is wrong, empty
-// optional with no problem for a blank or comment line.
-std::optional<TBookPosition> ParseBookLine(std::string_view line, std::string& problem) {
-  problem.clear();
-  if (const size_t hash = line.find('#'); hash != std::string_view::npos)
-    line = line.substr(0, hash);
-  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
-  const size_t colon = line.find(':');
-  if (colon == std::string_view::npos) {
-    if (!Words(line).empty()) problem = "expected 'MOVE MOVE ... : REPLY PLUS MINUS'";
-    return std::nullopt;
-  }
-  TBookPosition position;
-  for (std::string_view word : Words(line.substr(0, colon))) {
-    TSquare move;
-    if (!ParseSquare(word, move)) {
-      problem = NotASquare("", word);
-      return std::nullopt;
-    }
-    position.Moves.push_back(move);
-  }
-  const std::vector<std::string_view> tail = Words(line.substr(colon + 1));
-  if (tail.size() != 3) {
-    problem = "expected 'REPLY PLUS MINUS' after ':'";
-    return std::nullopt;
-  }
-  if (!ParseSquare(tail[0], position.Reply)) {
-    problem = NotASquare("reply ", tail[0]);
-    return std::nullopt;
-  }
-  uint64_t plus, minus;
-  if (!ParseNumber(tail[1], UINT32_MAX, plus) || !ParseNumber(tail[2], UINT32_MAX, minus)) {
-    problem = "PLUS and MINUS must be whole numbers 0..4294967295";
-    return std::nullopt;
-  }
-  position.PlusCount = static_cast<uint32_t>(plus);
-  position.MinusCount = static_cast<uint32_t>(minus);
-  return position;
-}
-
-// ---------------------------------------------------------------------------------------------
 // Printing
 
 void PrintList(std::ostream& out, const TOPlayerMoves& list) {
@@ -190,11 +120,9 @@ int RunBuild(TArgs args, std::ostream& out, std::ostream& err) {
 
   TBookBuilder builder;
   for (const std::string& input : inputs) {
-    std::ifstream in(input, std::ios::binary);
-    if (!in.is_open() || std::filesystem::is_directory(input)) {
-      err << "zarvo book build: cannot read '" << input << "'\n";
-      return 1;
-    }
+    auto text = ReadInput(input, kBookTextInput, "book build", err);
+    if (!text) return 1;
+    std::istringstream in(std::move(*text));
     std::string line;
     for (int lineNumber = 1; std::getline(in, line); ++lineNumber) {
       std::string problem;
@@ -207,6 +135,9 @@ int RunBuild(TArgs args, std::ostream& out, std::ostream& err) {
         return 1;
       }
     }
+    // A line read from memory fails only for want of memory; the stream swallows that, and the
+    // books would be written from half the text.
+    if (in.bad()) throw std::bad_alloc();
   }
 
   for (int parity = 0; parity < 2; ++parity) {
@@ -234,11 +165,15 @@ int RunDump(TArgs args, std::ostream& out, std::ostream& err) {
   }
   if (args.size() != 1) return BadUsage(err, "expects exactly one FILE", "dump");
   const std::string name(args[0]);
-  const TBookFile file = ReadBookFile(name);
-  if (file.Status == TBookLoadStatus::NoFile || file.Status == TBookLoadStatus::Unreadable) {
-    err << "zarvo book dump: cannot read '" << name << "'\n";
+  const auto bytes = ReadInput(name, kBookFileInput, "book dump", err);
+  if (!bytes) return 1;
+  // Even an empty book holds its entry count; an empty file is no book at all.
+  if (bytes->empty()) {
+    err << "zarvo book dump: " << name << ": no book: the file is empty\n";
     return 1;
   }
+  const TBookFile file =
+      ReadBookBytes(std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()));
   // The engine reads a count of 2^31 or more as an empty book; a file written by 'book build'
   // never holds one, so it is junk and not an empty book.
   if (file.DeclaredCount < 0) {
@@ -289,8 +224,9 @@ int RunProbe(TArgs args, std::ostream& out, std::ostream& err) {
   TEngineState state;
   state.WorkDir = dir;
   TPosition position;
-  if (!ReadMoveFiles(state, position)) {
-    err << "zarvo book probe: cannot read Tah.dat and Plocha.dat in '" << dir << "'\n";
+  std::filesystem::path unreadable;
+  if (!ReadMoveFiles(state, position, &unreadable)) {
+    err << "zarvo book probe: cannot read '" << unreadable.string() << "'\n";
     return 1;
   }
   if (state.Sides.OwnStone == kEmpty) {

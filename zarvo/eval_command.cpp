@@ -2,7 +2,6 @@
 // as JSON for programs.
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iomanip>
 #include <memory>
 #include <optional>
@@ -73,16 +72,6 @@ std::optional<std::string> ParseArgs(TArgs args, TEvalArgs& parsed) {
   if (!parsed.Help && !parsed.Dir) return "no directory given";
   if (parsed.Json && parsed.Svg) return "--json and --svg exclude each other";
   return std::nullopt;
-}
-
-// The first exchange file that cannot be opened for reading.
-std::filesystem::path UnreadableExchangeFile(const TEngineState& state) {
-  for (const char* name : {kMoveFileName, kBoardFileName}) {
-    const std::filesystem::path path = state.FilePath(name);
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error) || !std::ifstream(path).is_open()) return path;
-  }
-  return state.FilePath(kMoveFileName);
 }
 
 char StoneChar(uint8_t stone) {
@@ -253,8 +242,9 @@ int RunEval(TArgs args, std::ostream& out, std::ostream& err) {
     return 1;
   }
   TPosition position{};
-  if (!ReadMoveFiles(state, position)) {
-    err << "zarvo eval: cannot read '" << UnreadableExchangeFile(state).string() << "'\n";
+  std::filesystem::path unreadable;
+  if (!ReadMoveFiles(state, position, &unreadable)) {
+    err << "zarvo eval: cannot read '" << unreadable.string() << "'\n";
     return 1;
   }
   BuildPairClass();

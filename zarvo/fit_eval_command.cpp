@@ -1,13 +1,14 @@
 // zarvo fit-eval: the deep evaluation's weights fitted to the results of recorded games.
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iomanip>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tune/eval_fit.h"
 #include "zarvo/commands.h"
+#include "zarvo/input_file.h"
 #include "zarvo/text_args.h"
 
 namespace zarvo::tool {
@@ -90,12 +91,13 @@ int RunFitEval(TArgs args, std::ostream& out, std::ostream& err) {
   std::vector<tune::TEvalSample> train, test;
   int games = 0, leftOut = 0;
   for (const auto& file : files) {
-    std::ifstream in(file, std::ios::binary);
+    auto text = ReadInput(file, kGameRecordInput, "fit-eval", err);
+    if (!text) return 1;
+    std::istringstream in(std::move(*text));
     std::string error;
-    const auto record = in ? match::ParseRecord(in, error) : std::nullopt;
+    const auto record = match::ParseRecord(in, error);
     if (!record) {
-      err << "zarvo fit-eval: '" << file.string() << "' is no game record"
-          << (in ? ": " + error : std::string(": cannot read it")) << '\n';
+      err << "zarvo fit-eval: '" << file.string() << "' is no game record: " << error << '\n';
       return 1;
     }
     const std::vector<tune::TEvalSample> samples = tune::SamplesOf(*record, boardSize, rule);

@@ -24,6 +24,7 @@
 #include "match/openings.h"
 #include "zarvo/board_text.h"
 #include "zarvo/commands.h"
+#include "zarvo/input_file.h"
 #include "zarvo/svg_board.h"
 #include "zarvo/text_args.h"
 
@@ -364,11 +365,9 @@ class TStopSignals {
 };
 
 int Replay(const TMatchArgs& args, std::ostream& out, std::ostream& err) {
-  std::ifstream in(args.Replay, std::ios::binary);
-  if (!in) {
-    err << "zarvo match: cannot read '" << args.Replay << "'\n";
-    return 1;
-  }
+  auto text = ReadInput(args.Replay, kGameRecordInput, "match", err);
+  if (!text) return 1;
+  std::istringstream in(std::move(*text));
   std::string error;
   const auto record = ParseRecord(in, error);
   if (!record) {
@@ -439,11 +438,9 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
   if (!parsed.Replay.empty()) return Replay(parsed, out, err);
 
   if (!parsed.OpeningsFile.empty()) {
-    std::ifstream in(parsed.OpeningsFile);
-    if (!in) {
-      err << "zarvo match: cannot read '" << parsed.OpeningsFile << "'\n";
-      return 1;
-    }
+    auto text = ReadInput(parsed.OpeningsFile, kOpeningsInput, "match", err);
+    if (!text) return 1;
+    std::istringstream in(std::move(*text));
     std::string error;
     auto openings = ParseOpenings(in, error);
     if (!openings || openings->empty()) {
@@ -465,7 +462,7 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
     std::error_code error;
     if (!dir.empty() && !std::filesystem::create_directories(dir, error) && error) {
       err << "zarvo match: cannot make '" << dir << "': " << error.message() << '\n';
-      return 2;
+      return 1;  // an output that cannot be written, like a record that cannot
     }
   }
 

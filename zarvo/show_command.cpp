@@ -1,10 +1,12 @@
 // zarvo show: a game record drawn as an SVG picture.
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "match/game_record.h"
 #include "zarvo/commands.h"
+#include "zarvo/input_file.h"
 #include "zarvo/svg_board.h"
 
 namespace zarvo::tool {
@@ -53,11 +55,9 @@ int RunShow(TArgs args, std::ostream& out, std::ostream& err) {
     err << "zarvo show: no record given (see 'zarvo show --help')\n";
     return 2;
   }
-  std::ifstream in(*recordPath, std::ios::binary);
-  if (!in) {
-    err << "zarvo show: cannot read '" << *recordPath << "'\n";
-    return 1;
-  }
+  auto text = ReadInput(*recordPath, kGameRecordInput, "show", err);
+  if (!text) return 1;
+  std::istringstream in(std::move(*text));
   std::string error;
   const auto record = match::ParseRecord(in, error);
   if (!record) {

@@ -1,5 +1,6 @@
 // zarvo: tools around the engine for people who study positions and make books.
 #include <iostream>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -29,9 +30,7 @@ constexpr std::string_view kUsage =
     "exit status: 0 done, 1 failed (an input unreadable or wrong, an output not written, a\n"
     "match in which no game was played out), 2 bad usage.\n";
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   using namespace zarvo::tool;
   std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   if (args.empty()) {
@@ -58,4 +57,16 @@ int main(int argc, char** argv) {
   if (command == "fit-eval") return RunFitEval(rest, std::cout, std::cerr);
   std::cerr << "zarvo: unknown command '" << command << "' (see 'zarvo --help')\n";
   return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // Whatever was being read or built did not fit: a failure, never a result made of a part.
+    std::cerr << "zarvo: out of memory\n";
+    return 1;
+  }
 }

@@ -16,6 +16,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "board/position.h"
 #include "driver/move_files.h"
@@ -34,6 +35,22 @@ using testing::TTempDir;
 // books as "engine/Zarvo2.ob1" and ".ob2" there: inside the directory under test.
 constexpr const char* kProgram = "engine/Zarvo2.x";
 constexpr const char* kBooks[] = {"engine/Zarvo2.ob1", "engine/Zarvo2.ob2"};
+
+// The engine as "engine/Zarvo2.x" in dir. For a run as another user it is a copy that anyone may
+// start: the build tree can lie in a folder only its owner may enter (a checkout under /root).
+void PlaceEngine(const TTempDir& dir, bool forOtherUser) {
+  constexpr fs::perms kEnterable = fs::perms::owner_all | fs::perms::group_read |
+                                   fs::perms::group_exec | fs::perms::others_read |
+                                   fs::perms::others_exec;
+  fs::create_directory(dir / "engine");
+  if (!forOtherUser) {
+    fs::create_symlink(ZARVO2_EXE, dir / kProgram);
+    return;
+  }
+  fs::copy_file(ZARVO2_EXE, dir / kProgram);
+  for (const fs::path& path : {dir.Path(), dir / "engine", dir / kProgram})
+    fs::permissions(path, kEnterable, fs::perm_options::replace);
+}
 
 // Starts the engine as a manager does, in dir with no arguments. asOtherUser: when run as root,
 // the engine runs as "nobody", so that permission bits hold for it as they would for a manager.
@@ -212,6 +229,12 @@ const TFaultCase kFaultCases[] = {
        Chmod(d.Path(), kReadOnlyFolder);
      },
      TExpect::LegalAnswer, true},
+    {"LostMarkerIsAPipe",  // a manager listening on it may never come
+     [](const TTempDir& d) {
+       d.Write("Plocha.dat", kLostBoard);
+       MakeFifo(d, "DiDeRoLose.zrv");
+     },
+     TExpect::LegalAnswer},
     {"LostStateIsAPipe",
      [](const TTempDir& d) {
        d.Write("Plocha.dat", kLostBoard);
@@ -269,8 +292,7 @@ TEST_P(Zarvo2Faults, EndsNormallyAndTouchesOnlyItsOwnFiles) {
   dir.Write("Plocha.dat", kQuietBoard);
   dir.Write("TimeOuts.dat", "10\r\n900\r\n");
   dir.Write("DiDeRo.zrv", std::string("\x01\0\0\0", 4));
-  fs::create_directory(dir / "engine");
-  fs::create_symlink(ZARVO2_EXE, dir / kProgram);
+  PlaceEngine(dir, c.NeedsPermissions);
   for (const char* book : kBooks) dir.Write(book, std::string("\0\0\0\0", 4));
   // 2. The fault.
   c.Arrange(dir);
@@ -281,6 +303,11 @@ TEST_P(Zarvo2Faults, EndsNormallyAndTouchesOnlyItsOwnFiles) {
   if (run.Exited && run.Status == testing::kCannotDropRoot) {
     GTEST_SKIP() << "running as root, and the engine cannot be started as another user, so "
                     "permission bits cannot be tested here";
+  }
+  if (c.NeedsPermissions && ::geteuid() == 0 && run.Exited && run.Status == testing::kCannotExec) {
+    GTEST_SKIP() << "running as root, and \"nobody\" cannot reach " << dir.Path()
+                 << " (the temp folder) to start the engine, so permission bits cannot be "
+                    "tested here";
   }
   ASSERT_FALSE(run.TimedOut) << "the engine did not end within 30 s";
   ASSERT_TRUE(run.Exited) << "killed by signal " << run.Signal;
@@ -324,12 +351,34 @@ TEST(Zarvo2Faults, LostPositionWritesTheMarker) {
   dir.Write("Plocha.dat", kLostBoard);
   dir.Write("TimeOuts.dat", "10\r\n900\r\n");
   dir.Write("DiDeRo.zrv", std::string("\x01\0\0\0", 4));
-  fs::create_directory(dir / "engine");
-  fs::create_symlink(ZARVO2_EXE, dir / kProgram);
+  PlaceEngine(dir, false);
   const testing::TRun run = RunEngine(dir.Path(), false);
   ASSERT_TRUE(run.Exited && run.Status == 0);
   EXPECT_EQ(dir.Read("DiDeRoLose.zrv"), std::string("\x01\0\0\0", 4));
   EXPECT_TRUE(ParseAnswer(dir.Read("Tah.dat")));
+}
+
+// "Tah.dat" turned into a pipe while the engine thinks (the deep search thinks its whole budget):
+// the answer is not written into it, and the engine still ends.
+TEST(Zarvo2Faults, MoveFileTurnedIntoAPipeWhileThinking) {
+  TTempDir dir;
+  dir.Write("Tah.dat", "o");
+  dir.Write("Plocha.dat", kQuietBoard);
+  dir.Write("TimeOuts.dat", "10\r\n900\r\n");
+  PlaceEngine(dir, false);
+  std::thread swap([&dir] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
+    fs::rename(dir / "pipe", dir / "Tah.dat");
+  });
+  const testing::TRun run = testing::RunProcess({.Program = kProgram,
+                                                 .WorkDir = dir.Path(),
+                                                 .Environment = {{"ZARVO_SEARCH", "deep"}},
+                                                 .TimeLimit = std::chrono::seconds(30)});
+  swap.join();
+  EXPECT_FALSE(run.TimedOut) << "the engine did not end within 30 s";
+  EXPECT_TRUE(run.Exited && run.Status == 0);
+  EXPECT_EQ(fs::symlink_status(dir / "Tah.dat").type(), fs::file_type::fifo);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The real pbrain-zarvo2 process, fed scripted sessions on standard input as a manager would,
 // and compared move for move with the real Zarvo2 on the same boards and seeds.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -213,6 +214,29 @@ TEST(PbrainProcess, LossMarkerGoesToTheInfoFolder) {
   EXPECT_TRUE(run.Out.starts_with("OK\n"));
   EXPECT_EQ(dir.Read("brain data/DiDeRoLose.zrv"), std::string("\x02\0\0\0", 4));
   EXPECT_FALSE(dir.Exists("DiDeRoLose.zrv"));
+}
+
+// A pipe in the folder where the marker goes is skipped like any marker that cannot be written:
+// the session answers and ends instead of waiting for a reader that never comes.
+TEST(PbrainProcess, LossMarkerPipeIsSkipped) {
+  TTempDir dir;
+  std::filesystem::create_directories(dir / "brain data");
+  ASSERT_EQ(::mkfifo((dir / "brain data/DiDeRoLose.zrv").c_str(), 0644), 0);
+  const testing::TRun run = testing::RunProcess(
+      {.Program = PBRAIN_EXE,
+       .Args = {"--classic", "--seed", "1"},
+       .WorkDir = dir.Path(),
+       .Input = Script(
+           {"START 20", "INFO timeout_turn 300", "INFO folder brain data",
+            BoardCommand({"5,5,2", "6,5,2", "7,5,2", "8,5,2", "0,19,1", "19,19,1", "19,0,1"}),
+            "END"}),
+       .TimeLimit = std::chrono::seconds(30)});
+  ASSERT_FALSE(run.TimedOut) << "the session did not end within 30 s";
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_TRUE(run.Out.starts_with("OK\n")) << run.Out;
+  EXPECT_EQ(run.Out.find('\n', 3), run.Out.size() - 1) << "one answer after OK: " << run.Out;
+  EXPECT_EQ(std::filesystem::symlink_status(dir / "brain data/DiDeRoLose.zrv").type(),
+            std::filesystem::file_type::fifo);
 }
 
 TEST(PbrainProcess, BadArgumentsStopBeforeTheProtocol) {

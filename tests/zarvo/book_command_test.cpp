@@ -103,6 +103,7 @@ TEST(BookTool, BadUsageAndFailedRunsSayWhyInOneLine) {
   // Not books at all: a count field with its high bit set, and bytes after the last entry.
   dir.Write("highbit.ob1", std::string("\x01\x00\x00\x80junk junk", 13));
   dir.Write("tail.ob1", testing::CentreStoneBook() + "junk");
+  dir.Write("empty.ob1", "");  // even an empty book holds its count
   struct Case {
     const char* Args;
     int Status;
@@ -124,7 +125,8 @@ TEST(BookTool, BadUsageAndFailedRunsSayWhyInOneLine) {
       {"book dump short.ob2", 1, "stops after 1 of 2 entries: the file ends inside an entry"},
       {"book dump highbit.ob1", 1, "no book: its entry count field reads 2147483649"},
       {"book dump tail.ob1", 1, "4 bytes of junk after its last entry"},
-      {"book probe nowhere", 1, "cannot read Tah.dat and Plocha.dat in 'nowhere'"},
+      {"book dump empty.ob1", 1, "empty.ob1: no book: the file is empty"},
+      {"book probe nowhere", 1, "cannot read 'nowhere/Tah.dat'"},
   };
   for (const Case& c : cases) {
     const TRun run = RunTool(dir, c.Args);

@@ -1,0 +1,125 @@
+// Any bytes as a file the zarvo tool is given; the first byte chooses its kind: a game record,
+// an openings file, a bench suite or a book text. Each is written to a file and read back by the
+// tool's reader, then parsed as the command parses it. What a parser accepts must hold together:
+// a record prints to a text that reads back the same, openings and suites name squares of the
+// board once each, and a book built from the text is read back whole by the engine's book reader.
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "book/book_builder.h"
+#include "book/opennings.h"
+#include "fuzz/fuzz_check.h"
+#include "match/game_record.h"
+#include "match/openings.h"
+#include "zarvo/bench_suite.h"
+#include "zarvo/book_text.h"
+#include "zarvo/input_file.h"
+
+namespace {
+
+using namespace zarvo;
+
+void CheckRecord(const std::string& text) {
+  std::istringstream in(text);
+  std::string error;
+  const auto record = match::ParseRecord(in, error);
+  if (!record) {
+    FUZZ_CHECK(!error.empty(), "a refused record without a reason");
+    return;
+  }
+  const std::string printed = match::RecordText(*record);
+  std::istringstream again(printed);
+  const auto reread = match::ParseRecord(again, error);
+  FUZZ_CHECK(reread.has_value(), "a record's own text is refused: %s", error.c_str());
+  FUZZ_CHECK(match::RecordText(*reread) == printed, "a record reads back otherwise");
+}
+
+template <typename TSquares>
+void CheckSquares(const TSquares& squares, const char* what) {
+  std::set<std::pair<int, int>> seen;
+  for (const TSquare& square : squares) {
+    FUZZ_CHECK(OnBoard(square.X, square.Y), "%s: %d,%d is off the board", what, square.X, square.Y);
+    FUZZ_CHECK(seen.insert({square.X, square.Y}).second, "%s: %d,%d twice", what, square.X,
+               square.Y);
+  }
+}
+
+void CheckOpenings(const std::string& text) {
+  std::istringstream in(text);
+  std::string error;
+  const auto openings = match::ParseOpenings(in, error);
+  if (!openings) return;
+  for (const match::TOpening& opening : *openings) CheckSquares(opening, "opening");
+}
+
+void CheckSuite(const std::string& text) {
+  std::istringstream in(text);
+  std::string error;
+  const auto suite = tool::ParseSuite(in, error);
+  if (!suite) return;
+  for (const tool::TBenchPosition& position : *suite) {
+    FUZZ_CHECK(!position.Moves.empty(), "an empty position in a suite");
+    CheckSquares(position.Moves, "suite");
+  }
+}
+
+void CheckBookText(const std::string& text) {
+  TBookBuilder builder;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    std::string problem;
+    const auto position = tool::ParseBookLine(line, problem);
+    if (!problem.empty()) return;  // the command stops at the first wrong line
+    if (position && builder.Add(*position)) return;
+  }
+  for (int parity = 0; parity < 2; ++parity) {
+    const std::string bytes = builder.Encode(parity);
+    const TBookFile file =
+        ReadBookBytes(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+    FUZZ_CHECK(file.Status == TBookLoadStatus::Complete && file.TrailingBytes == 0,
+               "a built book does not read back whole");
+    FUZZ_CHECK(static_cast<int32_t>(file.Entries.size()) == builder.EntryCount(parity),
+               "a built book holds %zu entries, not %d", file.Entries.size(),
+               builder.EntryCount(parity));
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+
+  // 1. Through a file and the tool's reader, as a command gets it.
+  const std::filesystem::path path = fuzzing::ScratchDir() / "input";
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  std::ostringstream err;
+  const auto text = tool::ReadInput(path, tool::kGameRecordInput, "fuzz", err);
+  FUZZ_CHECK(text && *text == bytes, "the reader changed the file: %s", err.str().c_str());
+
+  // 2. Parsed as its kind.
+  switch (data[0] % 4) {
+    case 0:
+      CheckRecord(*text);
+      break;
+    case 1:
+      CheckOpenings(*text);
+      break;
+    case 2:
+      CheckSuite(*text);
+      break;
+    case 3:
+      CheckBookText(*text);
+      break;
+  }
+  return 0;
+}
