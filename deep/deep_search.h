@@ -41,8 +41,6 @@ struct TIterationInfo {
   int64_t SolverNodes = 0;
   int64_t ElapsedMs = 0;
   std::vector<TSquareIndex> Line;  // the principal variation
-
-  int64_t Nodes() const { return SearchNodes + SolverNodes; }
 };
 
 struct TSearchResult {
