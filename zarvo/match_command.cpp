@@ -79,8 +79,8 @@ constexpr std::string_view kMatchUsage =
     "score with its Elo difference, thinking times with the moves that came late (after the\n"
     "engine's time, within the tolerance), and the losses by reason; with --sprt the pairs by A's\n"
     "points (0, 1/2, 1, 3/2, 2), the LLR with its bounds and the verdict.\n"
-    "exit status: 0 done (with --sprt whichever the verdict: H1, H0 or inconclusive), 1 no game "
-    "was played out (every game ended by an engine's fault),\n"
+    "exit status: 0 done (with --sprt whichever the verdict: H1, H0 or inconclusive),\n"
+    "1 no game was played out (every game ended by an engine's fault),\n"
     "a record or picture could not be written, a replay or openings file could not be read;\n"
     "2 bad usage, 130 stopped by a signal\n";
 
