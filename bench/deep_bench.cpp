@@ -63,7 +63,7 @@ void BM_DeepSearchDepth6(benchmark::State& state) {
     limits.SoftMs = limits.HardMs = int64_t{1} << 40;
     limits.MaxDepth = 6;
     limits.RootSolvers = false;
-    nodes += search->Think(*game.Board, limits).Nodes;
+    nodes += search->Think(*game.Board, limits).Nodes();
   }
   state.counters["nodes/s"] =
       benchmark::Counter(static_cast<double>(nodes), benchmark::Counter::kIsRate);

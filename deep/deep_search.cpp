@@ -296,7 +296,9 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
     result.Move = move;
     result.Score = score;
     result.Reason = reason;
-    result.Nodes = nodes_ + solver_.Nodes() - solverNodesBefore;
+    result.SearchNodes = nodes_;
+    result.SolverNodes = solver_.Nodes() - solverNodesBefore;
+    result.ElapsedMs = ElapsedMs();
     return result;
   };
   const int me = board.SideToMove(), opp = Opponent(me);
@@ -384,7 +386,8 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
       TIterationInfo info;
       info.Depth = depth;
       info.Score = score;
-      info.Nodes = nodes_ + solver_.Nodes() - solverNodesBefore;
+      info.SearchNodes = nodes_;
+      info.SolverNodes = solver_.Nodes() - solverNodesBefore;
       info.ElapsedMs = ElapsedMs();
       info.Line = result.Line;
       onIteration(info);
@@ -401,8 +404,7 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
     if (ElapsedMs() * 100 > limits.SoftMs * kIterationStartPercent) break;
   }
   if (result.Move == kNoSquare || !board.IsEmpty(result.Move)) result.Move = fallback.Square;
-  result.Nodes = nodes_ + solver_.Nodes() - solverNodesBefore;
-  return result;
+  return finish(result.Move, result.Score, result.Reason);
 }
 
 }  // namespace zarvo::deep

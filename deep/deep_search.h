@@ -32,11 +32,13 @@ struct TSearchLimits {
   int64_t RootVctNodes = 3'000'000;  // per threat-sequence search at the root
 };
 
-// What one finished iteration found.
+// What one finished iteration found. The nodes count from the start of the move: the
+// alpha-beta search's and, apart, the threat solvers' (at the root and at the leaves).
 struct TIterationInfo {
   int Depth = 0;
   int Score = 0;
-  int64_t Nodes = 0;
+  int64_t SearchNodes = 0;
+  int64_t SolverNodes = 0;
   int64_t ElapsedMs = 0;
   std::vector<TSquareIndex> Line;  // the principal variation
 };
@@ -45,9 +47,14 @@ struct TSearchResult {
   TSquareIndex Move = kNoSquare;
   int Score = 0;
   int Depth = 0;  // of the last finished iteration; 0 when a rule or a solver decided
-  int64_t Nodes = 0;
+  // The whole move's nodes, abandoned iterations included: as in TIterationInfo.
+  int64_t SearchNodes = 0;
+  int64_t SolverNodes = 0;
+  int64_t ElapsedMs = 0;
   const char* Reason = "";  // how the move was chosen, for logs
   std::vector<TSquareIndex> Line;
+
+  int64_t Nodes() const { return SearchNodes + SolverNodes; }
 };
 
 class TDeepSearch {

@@ -32,16 +32,39 @@ std::string SquareText(deep::TSquareIndex square) {
   return std::to_string(deep::SquareX(square)) + "," + std::to_string(deep::SquareY(square));
 }
 
+namespace {
+
+// "nodes N (solver M) nps X time T".
+std::string NodesText(int64_t searchNodes, int64_t solverNodes, int64_t elapsedMs) {
+  const int64_t nodes = searchNodes + solverNodes;
+  const int64_t nps = elapsedMs > 0 ? nodes * 1000 / elapsedMs : nodes * 1000;
+  std::string text;
+  text.append("nodes ").append(std::to_string(nodes));
+  text.append(" (solver ").append(std::to_string(solverNodes)).append(")");
+  text.append(" nps ").append(std::to_string(nps));
+  text.append(" time ").append(std::to_string(elapsedMs));
+  return text;
+}
+
+}  // namespace
+
 std::string IterationText(const deep::TIterationInfo& info) {
-  const int64_t nps = info.ElapsedMs > 0 ? info.Nodes * 1000 / info.ElapsedMs : info.Nodes * 1000;
   std::string text;
   text.append("depth ").append(std::to_string(info.Depth));
   text.append(" score ").append(std::to_string(info.Score));
-  text.append(" nodes ").append(std::to_string(info.Nodes));
-  text.append(" nps ").append(std::to_string(nps));
-  text.append(" time ").append(std::to_string(info.ElapsedMs));
+  text.append(" ").append(NodesText(info.SearchNodes, info.SolverNodes, info.ElapsedMs));
   text.append(" pv");
   for (deep::TSquareIndex square : info.Line) text.append(" ").append(SquareText(square));
+  return text;
+}
+
+std::string MoveText(const deep::TSearchResult& result) {
+  std::string text;
+  text.append("move ").append(result.Move == deep::kNoSquare ? "none" : SquareText(result.Move));
+  text.append(" by ").append(result.Reason);
+  text.append(" depth ").append(std::to_string(result.Depth));
+  text.append(" score ").append(std::to_string(result.Score));
+  text.append(" ").append(NodesText(result.SearchNodes, result.SolverNodes, result.ElapsedMs));
   return text;
 }
 

@@ -34,8 +34,16 @@ deep::TDeepBoard DeepBoardOf(const TBoardText& board, int side, int width = kBoa
 // "x,y" of a deep-board square, as the protocols write moves.
 std::string SquareText(deep::TSquareIndex square);
 
-// One line for a finished iteration: depth, score, nodes, speed, time and principal variation.
+// One line for a finished iteration: depth, score, nodes, speed, time and principal variation,
+// as "depth 9 score 112 nodes 801234 (solver 203410) nps 1480000 time 541 pv 9,10 10,11". The
+// nodes are all of the move's so far, the threat solvers' among them in brackets; the speed
+// is theirs.
 std::string IterationText(const deep::TIterationInfo& info);
+
+// One line for the move a search chose, with the whole move's nodes (abandoned iterations and
+// root solvers included): "move 9,10 by search depth 9 score 112 nodes 1270000 (solver 300000)
+// nps 1330000 time 955".
+std::string MoveText(const deep::TSearchResult& result);
 
 class TDeepEngine {
  public:

@@ -453,7 +453,13 @@ std::optional<TSquare> TBrainSession::DeepMove(const TEngineBoard& engineBoard, 
     play.OnIteration = [messages](const deep::TIterationInfo& info) {
       messages->push_back("MESSAGE " + IterationText(info));
     };
-  return deepEngine_->Play(engineBoard.Text, engineBoard.Side, play);
+  deep::TSearchResult result;
+  const std::optional<TSquare> move =
+      deepEngine_->Play(engineBoard.Text, engineBoard.Side, play, &result);
+  // The whole move's count: the iterations' lines miss an abandoned last one.
+  if (move && options_.Messages && messages != nullptr)
+    messages->push_back("MESSAGE " + MoveText(result));
+  return move;
 }
 
 }  // namespace zarvo

@@ -105,7 +105,7 @@ int RunAnalyse(TArgs args, std::ostream& out, std::ostream& err) {
     return 0;
   }
   if (result.Depth == 0) out << "decided before the search: " << result.Reason << '\n';
-  out << "move " << int(move->X) << ',' << int(move->Y) << '\n';
+  out << MoveText(result) << '\n';
 
   // 3. The picture: the board's stones as the opening, the line as numbered moves.
   if (svgPath) {

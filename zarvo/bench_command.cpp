@@ -18,6 +18,8 @@
 #include "zarvo/bench_suite.h"
 #include "zarvo/commands.h"
 #include "zarvo/deep_bench.h"
+#include "zarvo/depth_profile.h"
+#include "zarvo/depth_suite.h"
 #include "zarvo/input_file.h"
 #include "zarvo/text_args.h"
 
@@ -27,6 +29,8 @@ namespace {
 constexpr std::string_view kBenchUsage =
     "usage: zarvo bench [--depth N] [--budget MS] [--seed S] [--suite FILE]\n"
     "       zarvo bench --search deep [--depth N] [--suite FILE]\n"
+    "       zarvo bench --search deep --depth-profile [--nodes N] [--depth D] [--cap N]\n"
+    "                   [--suite FILE]\n"
     "       zarvo bench --generate GAMES [--depth N] [--seed S]\n"
     "\n"
     "Searches every position of the benchmark suite as a full engine move, with a fixed seed,\n"
@@ -45,7 +49,13 @@ constexpr std::string_view kBenchUsage =
     "  --search deep   the deep search instead (pbrain-zarvo2's default): every position to\n"
     "                  depth N (default 6, at most 40) with a fresh table and no time limit; its "
     "own\n"
-    "                  signature, and the nodes per second with the evaluation on\n"
+    "                  signature (the alpha-beta nodes; the threat solvers' apart), and the\n"
+    "                  nodes per second with the evaluation on\n"
+    "  --depth-profile\n"
+    "                  with --search deep: over middle-game positions from matches (their\n"
+    "                  own built-in set), the depth finished within --nodes N alpha-beta nodes\n"
+    "                  (default 400000) and the nodes depth D takes (--depth, default 10; given\n"
+    "                  up at --cap N, default 20000000), per position and their medians\n"
     "\n"
     "  zarvo bench --process ENGINE --budget MS [--load N] [--suite FILE]\n"
     "runs the move-file program ENGINE (for instance build/Zarvo2) once per position as a\n"
@@ -223,15 +233,22 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
   std::string process;
   std::string search = "classic";
   int load = 0;
+  bool depthProfile = false, profileLimits = false;
+  TDepthProfileLimits profile;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     if (arg == "--help" || arg == "-h") {
       out << kBenchUsage;
       return 0;
     }
+    if (arg == "--depth-profile") {
+      depthProfile = true;
+      continue;
+    }
     const bool takesValue = arg == "--depth" || arg == "--budget" || arg == "--seed" ||
                             arg == "--suite" || arg == "--generate" || arg == "--process" ||
-                            arg == "--load" || arg == "--search";
+                            arg == "--load" || arg == "--search" || arg == "--nodes" ||
+                            arg == "--cap";
     if (!takesValue) {
       err << "zarvo bench: unknown argument '" << arg << "' (see 'zarvo bench --help')\n";
       return 2;
@@ -263,6 +280,22 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     if (arg == "--seed") seed = static_cast<uint32_t>(*number);
     if (arg == "--generate") generate = static_cast<int>(*number);
     if (arg == "--load") load = static_cast<int>(std::min<int64_t>(*number, 64));
+    if (arg == "--nodes" || arg == "--cap") {
+      if (*number < 1) {
+        err << "zarvo bench: " << arg << " must be at least 1\n";
+        return 2;
+      }
+      (arg == "--nodes" ? profile.BudgetNodes : profile.CapNodes) = *number;
+      profileLimits = true;
+    }
+  }
+  if (depthProfile && search != "deep") {
+    err << "zarvo bench: --depth-profile goes with --search deep\n";
+    return 2;
+  }
+  if (profileLimits && !depthProfile) {
+    err << "zarvo bench: --nodes and --cap go with --depth-profile\n";
+    return 2;
   }
   if (!process.empty() && !budgetMs) {
     err << "zarvo bench: --process needs --budget\n";
@@ -280,7 +313,7 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
   std::string error;
   std::optional<std::vector<TBenchPosition>> suite;
   if (suitePath.empty()) {
-    std::istringstream in{std::string(kBenchSuite)};
+    std::istringstream in{std::string(depthProfile ? kDepthSuite : kBenchSuite)};
     suite = ParseSuite(in, error);
   } else {
     auto text = ReadInput(suitePath, kBenchSuiteInput, "bench", err);
@@ -297,6 +330,10 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
   if (search == "deep") {
     std::vector<std::vector<TSquare>> positions;
     for (const TBenchPosition& position : *suite) positions.push_back(position.Moves);
+    if (depthProfile) {
+      if (depth) profile.Depth = std::max(1, *depth);
+      return RunDepthProfile(positions, profile, out);
+    }
     return RunDeepBench(positions, depth.value_or(kDeepBenchDepth), out);
   }
   if (!process.empty()) {

@@ -11,10 +11,11 @@ namespace zarvo::tool {
 
 int RunDeepBench(const std::vector<std::vector<TSquare>>& suite, int depth, std::ostream& out) {
   out << std::setw(4) << "#" << std::setw(8) << "stones" << std::setw(8) << "move" << std::setw(7)
-      << "depth" << std::setw(12) << "nodes" << std::setw(10) << "ms" << '\n';
+      << "depth" << std::setw(12) << "nodes" << std::setw(12) << "solver" << std::setw(10) << "ms"
+      << '\n';
   auto search = std::make_unique<deep::TDeepSearch>(std::size_t{16} << 20);
   auto board = std::make_unique<deep::TDeepBoard>();
-  uint64_t totalNodes = 0;
+  uint64_t searchNodes = 0, solverNodes = 0;
   double totalMs = 0;
   for (std::size_t k = 0; k < suite.size(); ++k) {
     *board = deep::TDeepBoard();
@@ -31,16 +32,20 @@ int RunDeepBench(const std::vector<std::vector<TSquare>>& suite, int depth, std:
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - limits.Start)
             .count();
-    totalNodes += static_cast<uint64_t>(result.Nodes);
+    searchNodes += static_cast<uint64_t>(result.SearchNodes);
+    solverNodes += static_cast<uint64_t>(result.SolverNodes);
     totalMs += ms;
     out << std::setw(4) << k + 1 << std::setw(8) << suite[k].size() << std::setw(8)
-        << SquareText(result.Move) << std::setw(7) << result.Depth << std::setw(12) << result.Nodes
-        << std::setw(10) << std::fixed << std::setprecision(1) << ms << '\n';
+        << SquareText(result.Move) << std::setw(7) << result.Depth << std::setw(12)
+        << result.SearchNodes << std::setw(12) << result.SolverNodes << std::setw(10) << std::fixed
+        << std::setprecision(1) << ms << '\n';
   }
-  out << "\npositions: " << suite.size() << "\ndepth: " << depth << "\nnodes: " << totalNodes
-      << "\ntime: " << std::fixed << std::setprecision(0) << totalMs << " ms\nnodes per second: "
-      << static_cast<uint64_t>(totalMs > 0 ? totalNodes / (totalMs / 1000) : 0)
-      << "\nBench: " << totalNodes << '\n';
+  const uint64_t nodes = searchNodes + solverNodes;
+  out << "\npositions: " << suite.size() << "\ndepth: " << depth << "\nnodes: " << searchNodes
+      << "\nsolver nodes: " << solverNodes << "\ntime: " << std::fixed << std::setprecision(0)
+      << totalMs << " ms\nnodes per second: "
+      << static_cast<uint64_t>(totalMs > 0 ? nodes / (totalMs / 1000) : 0)
+      << " (solver nodes included)\nBench: " << searchNodes << '\n';
   return 0;
 }
 

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -22,6 +24,7 @@
 #include "match/game_rules.h"
 #include "match/match_runner.h"
 #include "match/openings.h"
+#include "match/sprt.h"
 #include "zarvo/board_text.h"
 #include "zarvo/commands.h"
 #include "zarvo/input_file.h"
@@ -48,7 +51,7 @@ constexpr std::string_view kMatchUsage =
     "no move, a crash, no answer, or an answer later than the time plus the tolerance loses.\n"
     "\n"
     "options:\n"
-    "  --games N         games to play (default 2)\n"
+    "  --games N         games to play (default 2; with --sprt the most, default 20000)\n"
     "  --move-time MS    time per move (default 1000)\n"
     "  --game-time MS    time per game for each engine, 0 unlimited (default 0)\n"
     "  --tolerance MS    how long past its time an engine is waited for (default 500)\n"
@@ -65,14 +68,20 @@ constexpr std::string_view kMatchUsage =
     "  --exact-five      only exactly five in a row wins (brains are told INFO rule 1)\n"
     "  --concurrency N   games played at the same time (default 1; see the README for a fair\n"
     "                    setting), each by its own engine processes in their own folders\n"
+    "  --sprt ELO0,ELO1[,ALPHA,BETA]\n"
+    "                    a sequential test on game pairs: ends once H1 (A - B is ELO1) or H0\n"
+    "                    (it is ELO0) is accepted, ALPHA and BETA their error rates (default\n"
+    "                    0.05 each); the LLR and its bounds show on the progress line\n"
     "  --replay RECORD   show a recorded game: the final board with move numbers\n"
     "  --each            with --replay: the board after every move instead\n"
     "  --help            show this text\n"
     "\n"
     "While it runs, a progress line on stderr; at the end, results per engine and colour, the\n"
     "score with its Elo difference, thinking times with the moves that came late (after the\n"
-    "engine's time, within the tolerance), and the losses by reason.\n"
-    "exit status: 0 done, 1 no game was played out (every game ended by an engine's fault),\n"
+    "engine's time, within the tolerance), and the losses by reason; with --sprt the pairs by A's\n"
+    "points (0, 1/2, 1, 3/2, 2), the LLR with its bounds and the verdict.\n"
+    "exit status: 0 done (with --sprt whichever the verdict: H1, H0 or inconclusive),\n"
+    "1 no game was played out (every game ended by an engine's fault),\n"
     "a record or picture could not be written, a replay or openings file could not be read;\n"
     "2 bad usage, 130 stopped by a signal\n";
 
@@ -85,7 +94,39 @@ struct TMatchArgs {
   std::array<std::string, 2> WorkDirs;
   std::string Replay;
   bool Each = false;
+  std::optional<TSprtSettings> Sprt;
+  bool GamesGiven = false;
 };
+
+// "ELO0,ELO1[,ALPHA,BETA]".
+std::optional<std::string> ParseSprt(std::string_view text, TSprtSettings& sprt) {
+  std::vector<double> values;
+  for (;;) {
+    const std::size_t comma = text.find(',');
+    const std::string_view field = text.substr(0, comma);
+    double value = 0;
+    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+    if (field.empty() || error != std::errc() || end != field.data() + field.size() ||
+        !std::isfinite(value))
+      return "--sprt takes ELO0,ELO1[,ALPHA,BETA], numbers; not '" + std::string(field) + "'";
+    values.push_back(value);
+    if (comma == std::string_view::npos) break;
+    text.remove_prefix(comma + 1);
+  }
+  if (values.size() != 2 && values.size() != 4) return "--sprt takes 2 or 4 numbers";
+  sprt.Elo0 = values[0];
+  sprt.Elo1 = values[1];
+  if (values.size() == 4) {
+    sprt.Alpha = values[2];
+    sprt.Beta = values[3];
+  }
+  // Beyond about 1000 Elo a score is 0 or 1 to double precision.
+  if (!(sprt.Elo0 < sprt.Elo1) || sprt.Elo0 < -1000 || sprt.Elo1 > 1000)
+    return "--sprt needs -1000 <= ELO0 < ELO1 <= 1000";
+  if (!(sprt.Alpha > 0 && sprt.Alpha < 0.5 && sprt.Beta > 0 && sprt.Beta < 0.5))
+    return "--sprt needs ALPHA and BETA above 0 and below 0.5";
+  return std::nullopt;
+}
 
 std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -111,7 +152,7 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
       continue;
     }
     const bool text = arg == "--openings" || arg == "--records" || arg == "--svg" ||
-                      arg == "--replay" || arg == "--dir1" || arg == "--dir2";
+                      arg == "--replay" || arg == "--dir1" || arg == "--dir2" || arg == "--sprt";
     const bool number = arg == "--games" || arg == "--move-time" || arg == "--game-time" ||
                         arg == "--tolerance" || arg == "--seed" || arg == "--concurrency" ||
                         arg == "--board";
@@ -122,6 +163,9 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
     if (arg == "--records") parsed.RecordsDir = value;
     if (arg == "--svg") parsed.SvgDir = value;
     if (arg == "--replay") parsed.Replay = value;
+    if (arg == "--sprt") {
+      if (const auto error = ParseSprt(value, parsed.Sprt.emplace())) return error;
+    }
     if (arg == "--dir1" || arg == "--dir2") {
       if (value.empty()) return std::string(arg) + " needs a folder";
       parsed.WorkDirs[arg == "--dir1" ? 0 : 1] = value;
@@ -136,7 +180,10 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
     if (!n || *n < 0 || *n > most)
       return std::string(arg) + " takes a whole number from 0 to " + std::to_string(most) +
              ", not '" + std::string(value) + "'";
-    if (arg == "--games") parsed.Options.Games = static_cast<int>(*n);
+    if (arg == "--games") {
+      parsed.Options.Games = static_cast<int>(*n);
+      parsed.GamesGiven = true;
+    }
     if (arg == "--move-time") parsed.Options.MoveTimeMs = *n;
     if (arg == "--game-time") parsed.Options.GameTimeMs = *n > 0 ? std::optional(*n) : std::nullopt;
     if (arg == "--tolerance") parsed.Options.ToleranceMs = *n;
@@ -154,6 +201,7 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
     return std::nullopt;
   }
   if (parsed.Each) return "--each goes with --replay";
+  if (parsed.Sprt && !parsed.GamesGiven) parsed.Options.Games = 20000;
   if (parsed.Engines.size() != 2) return "two engines needed, each file:PATH or pipe:PATH";
   if (parsed.Options.MoveTimeMs == 0) return "--move-time must be at least 1";
   if (parsed.Options.Concurrency == 0) return "--concurrency must be at least 1";
@@ -183,6 +231,13 @@ double Points(const TEngineStats& stats) {
   return stats.TotalWins() + 0.5 * stats.TotalDraws();
 }
 
+// Two decimals, and no "-0.00" for a value a trace below zero.
+std::string Llr(double llr) {
+  std::ostringstream text;
+  text << std::fixed << std::setprecision(2) << std::round(llr * 100) / 100 + 0.0;
+  return text.str();
+}
+
 std::string GameFileName(int number, const char* extension) {
   std::ostringstream name;
   name << "game-" << std::setw(3) << std::setfill('0') << number << extension;
@@ -197,13 +252,21 @@ bool WriteText(const std::filesystem::path& path, const std::string& text, std::
   return false;
 }
 
-// The progress line, the line per finished game, and the records and pictures.
+// The progress line, the line per finished game, the records and pictures, and the sequential
+// test's verdict, which ends the match through `stop`.
 class TReporter final : public TMatchObserver {
  public:
-  TReporter(const TMatchArgs& args, std::ostream& out, std::ostream& err)
-      : args_(args), out_(out), err_(err), start_(TClock::now()), live_(::isatty(2) == 1) {}
+  TReporter(const TMatchArgs& args, std::atomic<bool>& stop, std::ostream& out, std::ostream& err)
+      : args_(args),
+        stop_(stop),
+        out_(out),
+        err_(err),
+        start_(TClock::now()),
+        live_(::isatty(2) == 1) {}
 
   bool WriteFailed() const { return writeFailed_; }
+  // The first bound the test crossed, which stands whatever the games still running then do.
+  TSprtVerdict Verdict() const { return verdict_; }
 
   void MovePlayed(const TGameRecord& game, const TMatchResult& soFar) override {
     // On a terminal the line is redrawn, at most ten times a second.
@@ -226,6 +289,12 @@ class TReporter final : public TMatchObserver {
       writeFailed_ |=
           !WriteText(std::filesystem::path(args_.SvgDir) / GameFileName(game.Number, ".svg"),
                      GameSvg(game), err_);
+    if (args_.Sprt && verdict_ == TSprtVerdict::Continue) {
+      // No new game once a bound is crossed; those running are given up.
+      verdict_ =
+          SprtVerdictOf(SprtLlr(PairsOfGames(soFar.Games), *args_.Sprt), SprtBounds(*args_.Sprt));
+      if (verdict_ != TSprtVerdict::Continue) stop_.store(true);
+    }
     Draw(soFar, "");
     if (!live_) err_ << '\n';
   }
@@ -252,7 +321,13 @@ class TReporter final : public TMatchObserver {
     line << "games " << played << '/' << args_.Options.Games;
     if (!inGame.empty()) line << " (" << inGame << ')';
     line << "  A " << Score(Points(soFar.Engines[0])) << " - " << Score(Points(soFar.Engines[1]))
-         << " B  elapsed " << Clock(elapsed) << "  left ";
+         << " B";
+    if (args_.Sprt) {
+      const TSprtBounds bounds = SprtBounds(*args_.Sprt);
+      line << "  LLR " << Llr(SprtLlr(PairsOfGames(soFar.Games), *args_.Sprt)) << " ("
+           << Llr(bounds.Lower) << ", " << Llr(bounds.Upper) << ')';
+    }
+    line << "  elapsed " << Clock(elapsed) << "  left ";
     if (played == 0)
       line << '?';
     else
@@ -264,14 +339,44 @@ class TReporter final : public TMatchObserver {
   }
 
   const TMatchArgs& args_;
+  std::atomic<bool>& stop_;
   std::ostream& out_;
   std::ostream& err_;
+  TSprtVerdict verdict_ = TSprtVerdict::Continue;
   TClock::time_point start_;
   TClock::time_point lastDrawn_{};
   bool live_;
   bool drawn_ = false;
   bool writeFailed_ = false;
 };
+
+void PrintSprt(std::ostream& out, const TSprtSettings& sprt, const TMatchResult& result,
+               TSprtVerdict verdict) {
+  const TPentanomial pairs = PairsOfGames(result.Games);
+  const TSprtBounds bounds = SprtBounds(sprt);
+  out << std::defaultfloat << std::setprecision(6) << "\nSPRT  H0: A - B = " << sprt.Elo0
+      << " Elo, H1: " << sprt.Elo1 << " Elo, alpha " << sprt.Alpha << ", beta " << sprt.Beta << '\n'
+      << "Pairs by A's points   0  1/2    1  3/2    2\n                  ";
+  int total = 0;
+  for (const int count : pairs) {
+    out << std::setw(5) << count;
+    total += count;
+  }
+  out << "   (" << total << " pairs)\n"
+      << "LLR " << Llr(SprtLlr(pairs, sprt)) << ", bounds " << Llr(bounds.Lower) << " and "
+      << Llr(bounds.Upper) << ": ";
+  switch (verdict) {
+    case TSprtVerdict::AcceptH1:
+      out << "H1 accepted (" << sprt.Elo1 << " Elo rather than " << sprt.Elo0 << ")\n";
+      break;
+    case TSprtVerdict::AcceptH0:
+      out << "H0 accepted (" << sprt.Elo0 << " Elo rather than " << sprt.Elo1 << ")\n";
+      break;
+    case TSprtVerdict::Continue:
+      out << "inconclusive\n";
+      break;
+  }
+}
 
 void PrintResults(std::ostream& out, const TMatchArgs& args, const TMatchResult& result) {
   const char* names[2] = {"A", "B"};
@@ -490,7 +595,7 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
   StopRequested.store(false);
   parsed.Options.Stop = &StopRequested;
   TMatchResult result;
-  TReporter reporter(parsed, out, err);
+  TReporter reporter(parsed, StopRequested, out, err);
   try {
     const TStopSignals signals;
     // The engines end inside, while a second signal is still only a request.
@@ -505,11 +610,14 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
     return 1;
   }
   reporter.ClearLine();
-  if (result.Stopped) out << "\nStopped after " << result.Games.size() << " games.\n";
+  // A stop the test asked for is its end, not an interruption.
+  const bool interrupted = result.Stopped && reporter.Verdict() == TSprtVerdict::Continue;
+  if (interrupted) out << "\nStopped after " << result.Games.size() << " games.\n";
   PrintResults(out, parsed, result);
+  if (parsed.Sprt) PrintSprt(out, *parsed.Sprt, result, reporter.Verdict());
   if (!parsed.RecordsDir.empty()) out << "\nRecords in " << parsed.RecordsDir << '\n';
   if (!parsed.SvgDir.empty()) out << "Pictures in " << parsed.SvgDir << '\n';
-  if (result.Stopped) return 130;
+  if (interrupted) return 130;
   // A match in which every game ended by an engine's fault measured nothing: most likely an
   // engine cannot play at all (it crashes at start, speaks another protocol).
   const bool playedOut = std::any_of(result.Games.begin(), result.Games.end(), [](const auto& g) {

@@ -139,9 +139,9 @@ TEST(DeepSearch, AllocatesNothingPerNode) {
   const long before = zarvo::testing::AllocationCount();
   const TSearchResult result = search->Think(board, limits);
   const long allocations = zarvo::testing::AllocationCount() - before;
-  EXPECT_GT(result.Nodes, 10'000);
+  EXPECT_GT(result.Nodes(), 10'000);
   // The principal variation of each iteration is copied out; nothing else.
-  EXPECT_LE(allocations, 2 * limits.MaxDepth + 4) << result.Nodes << " nodes";
+  EXPECT_LE(allocations, 2 * limits.MaxDepth + 4) << result.Nodes() << " nodes";
 }
 
 }  // namespace

@@ -290,6 +290,33 @@ TEST(BrainSession, NonFreestyleRuleIsToldOnce) {
   EXPECT_EQ(Feed(junkRule, {"INFO rule renju"}).size(), 1u);
 }
 
+// The deep search's MESSAGE lines: one per finished iteration, with the nodes so far and the
+// threat solvers' share, then one for the move with the whole move's nodes (an abandoned last
+// iteration's too), just before the move itself.
+TEST(BrainSession, DeepMessagesEndWithTheWholeMovesNodes) {
+  TBrainSession session{TBrainOptions{}};
+  const TLines told = Feed(session, {"START 20", "INFO timeout_turn 200", "BOARD", "9,9,2",
+                                     "10,10,1", "9,10,2", "DONE"});
+  ASSERT_GE(told.size(), 4u);
+  const std::string& move = told.back();
+  const std::string& summary = told[told.size() - 2];
+  ASSERT_TRUE(summary.starts_with("MESSAGE move " + move + " by ")) << summary;
+  const auto nodesOf = [](const std::string& line) {
+    long long nodes = -1, solver = -1;
+    const std::size_t at = line.find(" nodes ");
+    if (at != std::string::npos)
+      std::sscanf(line.c_str() + at, " nodes %lld (solver %lld)", &nodes, &solver);
+    EXPECT_GE(solver, 0) << line;
+    EXPECT_LE(solver, nodes) << line;
+    return nodes;
+  };
+  const long long total = nodesOf(summary);
+  for (std::size_t k = 1; k + 2 < told.size(); ++k) {
+    ASSERT_TRUE(told[k].starts_with("MESSAGE depth ")) << told[k];
+    EXPECT_LE(nodesOf(told[k]), total) << told[k];
+  }
+}
+
 // Board sizes: the deep search plays any from 15 x 15 to 20 x 20, the classic choice 20 x 20.
 TEST(BrainSession, TheDeepSearchPlaysBoardsFrom15To20) {
   TBrainOptions options;

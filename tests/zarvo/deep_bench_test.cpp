@@ -1,6 +1,6 @@
-// The deep search's benchmark signature: the node total of the built-in suite at its depth. A
-// change to the deep search's behaviour moves it; such a change updates kDeepBenchSignature in
-// the same commit and says why.
+// The deep search's benchmark signature: the alpha-beta node total of the built-in suite at its
+// depth. A change to the deep search's behaviour moves it; such a change updates
+// kDeepBenchSignature in the same commit and says why.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,6 +18,10 @@ TEST(DeepBench, TheBuiltInSuiteKeepsItsSignature) {
   ASSERT_NE(at, std::string::npos) << run.Out;
   EXPECT_EQ(std::stoull(run.Out.substr(at + 7)), tool::kDeepBenchSignature);
   EXPECT_NE(run.Out.find("depth: " + std::to_string(tool::kDeepBenchDepth)), std::string::npos);
+  // The signature is the alpha-beta search's; the solvers' nodes are counted apart.
+  const std::size_t solver = run.Out.find("\nsolver nodes: ");
+  ASSERT_NE(solver, std::string::npos) << run.Out;
+  EXPECT_GT(std::stoull(run.Out.substr(solver + 15)), 0u);
 }
 
 TEST(DeepBench, RefusesAnUnknownSearch) {

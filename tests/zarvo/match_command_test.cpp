@@ -224,6 +224,53 @@ TEST(MatchCommandRealEngines, TheDeepSearchPlaysA15x15ExactlyFiveMatch) {
 }
 #endif
 
+// The line player wins every game against the legal one: pairs of sweeps, seventeen are
+// enough for H1 (and, with the engines the other way round, for H0). The test ends the match
+// there, with games left and nothing reported as stopped; too few games leave it inconclusive.
+TEST(MatchCommandSprt, EndsAtTheVerdictOrTheLastGame) {
+  const TScriptedEngines engines;
+  const std::string line = engines.Entry("pipe-line"), legal = engines.Entry("pipe-legal");
+  struct TCase {
+    std::string First, Second, Games, Concurrency;
+    const char* Verdict;
+    const char* Played;  // nullptr: any number below the most
+  };
+  const TCase cases[] = {
+      {line, legal, "200", "1", "H1 accepted (5 Elo rather than 0)", " in 34 games"},
+      {legal, line, "200", "1", "H0 accepted (0 Elo rather than 5)", " in 34 games"},
+      {line, legal, "200", "2", "H1 accepted (5 Elo rather than 0)", nullptr},
+      {line, legal, "7", "2", "inconclusive", " in 7 games"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Games + " games, concurrency " + c.Concurrency);
+    const TRun run =
+        RunTool({"match", c.First, c.Second, "--sprt", "0,5", "--games", c.Games, "--move-time",
+                 "1000", "--tolerance", "3000", "--concurrency", c.Concurrency});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_NE(run.Out.find("LLR "), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find(c.Verdict), std::string::npos) << run.Out;
+    EXPECT_EQ(run.Out.find("Stopped"), std::string::npos) << run.Out;
+    if (c.Played) {
+      EXPECT_NE(run.Out.find(c.Played), std::string::npos) << run.Out;
+    } else {
+      const auto at = run.Out.find(" games (");
+      ASSERT_NE(at, std::string::npos) << run.Out;
+      const int played = std::stoi(run.Out.substr(run.Out.rfind(' ', at - 1) + 1));
+      EXPECT_GE(played, 34);
+      EXPECT_LE(played, 40);
+    }
+    // The progress line carries the ratio and its bounds as the match goes.
+    EXPECT_NE(run.Err.find(" LLR "), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find(" (-2.94, 2.94) "), std::string::npos) << run.Err;
+  }
+  const TRun sweep = RunTool({"match", line, legal, "--sprt", "0,5", "--games", "200"});
+  EXPECT_NE(sweep.Out.find("Pairs by A's points   0  1/2    1  3/2    2\n"
+                           "                      0    0    0    0   17   (17 pairs)\n"
+                           "LLR 3.03, bounds -2.94 and 2.94: H1 accepted"),
+            std::string::npos)
+      << sweep.Out;
+}
+
 TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
   const TScriptedEngines engines;
   const std::string legal = engines.Entry("file-legal");
@@ -252,6 +299,13 @@ TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
       {{"match", legal, "pipe:" + engines.Dir().Path().string() + "/pipe-legal \"x"},
        2,
        "quote \" that is not closed"},
+      {{"match", legal, legal, "--sprt", "5,0"}, 2, "ELO0 < ELO1"},
+      {{"match", legal, legal, "--sprt", "0"}, 2, "2 or 4 numbers"},
+      {{"match", legal, legal, "--sprt", "0,5,0.05"}, 2, "2 or 4 numbers"},
+      {{"match", legal, legal, "--sprt", "0,5,0.5,0.05"}, 2, "ALPHA and BETA"},
+      {{"match", legal, legal, "--sprt", "0,five"}, 2, "not 'five'"},
+      {{"match", legal, legal, "--sprt", "0,,5"}, 2, "not ''"},
+      {{"match", legal, legal, "--sprt", "nan,5"}, 2, "not 'nan'"},
       {{"match", "--replay", notRecord}, 1, "no game record"},
       {{"match", "--replay", "/no/such/record"}, 1, "cannot read"},
       {{"show"}, 2, "no record given"},
