@@ -72,9 +72,9 @@ class TBrainSession {
                      std::vector<std::string>* messages = nullptr);
   // The engine's move on the current board, placed as its own stone.
   void AnswerMove(std::vector<std::string>& out);
-  // The deep search's move, or nothing when it found none.
-  std::optional<TSquare> DeepMove(const TEngineBoard& engineBoard, int stones, int64_t budgetMs,
-                                  std::vector<std::string>* messages);
+  // The deep search's move on `board` (engineBoard: its text), or nothing when it found none.
+  std::optional<TSquare> DeepMove(const TBrainBoard& board, const TEngineBoard& engineBoard,
+                                  int64_t budgetMs, std::vector<std::string>* messages);
 
   // The stones of a SWAP2BOARD block, black first, until DONE.
   struct TSwap2Block {
@@ -95,7 +95,8 @@ class TBrainSession {
   std::optional<TBrainBoard> pendingBoard_;  // between BOARD and DONE
   std::optional<TSwap2Block> pendingSwap2_;  // between SWAP2BOARD and DONE
   std::filesystem::path folder_;             // INFO folder: where the loss markers go
-  TBrainBoard board_;
+  // Before START no command plays on it; START and RECTSTART give it the game's size.
+  TBrainBoard board_{kBoardSize, kBoardSize};
   TBrainLimits limits_;
 };
 
