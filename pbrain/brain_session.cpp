@@ -78,6 +78,9 @@ std::vector<std::string> TBrainSession::HandleLine(std::string_view line) noexce
   try {
     received_ = TMonotonicClock::now();  // the move's thinking time counts from here
     if (ended_) return out;
+    // The line end (LF, CR LF or CR) is no part of the command and does not count toward the limit.
+    if (line.ends_with('\n')) line.remove_suffix(1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
     if (line.size() > kMaxBrainLineLength) {
       out.push_back("ERROR line too long (more than " + std::to_string(kMaxBrainLineLength) +
                     " bytes)");

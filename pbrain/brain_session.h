@@ -19,7 +19,8 @@
 
 namespace zarvo {
 
-// Longer input lines are refused whole; no command of the protocol comes near this.
+// Longer input lines, their line end not counted, are refused whole; no command of the protocol
+// comes near this.
 inline constexpr std::size_t kMaxBrainLineLength = 4096;
 
 struct TBrainOptions {

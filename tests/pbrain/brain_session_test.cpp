@@ -290,6 +290,20 @@ TEST(BrainSession, NonFreestyleRuleIsToldOnce) {
   EXPECT_EQ(Feed(junkRule, {"INFO rule renju"}).size(), 1u);
 }
 
+// The line limit counts the command, not its line end: 4096 bytes with LF, CR LF or CR are
+// taken, one byte more is refused whatever the line end.
+TEST(BrainSession, LineLimitLeavesOutTheLineEnd) {
+  const std::string longest = "ABOUT" + std::string(kMaxBrainLineLength - 5, ' ');
+  TRecorder recorder;
+  TBrainSession session({}, recorder.Function());
+  for (const char* end : {"", "\n", "\r\n", "\r"}) {
+    EXPECT_EQ(session.HandleLine(longest + end).at(0).substr(0, 5), "name=") << Printable(end);
+    EXPECT_EQ(session.HandleLine(longest + " " + end),
+              TLines{"ERROR line too long (more than 4096 bytes)"})
+        << Printable(end);
+  }
+}
+
 // Board sizes: the deep search plays any from 15 x 15 to 20 x 20, the classic choice 20 x 20.
 TEST(BrainSession, TheDeepSearchPlaysBoardsFrom15To20) {
   TBrainOptions options;
