@@ -71,6 +71,7 @@ TBrainSession::TBrainSession(TBrainOptions options, TPlayFunction play)
     : options_(std::move(options)) {
   deep_ = !play && !options_.Classic;
   play_ = play ? std::move(play) : TPlayFunction(PlayPosition);
+  tableBytes_ = std::min(tableBytes_, options_.MaxTableBytes);
 }
 
 std::vector<std::string> TBrainSession::HandleLine(std::string_view line) noexcept {
@@ -252,7 +253,7 @@ void TBrainSession::Swap2Done(std::vector<std::string>& out) {
   }
 
   // 2. Three or five stones, white to move: the evaluation says which side stands better.
-  const int64_t budgetMs = MoveBudgetMs(limits_);
+  const int64_t budgetMs = BudgetMs();
   switch (ChooseSwap2Step(count, InitiativeBalance(stones, board_.Width(), board_.Height()))) {
     case TSwap2Step::Swap:
       board_ = Swap2Board(board_, stones, false);
@@ -274,6 +275,11 @@ void TBrainSession::Swap2Done(std::vector<std::string>& out) {
       return out.push_back(SquareText(five[3]) + " " + SquareText(five[4]));
     }
   }
+}
+
+int64_t TBrainSession::BudgetMs() const {
+  const int64_t budget = MoveBudgetMs(limits_);
+  return options_.MaxMoveMs ? std::min(budget, *options_.MaxMoveMs) : budget;
 }
 
 bool TBrainSession::BoardSizeAllowed(int64_t width, int64_t height) const {
@@ -328,7 +334,7 @@ void TBrainSession::Info(std::string_view args, std::vector<std::string>& out) {
       const int64_t table = *number == 0 ? int64_t{TDeepEngine::kDefaultTableBytes}
                                          : std::max<int64_t>(*number - kOtherMemory, 1 << 20);
       tableBytes_ = static_cast<std::size_t>(
-          std::min<int64_t>(table, int64_t{TDeepEngine::kDefaultTableBytes} * 16));
+          std::min<uint64_t>(static_cast<uint64_t>(table), options_.MaxTableBytes));
       if (deepEngine_) deepEngine_->SetTableBytes(tableBytes_);
     }
   } else if (key == "RULE") {
@@ -398,7 +404,7 @@ void TBrainSession::Suggest(std::string_view args, std::vector<std::string>& out
   if (!started_) return out.push_back(kNoGame);
   if (!args.empty()) return out.push_back("ERROR SUGGEST takes no arguments");
   if (board_.Full()) return out.push_back("ERROR the board is full: no move left");
-  out.push_back("SUGGEST " + SquareText(EngineMove(board_, MoveBudgetMs(limits_), &out)));
+  out.push_back("SUGGEST " + SquareText(EngineMove(board_, BudgetMs(), &out)));
 }
 
 TSquare TBrainSession::EngineMove(const TBrainBoard& board, int64_t budgetMs,
@@ -415,6 +421,7 @@ TSquare TBrainSession::EngineMove(const TBrainBoard& board, int64_t budgetMs,
   engineOptions.ProgramPath = options_.ProgramPath;
   engineOptions.Seed = options_.Seed;
   engineOptions.BudgetMs = budgetMs;
+  engineOptions.MaxDepth = options_.MaxDepth;
   // Without a deep answer (no iteration finished, no move found) the classic choice stands.
   const TSquare move =
       deepMove ? *deepMove : play_(state, engineBoard.Side, engineBoard.Text, engineOptions);
@@ -425,7 +432,7 @@ TSquare TBrainSession::EngineMove(const TBrainBoard& board, int64_t budgetMs,
 
 void TBrainSession::AnswerMove(std::vector<std::string>& out) {
   if (board_.Full()) return out.push_back("ERROR the board is full: no move left");
-  const TSquare move = EngineMove(board_, MoveBudgetMs(limits_), &out);
+  const TSquare move = EngineMove(board_, BudgetMs(), &out);
   board_.Place(move.X, move.Y, TOwner::Own);
   out.push_back(SquareText(move));
 }
@@ -444,6 +451,7 @@ std::optional<TSquare> TBrainSession::DeepMove(const TBrainBoard& board,
   play.Width = board.Width();
   play.Height = board.Height();
   play.Rule = rule_;
+  play.MaxDepth = options_.MaxDepth;
   play.Time = deep::PlanThinkingTime(time);
   // A part of a move's time (the swap2 opening's several stones) is a limit of its own.
   play.Time.HardMs = std::min(play.Time.HardMs, budgetMs);

@@ -30,6 +30,11 @@ struct TBrainOptions {
   std::filesystem::path WorkDir;
   bool Classic = false;  // the move choice of Zarvo2 instead of the deep search
   bool Messages = true;  // a MESSAGE line for every finished iteration of the deep search
+  // Caps that hold whatever INFO says, for many quick sessions (fuzzing): a move's thinking time,
+  // the search depth, and the deep search's table.
+  std::optional<int64_t> MaxMoveMs{};
+  std::optional<int32_t> MaxDepth{};
+  std::size_t MaxTableBytes = TDeepEngine::kDefaultTableBytes * 16;
 };
 
 class TBrainSession {
@@ -66,6 +71,8 @@ class TBrainSession {
   void Suggest(std::string_view args, std::vector<std::string>& out);
   void Swap2Line(std::string_view line, std::vector<std::string>& out);
   void Swap2Done(std::vector<std::string>& out);
+  // The thinking time for a move from INFO, within the cap of the options.
+  int64_t BudgetMs() const;
   // The engine's move for its own side on `board`, never an occupied square; the board must have
   // an empty square. budgetMs: the thinking time from the command's arrival.
   // MESSAGE lines of the deep search go to `messages` when given.

@@ -124,6 +124,20 @@ TEST(BrainSession, INFOSetsTheBudgetHandedToTheEngine) {
   EXPECT_FALSE(options.MaxDepth);  // the depth comes from the budget, as in Zarvo2
 }
 
+// The options' caps hold whatever INFO asks: the budget and depth handed to the engine.
+TEST(BrainSession, OptionCapsHoldWhateverINFOSays) {
+  TRecorder recorder;
+  TBrainOptions options;
+  options.MaxMoveMs = 7;
+  options.MaxDepth = 2;
+  TBrainSession session(options, recorder.Function());
+  Feed(session, {"START 20", "INFO timeout_turn 5000", "BEGIN", "INFO timeout_turn 3", "TURN 5,5"});
+  ASSERT_EQ(recorder.Calls.size(), 2u);
+  EXPECT_EQ(recorder.Calls[0].Options.BudgetMs, 7);
+  EXPECT_EQ(recorder.Calls[1].Options.BudgetMs, 3);
+  EXPECT_EQ(recorder.Calls[1].Options.MaxDepth, 2);
+}
+
 // The engine's letter follows the counts; the side handed over is always the engine's own.
 TEST(BrainSession, EngineGetsTheLetterTheCountsGiveTheSideToMove) {
   TRecorder recorder;
