@@ -51,6 +51,21 @@ void InitPosition(TPosition& position) {
   position.MaxY = -50;
 }
 
+void WallOffBeyond(TPosition& position, int width, int height) {
+  TWallWords& wall = position.WallBits;
+  for (int x = 0; x < kBoardSize; ++x) {
+    for (int y = 0; y < kBoardSize; ++y) {
+      if (x < width && y < height) continue;
+      position.Cell(x, y).Stone = kOffBoard;
+      // The same words and bits a stone on the square sets for its side (PlaceStone).
+      wall.ColumnBits[x] |= SquareBit(y);
+      wall.RowBits[y] |= SquareBit(x);
+      wall.DiagBits[x - y + kBoardSize - 1] |= SquareBit(y);
+      wall.AntiDiagBits[x + y] |= SquareBit(y);
+    }
+  }
+}
+
 bool PlaceStone(const TSideMaps& sides, uint8_t stone, int x, int y, TPosition& position) {
   if (!OnBoard(x, y)) return true;
   if (stone > kStoneO) return true;  // an off-board code has no slot

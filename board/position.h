@@ -86,6 +86,11 @@ static_assert(std::is_trivially_copyable_v<TCell>);
 // Makes the record an empty board. Margin is left as it was.
 void InitPosition(TPosition& position);
 
+// Makes the record a smaller board: the squares from column `width` and from row `height` on
+// become walls, as the edge of the board is, for the evaluation of a board under 20 x 20. The
+// search plays 20 x 20 only.
+void WallOffBeyond(TPosition& position, int width, int height);
+
 // Puts a stone (1 or 2) on the square, filed under the slot the side maps give it. Off-board
 // squares are ignored; the square is not checked for being empty. Always true.
 bool PlaceStone(const TSideMaps& sides, uint8_t stone, int x, int y, TPosition& position);

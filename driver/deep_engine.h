@@ -28,8 +28,8 @@ struct TDeepPlayOptions {
 
 // The deep search's board for a board text: "x" stones are the first player's, "o" the
 // second's; the side to move is `side` (kStoneX or kStoneO), else the one the counts give.
-deep::TDeepBoard DeepBoardOf(const TBoardText& board, int side, int width = kBoardSize,
-                             int height = kBoardSize, deep::TRule rule = deep::TRule::Freestyle);
+deep::TDeepBoard DeepBoardOf(const TBoardText& board, int side, int width, int height,
+                             deep::TRule rule);
 
 // "x,y" of a deep-board square, as the protocols write moves.
 std::string SquareText(deep::TSquareIndex square);

@@ -10,35 +10,44 @@
 namespace zarvo {
 namespace {
 
-// Opener shapes around the centre (9, 9), black, white, black: the black stones lie apart or
+// Opener shapes as steps from the centre, black, white, black: the black stones lie apart or
 // are closed by the white one, so neither side starts with more than a two.
 constexpr std::array<std::array<TSquare, 3>, 4> kOpeningShapes{{
-    {{{9, 9}, {10, 10}, {11, 8}}},
-    {{{9, 9}, {10, 8}, {8, 11}}},
-    {{{9, 9}, {10, 10}, {8, 8}}},
-    {{{9, 9}, {10, 9}, {8, 9}}},
+    {{{0, 0}, {1, 1}, {2, -1}}},
+    {{{0, 0}, {1, -1}, {-1, 2}}},
+    {{{0, 0}, {1, 1}, {-1, -1}}},
+    {{{0, 0}, {1, 0}, {-1, 0}}},
 }};
 
 }  // namespace
 
-std::array<TSquare, 3> Swap2OpeningStones(uint32_t draw) {
-  return kOpeningShapes[draw % kOpeningShapes.size()];
+std::array<TSquare, 3> Swap2OpeningStones(uint32_t draw, int width, int height) {
+  // The centre square, or the one left of and above the centre point on an even side.
+  const TSquare centre{(width - 1) / 2, (height - 1) / 2};
+  std::array<TSquare, 3> stones = kOpeningShapes[draw % kOpeningShapes.size()];
+  for (TSquare& stone : stones) stone = {centre.X + stone.X, centre.Y + stone.Y};
+  return stones;
 }
 
-int32_t InitiativeBalance(std::span<const TSquare> stones) {
+int32_t InitiativeBalance(std::span<const TSquare> stones, int width, int height) {
+  width = std::clamp(width, 1, kBoardSize);
+  height = std::clamp(height, 1, kBoardSize);
   // 1. The stones that can stand; colours alternate over those, black (x, the first player) first.
   std::vector<TSquare> placed;
   for (const TSquare& stone : stones) {
+    const bool onBoard = stone.X >= 0 && stone.X < width && stone.Y >= 0 && stone.Y < height;
     const bool taken = std::find(placed.begin(), placed.end(), stone) != placed.end();
-    if (OnBoard(stone.X, stone.Y) && !taken) placed.push_back(stone);
+    if (onBoard && !taken) placed.push_back(stone);
   }
-  // 2. The evaluation with the side to move in slot 0.
+  // 2. The evaluation with the side to move in slot 0, on the board's own squares: beyond its
+  //    edges lie walls, so a line towards an edge is closed there as on 20 x 20.
   BuildPairClass();
   TSideMaps sides;
   sides.OwnStone = placed.size() % 2 == 0 ? kStoneX : kStoneO;
   SetSideMaps(sides);
   TPosition position{};
   InitPosition(position);
+  WallOffBeyond(position, width, height);
   for (std::size_t i = 0; i < placed.size(); ++i)
     PlaceStone(sides, i % 2 == 0 ? kStoneX : kStoneO, placed[i].X, placed[i].Y, position);
   RescanAll(position, nullptr);

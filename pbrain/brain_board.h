@@ -2,6 +2,7 @@
 // in, and the board text the engine reads from it.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -24,9 +25,10 @@ struct TEngineBoard {
 
 class TBrainBoard {
  public:
-  // A board of width x height squares, at most 20 x 20 (the deep search plays from 15 up).
-  explicit TBrainBoard(int width = kBoardSize, int height = kBoardSize)
-      : width_(width), height_(height) {}
+  // A board of width x height squares, at most 20 x 20 (the deep search plays from 15 up); a
+  // size beyond that range is taken as its nearest end.
+  explicit TBrainBoard(int width, int height)
+      : width_(std::clamp(width, 1, kBoardSize)), height_(std::clamp(height, 1, kBoardSize)) {}
 
   int Width() const { return width_; }
   int Height() const { return height_; }

@@ -21,10 +21,9 @@ bool KeepsBoard(std::string_view command) {
   return command == "END" || command == "INFO" || command == "ABOUT";
 }
 
-// The square of "x,y" given as 64-bit numbers, when it lies on a board of that size.
-std::optional<TSquare> SquareOf(int64_t x, int64_t y, int width = kBoardSize,
-                                int height = kBoardSize) {
-  if (x < 0 || x >= width || y < 0 || y >= height) return std::nullopt;
+// The square of "x,y" given as 64-bit numbers, when it lies on the board.
+std::optional<TSquare> SquareOf(int64_t x, int64_t y, const TBrainBoard& board) {
+  if (x < 0 || x >= board.Width() || y < 0 || y >= board.Height()) return std::nullopt;
   return TSquare{static_cast<int32_t>(x), static_cast<int32_t>(y)};
 }
 
@@ -39,10 +38,11 @@ std::string SquareText(TSquare square) {
   return SquareText(square.X, square.Y);
 }
 
-// A swap2 opening as a game board: stones alternate black, white, black...; the engine owns the
-// black ones, or the white ones when it plays white.
-TBrainBoard Swap2Board(const std::vector<TSquare>& stones, bool engineIsWhite) {
-  TBrainBoard board;
+// A swap2 opening as a board of the game's size: stones alternate black, white, black...; the
+// engine owns the black ones, or the white ones when it plays white.
+TBrainBoard Swap2Board(const TBrainBoard& game, const std::vector<TSquare>& stones,
+                       bool engineIsWhite) {
+  TBrainBoard board(game.Width(), game.Height());
   for (std::size_t i = 0; i < stones.size(); ++i) {
     const bool white = i % 2 == 1;
     board.Place(stones[i].X, stones[i].Y, white == engineIsWhite ? TOwner::Own : TOwner::Opponent);
@@ -58,7 +58,7 @@ std::optional<TSquare> ParseSquare(std::string_view command, std::string_view ar
     out.push_back("ERROR " + std::string(command) + " needs x,y, got '" + Printable(args) + "'");
     return std::nullopt;
   }
-  const auto square = SquareOf((*numbers)[0], (*numbers)[1], board.Width(), board.Height());
+  const auto square = SquareOf((*numbers)[0], (*numbers)[1], board);
   if (!square) out.push_back("ERROR " + Printable(args) + " is off the " + BoardName(board));
   return square;
 }
@@ -71,6 +71,7 @@ TBrainSession::TBrainSession(TBrainOptions options, TPlayFunction play)
     : options_(std::move(options)) {
   deep_ = !play && !options_.Classic;
   play_ = play ? std::move(play) : TPlayFunction(PlayPosition);
+  tableBytes_ = std::min(tableBytes_, options_.MaxTableBytes);
 }
 
 std::vector<std::string> TBrainSession::HandleLine(std::string_view line) noexcept {
@@ -78,6 +79,9 @@ std::vector<std::string> TBrainSession::HandleLine(std::string_view line) noexce
   try {
     received_ = TMonotonicClock::now();  // the move's thinking time counts from here
     if (ended_) return out;
+    // The line end (LF, CR LF or CR) is no part of the command and does not count toward the limit.
+    if (line.ends_with('\n')) line.remove_suffix(1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
     if (line.size() > kMaxBrainLineLength) {
       out.push_back("ERROR line too long (more than " + std::to_string(kMaxBrainLineLength) +
                     " bytes)");
@@ -185,8 +189,7 @@ void TBrainSession::BoardLine(std::string_view line, std::vector<std::string>& o
     out.push_back("ERROR BOARD expects lines x,y,field and DONE, got '" + Printable(line) + "'");
     return;
   }
-  const auto square =
-      SquareOf((*numbers)[0], (*numbers)[1], pendingBoard_->Width(), pendingBoard_->Height());
+  const auto square = SquareOf((*numbers)[0], (*numbers)[1], *pendingBoard_);
   const int64_t field = (*numbers)[2];
   if (!square) {
     out.push_back("ERROR " + Printable(line) + ": the square is off the " +
@@ -212,11 +215,11 @@ void TBrainSession::Swap2Line(std::string_view line, std::vector<std::string>& o
   // A stone line "x,y". The colours follow from the order, so a refused line spoils the block.
   TSwap2Block& block = *pendingSwap2_;
   const auto numbers = ParseIntegerList(line, 2);
-  const auto square = numbers ? SquareOf((*numbers)[0], (*numbers)[1]) : std::nullopt;
+  const auto square = numbers ? SquareOf((*numbers)[0], (*numbers)[1], board_) : std::nullopt;
   if (!numbers) {
     out.push_back("ERROR SWAP2BOARD expects lines x,y and DONE, got '" + Printable(line) + "'");
   } else if (!square) {
-    out.push_back("ERROR " + Printable(line) + ": the square is off the 20 x 20 board");
+    out.push_back("ERROR " + Printable(line) + ": the square is off the " + BoardName(board_));
   } else if (std::find(block.Stones.begin(), block.Stones.end(), *square) != block.Stones.end()) {
     out.push_back("ERROR " + Printable(line) + ": the square was given before");
   } else if (block.Stones.size() == 5) {
@@ -241,25 +244,22 @@ void TBrainSession::Swap2Done(std::vector<std::string>& out) {
   // 1. The empty board: the opener's three stones. The engine keeps black unless the other
   //    player swaps, in which case the manager sends the position again.
   if (count == 0) {
-    const auto opening = Swap2OpeningStones(options_.Seed.value_or(ClockSeed()));
-    std::vector<TSquare> placed;
-    for (const TSquare& stone : opening) placed.push_back({stone.X, stone.Y});
-    board_ = Swap2Board(placed, false);
+    const auto opening =
+        Swap2OpeningStones(options_.Seed.value_or(ClockSeed()), board_.Width(), board_.Height());
+    const std::vector<TSquare> placed(opening.begin(), opening.end());
+    board_ = Swap2Board(board_, placed, false);
     return out.push_back(SquareText(placed[0]) + " " + SquareText(placed[1]) + " " +
                          SquareText(placed[2]));
   }
 
   // 2. Three or five stones, white to move: the evaluation says which side stands better.
-  std::vector<TSquare> moves;
-  for (const TSquare& stone : stones)
-    moves.push_back({static_cast<int8_t>(stone.X), static_cast<int8_t>(stone.Y)});
-  const int64_t budgetMs = MoveBudgetMs(limits_);
-  switch (ChooseSwap2Step(count, InitiativeBalance(moves))) {
+  const int64_t budgetMs = BudgetMs();
+  switch (ChooseSwap2Step(count, InitiativeBalance(stones, board_.Width(), board_.Height()))) {
     case TSwap2Step::Swap:
-      board_ = Swap2Board(stones, false);
+      board_ = Swap2Board(board_, stones, false);
       return out.push_back("SWAP");
     case TSwap2Step::Move: {
-      TBrainBoard board = Swap2Board(stones, true);
+      TBrainBoard board = Swap2Board(board_, stones, true);
       const TSquare move = EngineMove(board, budgetMs);
       board.Place(move.X, move.Y, TOwner::Own);
       board_ = std::move(board);
@@ -269,12 +269,17 @@ void TBrainSession::Swap2Done(std::vector<std::string>& out) {
       // White's best stone, then black's best answer; half the time for each. The engine then
       // counts as black, the colour the other player leaves it when it moves on as white.
       std::vector<TSquare> five = stones;
-      five.push_back(EngineMove(Swap2Board(five, true), budgetMs / 2));
-      five.push_back(EngineMove(Swap2Board(five, false), budgetMs));
-      board_ = Swap2Board(five, false);
+      five.push_back(EngineMove(Swap2Board(board_, five, true), budgetMs / 2));
+      five.push_back(EngineMove(Swap2Board(board_, five, false), budgetMs));
+      board_ = Swap2Board(board_, five, false);
       return out.push_back(SquareText(five[3]) + " " + SquareText(five[4]));
     }
   }
+}
+
+int64_t TBrainSession::BudgetMs() const {
+  const int64_t budget = MoveBudgetMs(limits_);
+  return options_.MaxMoveMs ? std::min(budget, *options_.MaxMoveMs) : budget;
 }
 
 bool TBrainSession::BoardSizeAllowed(int64_t width, int64_t height) const {
@@ -329,7 +334,7 @@ void TBrainSession::Info(std::string_view args, std::vector<std::string>& out) {
       const int64_t table = *number == 0 ? int64_t{TDeepEngine::kDefaultTableBytes}
                                          : std::max<int64_t>(*number - kOtherMemory, 1 << 20);
       tableBytes_ = static_cast<std::size_t>(
-          std::min<int64_t>(table, int64_t{TDeepEngine::kDefaultTableBytes} * 16));
+          std::min<uint64_t>(static_cast<uint64_t>(table), options_.MaxTableBytes));
       if (deepEngine_) deepEngine_->SetTableBytes(tableBytes_);
     }
   } else if (key == "RULE") {
@@ -399,7 +404,7 @@ void TBrainSession::Suggest(std::string_view args, std::vector<std::string>& out
   if (!started_) return out.push_back(kNoGame);
   if (!args.empty()) return out.push_back("ERROR SUGGEST takes no arguments");
   if (board_.Full()) return out.push_back("ERROR the board is full: no move left");
-  out.push_back("SUGGEST " + SquareText(EngineMove(board_, MoveBudgetMs(limits_), &out)));
+  out.push_back("SUGGEST " + SquareText(EngineMove(board_, BudgetMs(), &out)));
 }
 
 TSquare TBrainSession::EngineMove(const TBrainBoard& board, int64_t budgetMs,
@@ -411,11 +416,12 @@ TSquare TBrainSession::EngineMove(const TBrainBoard& board, int64_t budgetMs,
   // 2. The position as Zarvo2 would read it from "Plocha.dat", and the limits from INFO.
   const TEngineBoard engineBoard = board.ForEngine();
   std::optional<TSquare> deepMove;
-  if (deep_) deepMove = DeepMove(engineBoard, board.StoneCount(), budgetMs, messages);
+  if (deep_) deepMove = DeepMove(board, engineBoard, budgetMs, messages);
   TEngineOptions engineOptions;
   engineOptions.ProgramPath = options_.ProgramPath;
   engineOptions.Seed = options_.Seed;
   engineOptions.BudgetMs = budgetMs;
+  engineOptions.MaxDepth = options_.MaxDepth;
   // Without a deep answer (no iteration finished, no move found) the classic choice stands.
   const TSquare move =
       deepMove ? *deepMove : play_(state, engineBoard.Side, engineBoard.Text, engineOptions);
@@ -426,25 +432,26 @@ TSquare TBrainSession::EngineMove(const TBrainBoard& board, int64_t budgetMs,
 
 void TBrainSession::AnswerMove(std::vector<std::string>& out) {
   if (board_.Full()) return out.push_back("ERROR the board is full: no move left");
-  const TSquare move = EngineMove(board_, MoveBudgetMs(limits_), &out);
+  const TSquare move = EngineMove(board_, BudgetMs(), &out);
   board_.Place(move.X, move.Y, TOwner::Own);
   out.push_back(SquareText(move));
 }
 
-std::optional<TSquare> TBrainSession::DeepMove(const TEngineBoard& engineBoard, int stones,
-                                               int64_t budgetMs,
+std::optional<TSquare> TBrainSession::DeepMove(const TBrainBoard& board,
+                                               const TEngineBoard& engineBoard, int64_t budgetMs,
                                                std::vector<std::string>* messages) {
   if (!deepEngine_) deepEngine_ = std::make_unique<TDeepEngine>(tableBytes_);
   // The game's clock: the turn limit, and what is left of the match unless it is unlimited.
   deep::TTimeSettings time;
   time.TurnMs = limits_.TimeoutTurnMs;
   time.LeftMs = GameTimeLeftMs(limits_);
-  time.StonesOnBoard = stones;
+  time.StonesOnBoard = board.StoneCount();
   TDeepPlayOptions play;
   play.Start = received_;
-  play.Width = board_.Width();
-  play.Height = board_.Height();
+  play.Width = board.Width();
+  play.Height = board.Height();
   play.Rule = rule_;
+  play.MaxDepth = options_.MaxDepth;
   play.Time = deep::PlanThinkingTime(time);
   // A part of a move's time (the swap2 opening's several stones) is a limit of its own.
   play.Time.HardMs = std::min(play.Time.HardMs, budgetMs);

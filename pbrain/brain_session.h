@@ -19,7 +19,8 @@
 
 namespace zarvo {
 
-// Longer input lines are refused whole; no command of the protocol comes near this.
+// Longer input lines, their line end not counted, are refused whole; no command of the protocol
+// comes near this.
 inline constexpr std::size_t kMaxBrainLineLength = 4096;
 
 struct TBrainOptions {
@@ -29,6 +30,11 @@ struct TBrainOptions {
   std::filesystem::path WorkDir;
   bool Classic = false;  // the move choice of Zarvo2 instead of the deep search
   bool Messages = true;  // a MESSAGE line for every finished iteration of the deep search
+  // Caps that hold whatever INFO says, for many quick sessions (fuzzing): a move's thinking time,
+  // the search depth, and the deep search's table.
+  std::optional<int64_t> MaxMoveMs{};
+  std::optional<int32_t> MaxDepth{};
+  std::size_t MaxTableBytes = TDeepEngine::kDefaultTableBytes * 16;
 };
 
 class TBrainSession {
@@ -65,6 +71,8 @@ class TBrainSession {
   void Suggest(std::string_view args, std::vector<std::string>& out);
   void Swap2Line(std::string_view line, std::vector<std::string>& out);
   void Swap2Done(std::vector<std::string>& out);
+  // The thinking time for a move from INFO, within the cap of the options.
+  int64_t BudgetMs() const;
   // The engine's move for its own side on `board`, never an occupied square; the board must have
   // an empty square. budgetMs: the thinking time from the command's arrival.
   // MESSAGE lines of the deep search go to `messages` when given.
@@ -72,9 +80,9 @@ class TBrainSession {
                      std::vector<std::string>* messages = nullptr);
   // The engine's move on the current board, placed as its own stone.
   void AnswerMove(std::vector<std::string>& out);
-  // The deep search's move, or nothing when it found none.
-  std::optional<TSquare> DeepMove(const TEngineBoard& engineBoard, int stones, int64_t budgetMs,
-                                  std::vector<std::string>* messages);
+  // The deep search's move on `board` (engineBoard: its text), or nothing when it found none.
+  std::optional<TSquare> DeepMove(const TBrainBoard& board, const TEngineBoard& engineBoard,
+                                  int64_t budgetMs, std::vector<std::string>* messages);
 
   // The stones of a SWAP2BOARD block, black first, until DONE.
   struct TSwap2Block {
@@ -95,7 +103,8 @@ class TBrainSession {
   std::optional<TBrainBoard> pendingBoard_;  // between BOARD and DONE
   std::optional<TSwap2Block> pendingSwap2_;  // between SWAP2BOARD and DONE
   std::filesystem::path folder_;             // INFO folder: where the loss markers go
-  TBrainBoard board_;
+  // Before START no command plays on it; START and RECTSTART give it the game's size.
+  TBrainBoard board_{kBoardSize, kBoardSize};
   TBrainLimits limits_;
 };
 

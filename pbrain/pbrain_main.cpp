@@ -96,8 +96,9 @@ int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   TBrainSession session(options);
   std::string line;
-  // One byte beyond the longest accepted line, so the session sees that a line was too long.
-  while (ReadLine(*std::cin.rdbuf(), line, kMaxBrainLineLength + 1)) {
+  // The longest accepted line, the CR of a CR LF end, and one byte more, so the session sees that
+  // a line was too long whether a CR follows or not.
+  while (ReadLine(*std::cin.rdbuf(), line, kMaxBrainLineLength + 2)) {
     for (const std::string& answer : session.HandleLine(line)) std::cout << answer << '\n';
     std::cout.flush();
     if (session.Ended() || !std::cout) break;

@@ -124,6 +124,20 @@ TEST(BrainSession, INFOSetsTheBudgetHandedToTheEngine) {
   EXPECT_FALSE(options.MaxDepth);  // the depth comes from the budget, as in Zarvo2
 }
 
+// The options' caps hold whatever INFO asks: the budget and depth handed to the engine.
+TEST(BrainSession, OptionCapsHoldWhateverINFOSays) {
+  TRecorder recorder;
+  TBrainOptions options;
+  options.MaxMoveMs = 7;
+  options.MaxDepth = 2;
+  TBrainSession session(options, recorder.Function());
+  Feed(session, {"START 20", "INFO timeout_turn 5000", "BEGIN", "INFO timeout_turn 3", "TURN 5,5"});
+  ASSERT_EQ(recorder.Calls.size(), 2u);
+  EXPECT_EQ(recorder.Calls[0].Options.BudgetMs, 7);
+  EXPECT_EQ(recorder.Calls[1].Options.BudgetMs, 3);
+  EXPECT_EQ(recorder.Calls[1].Options.MaxDepth, 2);
+}
+
 // The engine's letter follows the counts; the side handed over is always the engine's own.
 TEST(BrainSession, EngineGetsTheLetterTheCountsGiveTheSideToMove) {
   TRecorder recorder;
@@ -317,6 +331,20 @@ TEST(BrainSession, DeepMessagesEndWithTheWholeMovesNodes) {
   }
 }
 
+// The line limit counts the command, not its line end: 4096 bytes with LF, CR LF or CR are
+// taken, one byte more is refused whatever the line end.
+TEST(BrainSession, LineLimitLeavesOutTheLineEnd) {
+  const std::string longest = "ABOUT" + std::string(kMaxBrainLineLength - 5, ' ');
+  TRecorder recorder;
+  TBrainSession session({}, recorder.Function());
+  for (const char* end : {"", "\n", "\r\n", "\r"}) {
+    EXPECT_EQ(session.HandleLine(longest + end).at(0).substr(0, 5), "name=") << Printable(end);
+    EXPECT_EQ(session.HandleLine(longest + " " + end),
+              TLines{"ERROR line too long (more than 4096 bytes)"})
+        << Printable(end);
+  }
+}
+
 // Board sizes: the deep search plays any from 15 x 15 to 20 x 20, the classic choice 20 x 20.
 TEST(BrainSession, TheDeepSearchPlaysBoardsFrom15To20) {
   TBrainOptions options;
@@ -504,7 +532,7 @@ TEST(BrainSession, Swap2AnswersEachStage) {
   TBrainSession session({"", 3u, {}}, recorder.Function());
   const TLines opening = Feed(session, {"START 20", "SWAP2BOARD", "DONE"});
   ASSERT_EQ(opening.size(), 2u);
-  const auto stones = Swap2OpeningStones(3);
+  const auto stones = Swap2OpeningStones(3, 20, 20);
   std::string expected;
   for (const TSquare& stone : stones)
     expected +=
@@ -513,6 +541,87 @@ TEST(BrainSession, Swap2AnswersEachStage) {
   EXPECT_EQ(session.Board().CountOf(TOwner::Own), 2);
   EXPECT_EQ(session.Board().At(stones[1].X, stones[1].Y), TOwner::Opponent);
   EXPECT_TRUE(recorder.Calls.empty());
+}
+
+// Swap2 on boards under 20 x 20 with the deep search: the block's squares are the game's, the
+// opening keeps the game's size, and every square the engine answers, in the opening and in the
+// moves after it, is an empty square of that board.
+TEST(BrainSession, Swap2OnSmallBoardsAnswersItsSquares) {
+  struct Case {
+    const char* Start;
+    int Width, Height;
+    std::vector<std::string_view> Stones;  // the SWAP2BOARD block, black first
+    std::vector<std::string_view> Turns;   // the opponent's moves after the opening
+    uint32_t Seed = 0;                     // picks the opener's shape
+  } const cases[] = {
+      {"START 15", 15, 15, {}, {"TURN 3,3", "TURN 14,14"}, 0},
+      {"START 15", 15, 15, {}, {"TURN 3,3"}, 1},
+      {"RECTSTART 15,20", 15, 20, {}, {"TURN 14,19"}, 2},
+      {"RECTSTART 20,16", 20, 16, {}, {"TURN 3,3"}, 3},
+      // Black's three against the right edge, white in the far corner.
+      {"START 15", 15, 15, {"13,9", "0,14", "14,9", "0,13", "12,9"}, {"TURN 11,9", "TURN 14,0"}},
+      {"START 15", 15, 15, {"12,12", "13,13", "14,11"}, {"TURN 14,14"}},
+      // White's two by the far corner: the engine plays on as white.
+      {"START 15", 15, 15, {"0,0", "12,12", "14,0", "13,12", "0,14"}, {"TURN 14,14"}},
+      {"START 16", 16, 16, {"14,14", "0,0", "15,14", "0,1", "13,14"}, {"TURN 12,14"}},
+      {"RECTSTART 15,20", 15, 20, {"13,18", "14,19", "12,19"}, {"TURN 14,0", "TURN 0,19"}},
+      {"RECTSTART 20,15", 20, 15, {"19,14", "0,14", "18,13", "1,14", "17,12"}, {"TURN 19,0"}},
+      {"RECTSTART 20,15", 20, 15, {"0,0", "18,13", "0,14", "17,13", "10,0"}, {"TURN 19,14"}},
+      {"RECTSTART 17,15", 17, 15, {"8,7", "9,8", "10,6"}, {"TURN 16,14"}},
+  };
+  for (const Case& c : cases) {
+    TBrainOptions options;
+    options.Messages = false;
+    options.Seed = c.Seed;
+    TBrainSession session(options);
+    ASSERT_EQ(Feed(session, {c.Start, "INFO timeout_turn 30", "SWAP2BOARD"}), TLines{"OK"});
+    TBrainBoard referee(c.Width, c.Height);
+    for (std::size_t i = 0; i < c.Stones.size(); ++i) {
+      ASSERT_EQ(session.HandleLine(c.Stones[i]), TLines{}) << c.Start << " " << c.Stones[i];
+      const auto n = *ParseIntegerList(c.Stones[i], 2);
+      referee.Place(static_cast<int>(n[0]), static_cast<int>(n[1]), TOwner::Opponent);
+    }
+    // Each answer: "SWAP", or one to three squares "x,y" separated by spaces.
+    const auto checkSquares = [&](const TLines& answer, const std::string& line) {
+      ASSERT_EQ(answer.size(), 1u) << c.Start << " " << line;
+      if (answer[0] == "SWAP") return;
+      for (std::size_t start = 0; start < answer[0].size();) {
+        const std::size_t end = std::min(answer[0].find(' ', start), answer[0].size());
+        int x = -1, y = -1;
+        ASSERT_EQ(std::sscanf(answer[0].substr(start, end - start).c_str(), "%d,%d", &x, &y), 2)
+            << c.Start << " " << line << " -> " << answer[0];
+        EXPECT_TRUE(referee.IsEmptySquare(x, y)) << c.Start << " " << line << " -> " << answer[0];
+        referee.Place(x, y, TOwner::Own);
+        start = end + 1;
+      }
+    };
+    checkSquares(Feed(session, {"DONE"}), "DONE");
+    for (std::string_view turn : c.Turns) {
+      const auto n = *ParseIntegerList(turn.substr(5), 2);
+      ASSERT_TRUE(referee.Place(static_cast<int>(n[0]), static_cast<int>(n[1]), TOwner::Opponent))
+          << c.Start << " " << turn;
+      checkSquares(Feed(session, {turn}), std::string(turn));
+    }
+    // The game is still the one started: squares beyond it are refused, and nothing was placed.
+    EXPECT_EQ(session.Board().Width(), c.Width) << c.Start;
+    EXPECT_EQ(session.Board().Height(), c.Height) << c.Start;
+    EXPECT_EQ(session.Board().StoneCount(), referee.StoneCount()) << c.Start;
+    const std::string beyond[] = {std::to_string(c.Width) + ",0", "0," + std::to_string(c.Height),
+                                  "19,19"};
+    for (const std::string& square : beyond)
+      EXPECT_EQ(Feed(session, {"TURN " + square}),
+                TLines{"ERROR " + square + " is off the " + std::to_string(c.Width) + " x " +
+                       std::to_string(c.Height) + " board"})
+          << c.Start;
+    EXPECT_EQ(Feed(session, {"SWAP2BOARD", beyond[0], beyond[1], "DONE"}),
+              (TLines{"ERROR " + beyond[0] + ": the square is off the " + std::to_string(c.Width) +
+                          " x " + std::to_string(c.Height) + " board",
+                      "ERROR " + beyond[1] + ": the square is off the " + std::to_string(c.Width) +
+                          " x " + std::to_string(c.Height) + " board",
+                      "ERROR SWAP2BOARD: a stone line was refused, so nothing is played"}))
+        << c.Start;
+    EXPECT_EQ(session.Board().StoneCount(), referee.StoneCount()) << c.Start;
+  }
 }
 
 TEST(BrainSession, Swap2RefusesWhatItCannotPlay) {

@@ -161,6 +161,10 @@ TEST(PbrainProcess, ScriptedSessions) {
                    10) +
            std::string(100'000, 'A') + "\n\xff\xfe\nABOUT\n",
        {"ERROR no game: START 20 first", "ERROR line too long*", "UNKNOWN ??", kAbout}},
+      {"the longest line with either line end; its CR does not count toward the limit",
+       "ABOUT" + std::string(4091, ' ') + "\r\nABOUT" + std::string(4091, ' ') + "\nABOUT" +
+           std::string(4092, ' ') + "\r\nABOUT" + std::string(4091, ' ') + "\rx\n",
+       {kAbout, kAbout, "ERROR line too long*", "ERROR line too long*"}},
       {"END ends at once", Script({"START 20", "END", "ABOUT", "BEGIN"}), {"OK"}},
       {"end of input ends too, even inside BOARD and without a last line end",
        "START 20\nABOUT\nBOARD\n1,1,1",
