@@ -58,6 +58,7 @@ class TDeepSearch {
 
   void SetTableBytes(std::size_t bytes) { table_.Resize(bytes); }
   std::size_t TableBytes() const { return table_.Bytes(); }
+  int TableAllocations() const { return table_.Allocations(); }
   // Forgets everything learnt (a new game; repeatable runs).
   void Clear();
 
