@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "board/stones.h"
+#include "deep/patterns.h"
 #include "driver/zarvo_const.h"
 
 namespace zarvo {
@@ -45,6 +46,13 @@ std::string IterationText(const deep::TIterationInfo& info) {
   return text;
 }
 
+void TDeepEngine::NewGame() {
+  deep::TPatternTables::For(deep::TRule::Freestyle);
+  deep::TPatternTables::For(deep::TRule::ExactlyFive);
+  search_->SetTableBytes(tableBytes_);
+  search_->Clear();
+}
+
 std::optional<TSquare> TDeepEngine::Play(const TBoardText& board, int side,
                                          const TDeepPlayOptions& options,
                                          deep::TSearchResult* details) {
@@ -52,6 +60,9 @@ std::optional<TSquare> TDeepEngine::Play(const TBoardText& board, int side,
   const auto deepBoard = std::make_unique<deep::TDeepBoard>(
       DeepBoardOf(board, side, options.Width, options.Height, options.Rule));
   if (deepBoard->Full()) return std::nullopt;
+  // A size set since the last move takes effect inside this move's time, which counts from
+  // options.Start: fresh pages cost nothing until the search touches them.
+  search_->SetTableBytes(tableBytes_);
   deep::TSearchLimits limits;
   limits.Start = options.Start;
   limits.SoftMs = options.Time.SoftMs;

@@ -294,12 +294,10 @@ void TBrainSession::NewGame(int width, int height) {
   pendingBoard_.reset();
   pendingSwap2_.reset();
   started_ = true;
-  // The deep search's table is made (or cleared) now, not in the first move's time.
+  // The deep search is made ready now, not in the first move's time.
   if (deep_) {
-    if (deepEngine_)
-      deepEngine_->NewGame();
-    else
-      deepEngine_ = std::make_unique<TDeepEngine>(tableBytes_);
+    if (!deepEngine_) deepEngine_ = std::make_unique<TDeepEngine>(tableBytes_);
+    deepEngine_->NewGame();
   }
 }
 
