@@ -14,12 +14,9 @@ constexpr std::array<int, kPattern4Count> kDefendWeight = {0,   6,  10, 20,  50,
 // How many quiet moves a node looks at, off and on the principal variation.
 constexpr int kQuietWidth = 14;
 constexpr int kPvQuietWidth = 20;
-// The share of the soft limit after which no new iteration starts: the next one takes about
-// three times as long, and one cut short still offers its best move so far.
-constexpr int kIterationStartPercent = 85;
-// Below this hard limit the root does not look for the opponent's threat sequences with threes:
-// the look would take most of the move's time.
-constexpr int64_t kThreeDefenceMinMs = 250;
+// Search and solver nodes between two looks at the clock: about 0.1 ms of work, so a search
+// that gets the processor back after a long wait sees the time at once. A look costs 25 ns.
+constexpr int64_t kClockCheckNodes = 128;
 constexpr int kAspiration = 60;
 
 int ScoreToTable(int score, int ply) {
@@ -60,7 +57,7 @@ bool TDeepSearch::TimeUp() {
   // The leaves' solver works between the search's nodes: both count towards the next look at
   // the clock.
   const int64_t work = nodes_ + solver_.Nodes();
-  if (work - lastClockCheck_ >= 512) {
+  if (work - lastClockCheck_ >= kClockCheckNodes) {
     lastClockCheck_ = work;
     if (ElapsedMs() >= limits_.HardMs) stopped_ = true;
   }
@@ -231,10 +228,10 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
 }
 
 void TDeepSearch::FilterRootDefences(TDeepBoard& board) {
-  const bool withThrees = limits_.HardMs >= kThreeDefenceMinMs;
+  const bool withThrees = phases_.DefendThrees;
   rootFiltered_ = false;
   const int me = board.SideToMove(), opp = Opponent(me);
-  const auto deadline = limits_.Start + std::chrono::milliseconds(limits_.HardMs / 3);
+  const auto deadline = limits_.Start + std::chrono::milliseconds(phases_.DefenceMs);
   constexpr int64_t kThreatNodes = 60'000, kReplyNodes = 20'000;
   constexpr int kMaxFours = 30, kMaxThreats = 5;
   // 1. Would the opponent win by fours (or, failing that, by threes and fours) if it were its
@@ -283,6 +280,7 @@ void TDeepSearch::FilterRootDefences(TDeepBoard& board) {
 TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
                                  const TIterationCallback& onIteration) {
   limits_ = limits;
+  phases_ = SharePhases({limits.SoftMs, limits.HardMs});
   stopped_ = false;
   nodes_ = 0;
   lastClockCheck_ = solver_.Nodes();
@@ -313,13 +311,13 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
 
   // 2. A forced win by fours, then by threes, at the root.
   if (limits.RootSolvers) {
-    const auto vcfDeadline = limits.Start + std::chrono::milliseconds(limits.HardMs / 4);
+    const auto vcfDeadline = limits.Start + std::chrono::milliseconds(phases_.RootVcfMs);
     if (const TSquareIndex move = solver_.FindVcf(board, 40, 200'000, vcfDeadline);
         move != kNoSquare) {
       result.Line = solver_.Line();
       return finish(move, kWinScore - 2 * static_cast<int>(result.Line.size()), "vcf");
     }
-    const auto deadline = limits.Start + std::chrono::milliseconds(limits.SoftMs / 5);
+    const auto deadline = limits.Start + std::chrono::milliseconds(phases_.RootVctMs);
     for (int threats = 3; threats <= 11; threats += 2) {
       const TSquareIndex move = solver_.FindVct(board, threats, limits.RootVctNodes, deadline);
       if (move != kNoSquare) {
@@ -398,7 +396,7 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
       break;
     }
     if (limits.MaxNodes > 0 && nodes_ >= limits.MaxNodes) break;
-    if (ElapsedMs() * 100 > limits.SoftMs * kIterationStartPercent) break;
+    if (ElapsedMs() > phases_.NextDepthMs) break;
   }
   if (result.Move == kNoSquare || !board.IsEmpty(result.Move)) result.Move = fallback.Square;
   result.Nodes = nodes_ + solver_.Nodes() - solverNodesBefore;

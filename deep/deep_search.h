@@ -12,6 +12,7 @@
 #include "deep/deep_board.h"
 #include "deep/evaluation.h"
 #include "deep/threat_solver.h"
+#include "deep/time_manager.h"
 #include "deep/transposition.h"
 
 namespace zarvo::deep {
@@ -85,6 +86,7 @@ class TDeepSearch {
   TTranspositionTable table_;
   TThreatSolver solver_;
   TSearchLimits limits_;
+  TPhaseTimes phases_;  // the limits' shares for the phases of this search
   bool stopped_ = false;
   int64_t nodes_ = 0;
   int64_t lastClockCheck_ = 0;  // search and solver nodes at the last look at the clock

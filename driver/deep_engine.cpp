@@ -94,14 +94,14 @@ std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budg
   const auto position = ReadFolderPosition(state.WorkDir);
   if (!position) return std::nullopt;
 
-  // A process per move: a small table, and time kept back for ending and writing the answer.
+  // A process per move: a small table.
   constexpr std::size_t kTableBytes = std::size_t{16} << 20;
   TDeepEngine engine(kTableBytes);
   TDeepPlayOptions options;
   options.Start = state.Time.StartTime;
   deep::TTimeSettings time;
   time.TurnMs = budgetMs;
-  time.ReserveMs = 10 + budgetMs / 50;
+  time.ProcessPerMove = true;
   options.Time = deep::PlanThinkingTime(time);
   return engine.Play(position->Board, position->Side, options);
 }

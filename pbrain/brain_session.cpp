@@ -438,15 +438,14 @@ std::optional<TSquare> TBrainSession::DeepMove(const TEngineBoard& engineBoard, 
   time.TurnMs = limits_.TimeoutTurnMs;
   time.LeftMs = GameTimeLeftMs(limits_);
   time.StonesOnBoard = stones;
+  // A part of a move's time (the swap2 opening's several stones) is a limit of its own.
+  time.CapMs = budgetMs;
   TDeepPlayOptions play;
   play.Start = received_;
   play.Width = board_.Width();
   play.Height = board_.Height();
   play.Rule = rule_;
   play.Time = deep::PlanThinkingTime(time);
-  // A part of a move's time (the swap2 opening's several stones) is a limit of its own.
-  play.Time.HardMs = std::min(play.Time.HardMs, budgetMs);
-  play.Time.SoftMs = std::min(play.Time.SoftMs, play.Time.HardMs);
   if (options_.Messages && messages != nullptr)
     play.OnIteration = [messages](const deep::TIterationInfo& info) {
       messages->push_back("MESSAGE " + IterationText(info));
