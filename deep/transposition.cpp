@@ -5,6 +5,13 @@
 
 namespace zarvo::deep {
 
+std::size_t TableBytesForTime(int64_t hardMs) {
+  constexpr int64_t kBytesPerMs = int64_t{32} << 10;
+  constexpr int64_t kMinBytes = int64_t{64} << 10, kMaxBytes = int64_t{16} << 20;
+  return static_cast<std::size_t>(
+      std::clamp(std::min(hardMs, kMaxBytes) * kBytesPerMs, kMinBytes, kMaxBytes));
+}
+
 TTranspositionTable::TTranspositionTable(std::size_t bytes) {
   Resize(bytes);
 }

@@ -25,6 +25,12 @@ struct TTableEntry {
 // Zeroed memory is a table of empty entries.
 static_assert(kBoundNone == 0 && kNoSquare == 0);
 
+// The table a search of `hardMs` can use, for a table made for that one search: the search
+// stores about a thousand positions a millisecond, and a table twice as large as they need is
+// 32 KB a millisecond; from 64 KB to 16 MB. A larger table would only spread the same stores
+// over more pages, each one a page fault the move pays for.
+std::size_t TableBytesForTime(int64_t hardMs);
+
 class TTranspositionTable {
  public:
   // Sized to at most `bytes` (a power of two buckets, at least one).

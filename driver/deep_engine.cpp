@@ -90,19 +90,19 @@ std::optional<TFolderPosition> ReadFolderPosition(const std::filesystem::path& f
   return position;
 }
 
-std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs) {
+std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs,
+                                         TMonotonicClock::time_point start) {
   const auto position = ReadFolderPosition(state.WorkDir);
   if (!position) return std::nullopt;
 
-  // A process per move: a small table.
-  constexpr std::size_t kTableBytes = std::size_t{16} << 20;
-  TDeepEngine engine(kTableBytes);
   TDeepPlayOptions options;
-  options.Start = state.Time.StartTime;
+  options.Start = start;
   deep::TTimeSettings time;
   time.TurnMs = budgetMs;
   time.ProcessPerMove = true;
   options.Time = deep::PlanThinkingTime(time);
+  // A process per move: a table no larger than this one search can fill.
+  TDeepEngine engine(deep::TableBytesForTime(options.Time.HardMs));
   return engine.Play(position->Board, position->Side, options);
 }
 

@@ -75,9 +75,10 @@ std::optional<TFolderPosition> ReadFolderPosition(const std::filesystem::path& f
                                                   std::filesystem::path* unreadable = nullptr);
 
 // Zarvo2 with the deep search: the move for the exchange files in the state's working directory
-// within `budgetMs` from the state's start time, or nothing when a file cannot be read or no
-// move was found.
-std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs);
+// within `budgetMs` from `start` (the process's start: the manager's clock runs from there), or
+// nothing when a file cannot be read or no move was found.
+std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs,
+                                         TMonotonicClock::time_point start);
 
 // The deep search's budget in milliseconds for Zarvo2's time control: its budget, except that
 // without a time file (the one-hour default) a move takes deep::kDefaultTurnMs.

@@ -68,6 +68,18 @@ TEST(TranspositionTable, IsMadeAnewOnlyWhenItsSizeChanges) {
   }
 }
 
+// A table made for one search is as large as that search can fill.
+TEST(TranspositionTable, SizeForAOneSearchTableFollowsTheTime) {
+  struct {
+    int64_t HardMs;
+    std::size_t Bytes;
+  } const cases[] = {
+      {-5, 64 << 10},    {0, 64 << 10},   {1, 64 << 10},    {10, 320 << 10},
+      {100, 3200 << 10}, {512, 16 * kMB}, {5000, 16 * kMB}, {int64_t{1} << 62, 16 * kMB},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TableBytesForTime(c.HardMs), c.Bytes) << c.HardMs;
+}
+
 TEST(TranspositionTable, ClearEmptiesAUsedTableOnly) {
   TTranspositionTable table(kMB);
   const std::size_t bytes = table.Bytes();
