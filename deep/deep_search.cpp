@@ -59,7 +59,12 @@ bool TDeepSearch::TimeUp() {
   const int64_t work = nodes_ + solver_.Nodes();
   if (work - lastClockCheck_ >= kClockCheckNodes) {
     lastClockCheck_ = work;
-    if (ElapsedMs() >= limits_.HardMs) stopped_ = true;
+    const auto now = std::chrono::steady_clock::now();
+    pauses_.Look(now);
+    const auto ms = [](auto duration) {
+      return std::chrono::duration_cast<std::chrono::milliseconds>(duration).count();
+    };
+    if (ms(now - limits_.Start) >= StopAtMs(limits_.HardMs, ms(pauses_.Longest()))) stopped_ = true;
   }
   if (limits_.MaxNodes > 0 && nodes_ >= limits_.MaxNodes) stopped_ = true;
   return stopped_;
@@ -281,6 +286,7 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
                                  const TIterationCallback& onIteration) {
   limits_ = limits;
   phases_ = SharePhases({limits.SoftMs, limits.HardMs});
+  pauses_.NewMove(std::chrono::steady_clock::now());
   stopped_ = false;
   nodes_ = 0;
   lastClockCheck_ = solver_.Nodes();
@@ -343,7 +349,9 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
   }
   result.Move = fallback.Square;
   result.Reason = "first move";
-  // 4. Iterative deepening with aspiration windows around the last score.
+  // 4. Iterative deepening with aspiration windows around the last score. The waits between
+  // looks at the clock are measured from here: the root's solvers look on their own.
+  pauses_.Resume(std::chrono::steady_clock::now());
   int score = 0;
   for (int depth = 1; depth <= limits.MaxDepth; ++depth) {
     rootBest_ = {kNoSquare, 0};

@@ -11,6 +11,7 @@
 
 #include "deep/deep_board.h"
 #include "deep/evaluation.h"
+#include "deep/pause_watch.h"
 #include "deep/threat_solver.h"
 #include "deep/time_manager.h"
 #include "deep/transposition.h"
@@ -87,6 +88,7 @@ class TDeepSearch {
   TThreatSolver solver_;
   TSearchLimits limits_;
   TPhaseTimes phases_;  // the limits' shares for the phases of this search
+  TPauseWatch pauses_;  // kept from move to move: how busy the machine has been
   bool stopped_ = false;
   int64_t nodes_ = 0;
   int64_t lastClockCheck_ = 0;  // search and solver nodes at the last look at the clock

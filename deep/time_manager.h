@@ -48,4 +48,9 @@ struct TPhaseTimes {
 
 TPhaseTimes SharePhases(const TThinkingTime& time);
 
+// When the search stops: at the hard limit less the longest wait it has seen between two looks
+// at the clock (one more such wait after the stop would otherwise make the answer late), but
+// never before half the hard limit.
+int64_t StopAtMs(int64_t hardMs, int64_t longestPauseMs);
+
 }  // namespace zarvo::deep

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "deep/pause_watch.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -83,6 +85,38 @@ TEST(SharePhases, EachPhaseGivesWayAtItsShare) {
     EXPECT_EQ(phases.NextDepthMs, c.NextDepth) << c.Time.SoftMs << "/" << c.Time.HardMs;
     EXPECT_EQ(phases.DefendThrees, c.DefendThrees) << c.Time.SoftMs << "/" << c.Time.HardMs;
   }
+}
+
+TEST(StopAtMs, TheLongestWaitSeenComesOffTheHardLimit) {
+  struct {
+    int64_t Hard, LongestPause, StopAt;
+  } const cases[] = {
+      {70, 0, 70},  {70, 1, 69},
+      {70, 30, 40}, {70, 35, 35},
+      {70, 60, 35},  // never before half the hard limit
+      {0, 5, 0},    {int64_t{1} << 40, 1000, (int64_t{1} << 40) - 1000},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(StopAtMs(c.Hard, c.LongestPause), c.StopAt) << c.Hard << " " << c.LongestPause;
+}
+
+TEST(PauseWatch, KeepsTheLongestWaitBetweenLooksAndHalvesItForANewMove) {
+  using namespace std::chrono_literals;
+  const TPauseWatch::TClock::time_point t{};
+  TPauseWatch watch;
+  watch.NewMove(t);
+  watch.Look(t + 1ms);
+  watch.Look(t + 31ms);  // held for 30 ms
+  watch.Look(t + 32ms);
+  EXPECT_EQ(watch.Longest(), 30ms);
+  watch.NewMove(t + 100ms);
+  EXPECT_EQ(watch.Longest(), 15ms);
+  // The root's solvers ran until 200 ms without looking: not a wait.
+  watch.Resume(t + 200ms);
+  watch.Look(t + 210ms);
+  EXPECT_EQ(watch.Longest(), 15ms);
+  watch.Look(t + 230ms);
+  EXPECT_EQ(watch.Longest(), 20ms);
 }
 
 }  // namespace
