@@ -14,12 +14,9 @@ constexpr std::array<int, kPattern4Count> kDefendWeight = {0,   6,  10, 20,  50,
 // How many quiet moves a node looks at, off and on the principal variation.
 constexpr int kQuietWidth = 14;
 constexpr int kPvQuietWidth = 20;
-// The share of the soft limit after which no new iteration starts: the next one takes about
-// three times as long, and one cut short still offers its best move so far.
-constexpr int kIterationStartPercent = 85;
-// Below this hard limit the root does not look for the opponent's threat sequences with threes:
-// the look would take most of the move's time.
-constexpr int64_t kThreeDefenceMinMs = 250;
+// Search and solver nodes between two looks at the clock: about 0.1 ms of work, so a search
+// that gets the processor back after a long wait sees the time at once. A look costs 25 ns.
+constexpr int64_t kClockCheckNodes = 128;
 constexpr int kAspiration = 60;
 
 int ScoreToTable(int score, int ply) {
@@ -60,9 +57,14 @@ bool TDeepSearch::TimeUp() {
   // The leaves' solver works between the search's nodes: both count towards the next look at
   // the clock.
   const int64_t work = nodes_ + solver_.Nodes();
-  if (work - lastClockCheck_ >= 512) {
+  if (work - lastClockCheck_ >= kClockCheckNodes) {
     lastClockCheck_ = work;
-    if (ElapsedMs() >= limits_.HardMs) stopped_ = true;
+    const auto now = std::chrono::steady_clock::now();
+    pauses_.Look(now);
+    const auto ms = [](auto duration) {
+      return std::chrono::duration_cast<std::chrono::milliseconds>(duration).count();
+    };
+    if (ms(now - limits_.Start) >= StopAtMs(limits_.HardMs, ms(pauses_.Longest()))) stopped_ = true;
   }
   if (limits_.MaxNodes > 0 && nodes_ >= limits_.MaxNodes) stopped_ = true;
   return stopped_;
@@ -231,10 +233,10 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
 }
 
 void TDeepSearch::FilterRootDefences(TDeepBoard& board) {
-  const bool withThrees = limits_.HardMs >= kThreeDefenceMinMs;
+  const bool withThrees = phases_.DefendThrees;
   rootFiltered_ = false;
   const int me = board.SideToMove(), opp = Opponent(me);
-  const auto deadline = limits_.Start + std::chrono::milliseconds(limits_.HardMs / 3);
+  const auto deadline = limits_.Start + std::chrono::milliseconds(phases_.DefenceMs);
   constexpr int64_t kThreatNodes = 60'000, kReplyNodes = 20'000;
   constexpr int kMaxFours = 30, kMaxThreats = 5;
   // 1. Would the opponent win by fours (or, failing that, by threes and fours) if it were its
@@ -283,6 +285,8 @@ void TDeepSearch::FilterRootDefences(TDeepBoard& board) {
 TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
                                  const TIterationCallback& onIteration) {
   limits_ = limits;
+  phases_ = SharePhases({limits.SoftMs, limits.HardMs});
+  pauses_.NewMove(std::chrono::steady_clock::now());
   stopped_ = false;
   nodes_ = 0;
   lastClockCheck_ = solver_.Nodes();
@@ -315,13 +319,13 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
 
   // 2. A forced win by fours, then by threes, at the root.
   if (limits.RootSolvers) {
-    const auto vcfDeadline = limits.Start + std::chrono::milliseconds(limits.HardMs / 4);
+    const auto vcfDeadline = limits.Start + std::chrono::milliseconds(phases_.RootVcfMs);
     if (const TSquareIndex move = solver_.FindVcf(board, 40, 200'000, vcfDeadline);
         move != kNoSquare) {
       result.Line = solver_.Line();
       return finish(move, kWinScore - 2 * static_cast<int>(result.Line.size()), "vcf");
     }
-    const auto deadline = limits.Start + std::chrono::milliseconds(limits.SoftMs / 5);
+    const auto deadline = limits.Start + std::chrono::milliseconds(phases_.RootVctMs);
     for (int threats = 3; threats <= 11; threats += 2) {
       const TSquareIndex move = solver_.FindVct(board, threats, limits.RootVctNodes, deadline);
       if (move != kNoSquare) {
@@ -347,7 +351,9 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
   }
   result.Move = fallback.Square;
   result.Reason = "first move";
-  // 4. Iterative deepening with aspiration windows around the last score.
+  // 4. Iterative deepening with aspiration windows around the last score. The waits between
+  // looks at the clock are measured from here: the root's solvers look on their own.
+  pauses_.Resume(std::chrono::steady_clock::now());
   int score = 0;
   for (int depth = 1; depth <= limits.MaxDepth; ++depth) {
     rootBest_ = {kNoSquare, 0};
@@ -401,7 +407,7 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
       break;
     }
     if (limits.MaxNodes > 0 && nodes_ >= limits.MaxNodes) break;
-    if (ElapsedMs() * 100 > limits.SoftMs * kIterationStartPercent) break;
+    if (ElapsedMs() > phases_.NextDepthMs) break;
   }
   if (result.Move == kNoSquare || !board.IsEmpty(result.Move)) result.Move = fallback.Square;
   return finish(result.Move, result.Score, result.Reason);

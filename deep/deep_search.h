@@ -11,7 +11,9 @@
 
 #include "deep/deep_board.h"
 #include "deep/evaluation.h"
+#include "deep/pause_watch.h"
 #include "deep/threat_solver.h"
+#include "deep/time_manager.h"
 #include "deep/transposition.h"
 
 namespace zarvo::deep {
@@ -65,6 +67,7 @@ class TDeepSearch {
 
   void SetTableBytes(std::size_t bytes) { table_.Resize(bytes); }
   std::size_t TableBytes() const { return table_.Bytes(); }
+  int TableAllocations() const { return table_.Allocations(); }
   // Forgets everything learnt (a new game; repeatable runs).
   void Clear();
 
@@ -91,6 +94,8 @@ class TDeepSearch {
   TTranspositionTable table_;
   TThreatSolver solver_;
   TSearchLimits limits_;
+  TPhaseTimes phases_;  // the limits' shares for the phases of this search
+  TPauseWatch pauses_;  // kept from move to move: how busy the machine has been
   bool stopped_ = false;
   int64_t nodes_ = 0;
   int64_t lastClockCheck_ = 0;  // search and solver nodes at the last look at the clock

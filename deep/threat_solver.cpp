@@ -39,8 +39,9 @@ void TThreatSolver::Clear() {
 
 bool TThreatSolver::OutOfBudget() {
   if (aborted_) return true;
-  if (++nodes_ > nodeLimit_ || ((nodes_ & 1023) == 0 && deadline_ != TClock::time_point::max() &&
-                                TClock::now() >= deadline_))
+  // The clock every 128 nodes (about 0.1 ms): a look costs 25 ns.
+  if (++nodes_ > nodeLimit_ ||
+      ((nodes_ & 127) == 0 && deadline_ != TClock::time_point::max() && TClock::now() >= deadline_))
     aborted_ = true;
   return aborted_;
 }

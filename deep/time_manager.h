@@ -1,5 +1,6 @@
 // How long one move may think: a soft limit (no new iteration after it is unlikely to finish)
-// and a hard limit (the running iteration is abandoned), from the limits a manager sets.
+// and a hard limit (the running iteration is abandoned), from the limits a manager sets; and how
+// the search shares that time among its phases. Every share of the thinking time is decided here.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,11 @@ struct TTimeSettings {
   std::optional<int64_t> TurnMs;  // per move; none: kDefaultTurnMs
   std::optional<int64_t> LeftMs;  // left for the rest of the game; none: unlimited
   int StonesOnBoard = 0;
-  int64_t ReserveMs = 0;  // kept back for starting up, writing the answer and ending
+  // A process started for this one move: its start-up, writing the answer and ending count too.
+  bool ProcessPerMove = false;
+  // No limit goes beyond this (the move's budget by the time file's rule, or the part of it
+  // that one stone of several may take); counted from the move's start like the others.
+  std::optional<int64_t> CapMs;
 };
 
 struct TThinkingTime {
@@ -22,9 +27,30 @@ struct TThinkingTime {
 // A move's limit when the manager sets none.
 inline constexpr int64_t kDefaultTurnMs = 5000;
 
-// The game's time is spread over the moves still to come: a game of this kind rarely lasts
-// more than about 30 moves a side beyond the stones already placed, and no move takes more
-// than a quarter of what is left.
+// The limits are the turn less a margin for a busy machine: once the clock says stop, the
+// answer still has to be written and read by the manager, and another program may hold the
+// processor for tens of milliseconds in between. A process per move also keeps time back for
+// starting and ending. The game's time is spread over the moves still to come: a game of this
+// kind rarely lasts more than about 30 moves a side beyond the stones already placed, and no
+// move takes more than a quarter of what is left.
 TThinkingTime PlanThinkingTime(const TTimeSettings& settings);
+
+// When each phase of one search must give way, in milliseconds from the move's start.
+struct TPhaseTimes {
+  int64_t RootVcfMs = 0;    // the root's search for a win by fours
+  int64_t RootVctMs = 0;    // the root's search for a win by threes and fours
+  int64_t DefenceMs = 0;    // the root's check of which moves stop the opponent's threats
+  int64_t NextDepthMs = 0;  // no new iteration starts after this
+  // The defence check also looks for the opponent's wins by threes (it would take most of a
+  // short move's time).
+  bool DefendThrees = false;
+};
+
+TPhaseTimes SharePhases(const TThinkingTime& time);
+
+// When the search stops: at the hard limit less the longest wait it has seen between two looks
+// at the clock (one more such wait after the stop would otherwise make the answer late), but
+// never before half the hard limit.
+int64_t StopAtMs(int64_t hardMs, int64_t longestPauseMs);
 
 }  // namespace zarvo::deep

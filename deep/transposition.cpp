@@ -1,8 +1,16 @@
 #include "deep/transposition.h"
 
 #include <algorithm>
+#include <new>
 
 namespace zarvo::deep {
+
+std::size_t TableBytesForTime(int64_t hardMs) {
+  constexpr int64_t kBytesPerMs = int64_t{32} << 10;
+  constexpr int64_t kMinBytes = int64_t{64} << 10, kMaxBytes = int64_t{16} << 20;
+  return static_cast<std::size_t>(
+      std::clamp(std::min(hardMs, kMaxBytes) * kBytesPerMs, kMinBytes, kMaxBytes));
+}
 
 TTranspositionTable::TTranspositionTable(std::size_t bytes) {
   Resize(bytes);
@@ -11,12 +19,25 @@ TTranspositionTable::TTranspositionTable(std::size_t bytes) {
 void TTranspositionTable::Resize(std::size_t bytes) {
   std::size_t count = 1;
   while (count * 2 * sizeof(TBucket) <= bytes) count *= 2;
-  buckets_.assign(count, TBucket{});
-  mask_ = count - 1;
+  if (buckets_ == nullptr || count != mask_ + 1) Allocate(count);
 }
 
 void TTranspositionTable::Clear() {
-  std::fill(buckets_.begin(), buckets_.end(), TBucket{});
+  if (used_) Allocate(mask_ + 1);
+}
+
+void TTranspositionTable::Allocate(std::size_t count) {
+  pages_ = TZeroedPages();  // the old table goes back first: never two at once
+  try {
+    pages_ = TZeroedPages(count * sizeof(TBucket));
+  } catch (const std::bad_alloc&) {
+    count = 1;  // the system refused: a table of one bucket still plays
+    pages_ = TZeroedPages(sizeof(TBucket));
+  }
+  buckets_ = static_cast<TBucket*>(pages_.Data());
+  mask_ = count - 1;
+  used_ = false;
+  ++allocations_;
 }
 
 const TTableEntry* TTranspositionTable::Probe(uint64_t key) const {
@@ -30,6 +51,7 @@ const TTableEntry* TTranspositionTable::Probe(uint64_t key) const {
 void TTranspositionTable::Store(uint64_t key, int score, TBound bound, int depth,
                                 TSquareIndex move) {
   TBucket& bucket = buckets_[key & mask_];
+  used_ = true;
   const auto check = static_cast<uint32_t>(key >> 32);
   // The same position, else the entry worth least: old searches first, then shallow ones.
   TTableEntry* target = &bucket.Entries[0];

@@ -1,11 +1,12 @@
-// The deep search's transposition table: a fixed array of four-entry buckets, sized once when
-// the search is set up, replaced by depth and age.
+// The deep search's transposition table: a fixed array of four-entry buckets, replaced by depth
+// and age. Its pages come zeroed from the system as they are first used, so neither a large
+// table nor emptying one costs time before the search touches it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
+#include "base/zeroed_pages.h"
 #include "deep/deep_board.h"
 
 namespace zarvo::deep {
@@ -21,13 +22,25 @@ struct TTableEntry {
 
   TBound Bound() const { return static_cast<TBound>(BoundAndAge & 3); }
 };
+// Zeroed memory is a table of empty entries.
+static_assert(kBoundNone == 0 && kNoSquare == 0);
+
+// The table a search of `hardMs` can use, for a table made for that one search: the search
+// stores about a thousand positions a millisecond, and a table twice as large as they need is
+// 32 KB a millisecond; from 64 KB to 16 MB. A larger table would only spread the same stores
+// over more pages, each one a page fault the move pays for.
+std::size_t TableBytesForTime(int64_t hardMs);
 
 class TTranspositionTable {
  public:
   // Sized to at most `bytes` (a power of two buckets, at least one).
   explicit TTranspositionTable(std::size_t bytes = std::size_t{16} << 20);
 
+  // A table of at most `bytes`, made anew (empty) only when that changes the bucket count: the
+  // same size again keeps the table and what it holds.
   void Resize(std::size_t bytes);
+  // Empties the table: fresh pages in place of the used ones go back to the system, and a table
+  // nothing was stored in since it was made stays as it is.
   void Clear();
   // A new move to search: entries of earlier searches give way first.
   void NewSearch() { age_ = static_cast<uint8_t>((age_ + 1) & 63); }
@@ -36,15 +49,22 @@ class TTranspositionTable {
   const TTableEntry* Probe(uint64_t key) const;
   void Store(uint64_t key, int score, TBound bound, int depth, TSquareIndex move);
 
-  std::size_t Bytes() const { return buckets_.size() * sizeof(TBucket); }
+  std::size_t Bytes() const { return (mask_ + 1) * sizeof(TBucket); }
+  // How many times the table was made anew (by a resize or by emptying a used table).
+  int Allocations() const { return allocations_; }
 
  private:
   struct TBucket {
     TTableEntry Entries[4];
   };
-  std::vector<TBucket> buckets_;
+  void Allocate(std::size_t count);
+
+  TZeroedPages pages_;
+  TBucket* buckets_ = nullptr;  // in pages_
   uint64_t mask_ = 0;
   uint8_t age_ = 0;
+  bool used_ = false;  // something was stored since the table was made
+  int allocations_ = 0;
 };
 
 }  // namespace zarvo::deep

@@ -6,6 +6,7 @@
 
 #include "base/regular_file.h"
 #include "board/stones.h"
+#include "deep/patterns.h"
 #include "driver/zarvo_const.h"
 
 namespace zarvo {
@@ -68,6 +69,13 @@ std::string MoveText(const deep::TSearchResult& result) {
   return text;
 }
 
+void TDeepEngine::NewGame() {
+  deep::TPatternTables::For(deep::TRule::Freestyle);
+  deep::TPatternTables::For(deep::TRule::ExactlyFive);
+  search_->SetTableBytes(tableBytes_);
+  search_->Clear();
+}
+
 std::optional<TSquare> TDeepEngine::Play(const TBoardText& board, int side,
                                          const TDeepPlayOptions& options,
                                          deep::TSearchResult* details) {
@@ -75,6 +83,9 @@ std::optional<TSquare> TDeepEngine::Play(const TBoardText& board, int side,
   const auto deepBoard = std::make_unique<deep::TDeepBoard>(
       DeepBoardOf(board, side, options.Width, options.Height, options.Rule));
   if (deepBoard->Full()) return std::nullopt;
+  // A size set since the last move takes effect inside this move's time, which counts from
+  // options.Start: fresh pages cost nothing until the search touches them.
+  search_->SetTableBytes(tableBytes_);
   deep::TSearchLimits limits;
   limits.Start = options.Start;
   limits.SoftMs = options.Time.SoftMs;
@@ -102,19 +113,19 @@ std::optional<TFolderPosition> ReadFolderPosition(const std::filesystem::path& f
   return position;
 }
 
-std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs) {
+std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs,
+                                         TMonotonicClock::time_point start) {
   const auto position = ReadFolderPosition(state.WorkDir);
   if (!position) return std::nullopt;
 
-  // A process per move: a small table, and time kept back for ending and writing the answer.
-  constexpr std::size_t kTableBytes = std::size_t{16} << 20;
-  TDeepEngine engine(kTableBytes);
   TDeepPlayOptions options;
-  options.Start = state.Time.StartTime;
+  options.Start = start;
   deep::TTimeSettings time;
   time.TurnMs = budgetMs;
-  time.ReserveMs = 10 + budgetMs / 50;
+  time.ProcessPerMove = true;
   options.Time = deep::PlanThinkingTime(time);
+  // A process per move: a table no larger than this one search can fill.
+  TDeepEngine engine(deep::TableBytesForTime(options.Time.HardMs));
   return engine.Play(position->Board, position->Side, options);
 }
 

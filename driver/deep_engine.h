@@ -48,13 +48,19 @@ std::string MoveText(const deep::TSearchResult& result);
 class TDeepEngine {
  public:
   explicit TDeepEngine(std::size_t tableBytes = kDefaultTableBytes)
-      : search_(std::make_unique<deep::TDeepSearch>(tableBytes)) {}
+      : search_(std::make_unique<deep::TDeepSearch>(tableBytes)), tableBytes_(tableBytes) {}
 
   static constexpr std::size_t kDefaultTableBytes = std::size_t{64} << 20;
 
-  void SetTableBytes(std::size_t bytes) { search_->SetTableBytes(bytes); }
+  // The table's size from the next game or move on. Only recorded here: a manager may set it
+  // between two commands that are timed, and the table is made anew only when its size changes.
+  void SetTableBytes(std::size_t bytes) { tableBytes_ = bytes; }
+  // The table in use.
   std::size_t TableBytes() const { return search_->TableBytes(); }
-  void NewGame() { search_->Clear(); }
+  int TableAllocations() const { return search_->TableAllocations(); }
+  // A new game: an empty table of the size last set, and the line tables of every rule built
+  // (once per process; the rule may come after the game starts), so no move pays for them.
+  void NewGame();
 
   // The move, or nothing when the board has no empty square.
   std::optional<TSquare> Play(const TBoardText& board, int side, const TDeepPlayOptions& options,
@@ -62,6 +68,7 @@ class TDeepEngine {
 
  private:
   std::unique_ptr<deep::TDeepSearch> search_;  // large: move lists and tables for every ply
+  std::size_t tableBytes_;                     // for the table from the next game or move on
 };
 
 // The side to move ("Tah.dat") and the board ("Plocha.dat") of a working folder, read as Zarvo2
@@ -76,9 +83,10 @@ std::optional<TFolderPosition> ReadFolderPosition(const std::filesystem::path& f
                                                   std::filesystem::path* unreadable = nullptr);
 
 // Zarvo2 with the deep search: the move for the exchange files in the state's working directory
-// within `budgetMs` from the state's start time, or nothing when a file cannot be read or no
-// move was found.
-std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs);
+// within `budgetMs` from `start` (the process's start: the manager's clock runs from there), or
+// nothing when a file cannot be read or no move was found.
+std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs,
+                                         TMonotonicClock::time_point start);
 
 // The deep search's budget in milliseconds for Zarvo2's time control: its budget, except that
 // without a time file (the one-hour default) a move takes deep::kDefaultTurnMs.

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/decimal_text.h"
+#include "base/process_start.h"
 #include "board/state_check.h"
 #include "driver/deep_engine.h"
 #include "driver/engine.h"
@@ -67,10 +68,11 @@ int main(int argc, char** argv) {
     return 0;  // nothing read, nothing to answer
   }
   try {
-    // ZARVO_SEARCH=deep: the deep search, within the same budget; the classic choice if it
-    // finds nothing.
+    // ZARVO_SEARCH=deep: the deep search, within the same budget counted from the process's
+    // start; the classic choice if it finds nothing.
     if (DeepSearchRequested(std::getenv("ZARVO_SEARCH"))) {
-      if (const auto deepMove = DeepMoveFromFiles(state, DeepBudgetMs(state.Time))) {
+      if (const auto deepMove =
+              DeepMoveFromFiles(state, DeepBudgetMs(state.Time), ProcessStartTime())) {
         WriteMoveFile(state, deepMove->X, deepMove->Y);
         return 0;
       }

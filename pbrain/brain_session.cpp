@@ -299,12 +299,10 @@ void TBrainSession::NewGame(int width, int height) {
   pendingBoard_.reset();
   pendingSwap2_.reset();
   started_ = true;
-  // The deep search's table is made (or cleared) now, not in the first move's time.
+  // The deep search is made ready now, not in the first move's time.
   if (deep_) {
-    if (deepEngine_)
-      deepEngine_->NewGame();
-    else
-      deepEngine_ = std::make_unique<TDeepEngine>(tableBytes_);
+    if (!deepEngine_) deepEngine_ = std::make_unique<TDeepEngine>(tableBytes_);
+    deepEngine_->NewGame();
   }
 }
 
@@ -446,6 +444,8 @@ std::optional<TSquare> TBrainSession::DeepMove(const TBrainBoard& board,
   time.TurnMs = limits_.TimeoutTurnMs;
   time.LeftMs = GameTimeLeftMs(limits_);
   time.StonesOnBoard = board.StoneCount();
+  // A part of a move's time (the swap2 opening's several stones) is a limit of its own.
+  time.CapMs = budgetMs;
   TDeepPlayOptions play;
   play.Start = received_;
   play.Width = board.Width();
@@ -453,9 +453,6 @@ std::optional<TSquare> TBrainSession::DeepMove(const TBrainBoard& board,
   play.Rule = rule_;
   play.MaxDepth = options_.MaxDepth;
   play.Time = deep::PlanThinkingTime(time);
-  // A part of a move's time (the swap2 opening's several stones) is a limit of its own.
-  play.Time.HardMs = std::min(play.Time.HardMs, budgetMs);
-  play.Time.SoftMs = std::min(play.Time.SoftMs, play.Time.HardMs);
   if (options_.Messages && messages != nullptr)
     play.OnIteration = [messages](const deep::TIterationInfo& info) {
       messages->push_back("MESSAGE " + IterationText(info));

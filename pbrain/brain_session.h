@@ -55,6 +55,8 @@ class TBrainSession {
 
   const TBrainBoard& Board() const { return board_; }
   const TBrainLimits& Limits() const { return limits_; }
+  // The deep search's engine once a game was started with it, else nullptr.
+  const TDeepEngine* DeepEngine() const { return deepEngine_.get(); }
 
  private:
   void Dispatch(std::string_view line, std::vector<std::string>& out);

@@ -138,6 +138,39 @@ TEST(BrainSession, OptionCapsHoldWhateverINFOSays) {
   EXPECT_EQ(recorder.Calls[1].Options.MaxDepth, 2);
 }
 
+// max_memory is only recorded: the table is made anew at the next move, inside that move's time,
+// and only when its size changes.
+TEST(BrainSession, MaxMemoryChangesTheTableAtTheNextMoveOnlyWhenTheSizeDoes) {
+  TBrainOptions quiet;
+  quiet.Messages = false;
+  TBrainSession session(quiet);
+  Feed(session, {"START 20", "INFO timeout_turn 20"});
+  const TDeepEngine* engine = session.DeepEngine();
+  ASSERT_NE(engine, nullptr);
+  struct {
+    const char* Info;
+    bool Anew;
+    std::size_t MaxTableBytes;
+  } const steps[] = {
+      {"INFO max_memory 367001600", true, 367001600},
+      {"INFO max_memory 367001600", false, 367001600},  // the same again
+      {"INFO max_memory 52428800", true, 52428800 - (24 << 20)},
+      {"INFO max_memory junk", false, 52428800 - (24 << 20)},
+      {"INFO max_memory 0", true, TDeepEngine::kDefaultTableBytes},
+  };
+  for (const auto& step : steps) {
+    const int made = engine->TableAllocations();
+    const std::size_t bytes = engine->TableBytes();
+    EXPECT_EQ(Feed(session, {step.Info}), TLines{});
+    EXPECT_EQ(engine->TableAllocations(), made) << step.Info << ": made at INFO";
+    EXPECT_EQ(engine->TableBytes(), bytes) << step.Info;
+    ASSERT_EQ(Feed(session, {"SUGGEST"}).size(), 1u);
+    EXPECT_EQ(engine->TableAllocations(), made + (step.Anew ? 1 : 0)) << step.Info;
+    EXPECT_LE(engine->TableBytes(), step.MaxTableBytes) << step.Info;
+    EXPECT_GT(engine->TableBytes(), step.MaxTableBytes / 2) << step.Info;
+  }
+}
+
 // The engine's letter follows the counts; the side handed over is always the engine's own.
 TEST(BrainSession, EngineGetsTheLetterTheCountsGiveTheSideToMove) {
   TRecorder recorder;
