@@ -132,13 +132,15 @@ if [[ -s "$work/brain-windows/err.txt" ]]; then fail "brain session: output on s
 echo "brain session: $(wc -l <"$work/brain-windows/out.txt") answer lines compared"
 
 # 5. The deep search under Wine: its MESSAGE lines and moves depend on the clock, so only their
-#    form is checked: OK, then iteration lines and a move for each of BEGIN and TURN.
+#    form is checked: OK, then iteration lines, the move's summary line and a move for each of
+#    BEGIN and TURN.
 printf '%s\r\n' 'START 20' 'INFO timeout_turn 300' 'BEGIN' 'TURN 11,11' 'END' >"$work/deep.txt"
 mkdir -p "$work/deep-windows"
 (cd "$work/deep-windows" && "$wine" "$windows/pbrain-zarvo2.exe" <"$work/deep.txt" >out.txt \
   2>err.txt) || fail "the Windows deep search ended with status $?"
 if grep -q $'\r' "$work/deep-windows/out.txt"; then fail "deep search: a CR in the output"; fi
-if [[ "$(grep -v '^MESSAGE depth ' "$work/deep-windows/out.txt" | tr '\n' ' ')" != "OK 10,10 "*" " ||
+if [[ "$(grep -vE '^MESSAGE (depth|move) ' "$work/deep-windows/out.txt" | tr '\n' ' ')" != "OK 10,10 "*" " ||
+      "$(grep -c '^MESSAGE move ' "$work/deep-windows/out.txt")" != 2 ||
       "$(grep -cE '^[0-9]+,[0-9]+$' "$work/deep-windows/out.txt")" != 2 ]]; then
   fail "deep search: unexpected answers: $(tr '\n' '|' <"$work/deep-windows/out.txt")"
 fi
