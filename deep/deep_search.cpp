@@ -176,8 +176,10 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
 
   // 4. The transposition table: a cut off the principal variation, and the move to try first.
   TSquareIndex ttMove = kNoSquare;
+  int staticEval = kNoEval;
   if (const TTableEntry* entry = table_.Probe(board.Hash())) {
     ttMove = entry->Move;
+    staticEval = entry->Eval;
     if (!pvNode && entry->Depth >= depth) {
       const int score = ScoreFromTable(entry->Score, ply);
       const TBound bound = entry->Bound();
@@ -192,7 +194,7 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
   // unless a short win by fours saves it.
   const bool quietNode = oppFives == 0 && board.ClassCount(opp, P4Flex4) == 0 && ply > 0;
   if (!pvNode && quietNode && depth <= kFutilityDepth && std::abs(beta) < kWinBound) {
-    const int staticEval = Evaluate(board);
+    if (staticEval == kNoEval) staticEval = Evaluate(board);
     if (staticEval - kFutilityMargin * depth >= beta) return staticEval;
     if (depth <= kRazorDepth && staticEval + kRazorMargin * depth <= alpha) {
       if (board.ClassCountAtLeast(me, P4Block4) > 0 && solver_.FindVcf(board, 6, 200) != kNoSquare)
@@ -289,7 +291,7 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
   }
 
   const TBound bound = best >= beta ? kBoundLower : best > alphaIn ? kBoundExact : kBoundUpper;
-  table_.Store(board.Hash(), ScoreToTable(best, ply), bound, depth, bestMove);
+  table_.Store(board.Hash(), ScoreToTable(best, ply), bound, depth, bestMove, staticEval);
   return best;
 }
 
