@@ -1,6 +1,7 @@
 #include "deep/deep_search.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace zarvo::deep {
 namespace {
@@ -11,9 +12,19 @@ constexpr std::array<int, kPattern4Count> kAttackWeight = {0,   8,   12,  24,  6
                                                            160, 110, 130, 500, 3000, 10000};
 constexpr std::array<int, kPattern4Count> kDefendWeight = {0,   6,  10, 20,  50,   70,
                                                            140, 40, 60, 300, 2000, 8000};
-// How many quiet moves a node looks at, off and on the principal variation.
-constexpr int kQuietWidth = 14;
-constexpr int kPvQuietWidth = 20;
+// Selectivity. Off the principal variation a node looks at a number of moves that grows with
+// the depth left; late moves that make no four are searched shallower first, by a reduction
+// that grows with the logarithms of the depth and of the move's rank.
+constexpr int MoveCountLimit(int depth, bool pvNode) {
+  return pvNode ? 20 + 3 * depth : 3 + depth + depth * depth / 2;
+}
+// A static evaluation this far above beta at a shallow node off the principal variation, with
+// no four and no open three of the opponent's to meet, is taken as a cut.
+constexpr int kFutilityDepth = 6;
+constexpr int kFutilityMargin = 120;  // per ply of depth left
+// A static evaluation this far below alpha at a shallow node is only saved by a win by fours.
+constexpr int kRazorDepth = 3;
+constexpr int kRazorMargin = 300;  // per ply of depth left
 // Search and solver nodes between two looks at the clock: about 0.1 ms of work, so a search
 // that gets the processor back after a long wait sees the time at once. A look costs 25 ns.
 constexpr int64_t kClockCheckNodes = 128;
@@ -34,6 +45,17 @@ bool IsQuiet(const TDeepBoard& board, TSquareIndex square) {
   const int me = board.SideToMove();
   return board.Class(square, me) < P4Flex3 && board.Class(square, Opponent(me)) < P4Flex3;
 }
+
+// Late-move reductions by depth left and move rank, in 1/1024 ply: 0.5 + ln d ln i / 1.6.
+struct TReductionTable {
+  std::array<std::array<int, 64>, kMaxSearchDepth + 1> Plies1024{};
+  TReductionTable() {
+    for (int d = 1; d <= kMaxSearchDepth; ++d)
+      for (int i = 1; i < 64; ++i)
+        Plies1024[d][i] = static_cast<int>(1024 * (0.5 + std::log(d) * std::log(i) / 1.6));
+  }
+};
+const TReductionTable kReductions;
 
 }  // namespace
 
@@ -100,7 +122,7 @@ int TDeepSearch::GenerateMoves(const TDeepBoard& board, TScoredMove* moves, int 
       // 3. Quiet moves near the stones, ranked by what they make and what they take.
       int score = kAttackWeight[mine] + kDefendWeight[theirs] +
                   (board.SquareValue(square, me) + board.SquareValue(square, opp)) / 4 +
-                  history_[me][square] / 64;
+                  history_[me][square] / 16;
       if (square == ttMove)
         score += 1 << 24;
       else if (square == killers_[ply][0])
@@ -154,8 +176,10 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
 
   // 4. The transposition table: a cut off the principal variation, and the move to try first.
   TSquareIndex ttMove = kNoSquare;
+  int staticEval = kNoEval;
   if (const TTableEntry* entry = table_.Probe(board.Hash())) {
     ttMove = entry->Move;
+    staticEval = entry->Eval;
     if (!pvNode && entry->Depth >= depth) {
       const int score = ScoreFromTable(entry->Score, ply);
       const TBound bound = entry->Bound();
@@ -165,7 +189,24 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
     }
   }
 
-  // 5. The moves, best first; off the principal variation only the best quiet ones.
+  // 5. Shallow nodes off the principal variation, where the opponent threatens nothing that
+  // wins soon: a static evaluation far above beta is a cut, one far below alpha a fail low
+  // unless a short win by fours saves it.
+  const bool quietNode = oppFives == 0 && board.ClassCount(opp, P4Flex4) == 0 && ply > 0;
+  if (!pvNode && quietNode && depth <= kFutilityDepth && std::abs(beta) < kWinBound) {
+    if (staticEval == kNoEval) staticEval = Evaluate(board);
+    if (staticEval - kFutilityMargin * depth >= beta) return staticEval;
+    if (depth <= kRazorDepth && staticEval + kRazorMargin * depth <= alpha) {
+      if (board.ClassCountAtLeast(me, P4Block4) > 0 && solver_.FindVcf(board, 6, 200) != kNoSquare)
+        return kWinScore - ply - 11;
+      return staticEval;
+    }
+  }
+  // Without a table move a deep node is searched a ply shallower: the table will have one for
+  // the next iteration.
+  if (ttMove == kNoSquare && depth >= 5 && !pvNode) --depth;
+
+  // 6. The moves, best first; off the principal variation only as many as the depth left earns.
   bool forced = false;
   TScoredMove* moves = moveStack_[ply].data();
   int count = GenerateMoves(board, moves, ply, ttMove, forced);
@@ -176,11 +217,13 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
         moves);
     forced = true;
   }
-  const int width = forced ? count : std::min(count, pvNode ? kPvQuietWidth : kQuietWidth);
+  const int width = forced || ply == 0 ? count : std::min(count, MoveCountLimit(depth, pvNode));
 
   const int alphaIn = alpha;
   int best = -kWinScore;
   TSquareIndex bestMove = kNoSquare;
+  int quietTried = 0;
+  std::array<TSquareIndex, 64> quietsTried;
   for (int i = 0; i < width; ++i) {
     // Selection: the best of the rest to the front.
     int top = i;
@@ -188,11 +231,21 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
       if (moves[j].Score > moves[top].Score) top = j;
     std::swap(moves[i], moves[top]);
     const TSquareIndex move = moves[i].Square;
+    const bool makesFour = board.Class(move, me) >= P4Block4;
+    const bool quiet = IsQuiet(board, move);
 
-    // 6. A forced block costs no depth; late quiet moves are searched shallower first.
+    // 7. A forced block costs no depth; late moves that make no four are searched shallower
+    // first: less on the principal variation, for an open three and for a move with a good
+    // history.
     const int newDepth = oppFives == 1 ? depth : depth - 1;
     int reduction = 0;
-    if (!forced && depth >= 3 && i >= 3 && IsQuiet(board, move)) reduction = i >= 8 ? 2 : 1;
+    if (!forced && depth >= 2 && i >= 1 && !makesFour) {
+      int r1024 = kReductions.Plies1024[std::min(depth, kMaxSearchDepth)][std::min(i, 63)];
+      if (pvNode) r1024 -= 1024;
+      if (board.Class(move, me) >= P4Flex3) r1024 -= 2048;
+      r1024 -= history_[me][move] * 1024 / 8192;
+      reduction = std::clamp(r1024 / 1024, 0, std::max(0, newDepth - 1));
+    }
 
     board.Move(move);
     int score;
@@ -220,15 +273,25 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
             killers_[ply][1] = killers_[ply][0];
             killers_[ply][0] = move;
           }
-          history_[me][move] += depth * depth;
+          // The cut move gains, the quiet moves tried before it lose, each pulled back towards
+          // zero so that old results fade.
+          const int bonus = std::min(depth * depth * 16, 2048);
+          const auto update = [&](TSquareIndex square, int change) {
+            int& h = history_[me][square];
+            h += change - h * std::abs(change) / 16384;
+          };
+          update(move, bonus);
+          for (int q = 0; q < quietTried; ++q) update(quietsTried[q], -bonus);
           break;
         }
       }
     }
+    if (quiet && quietTried < static_cast<int>(quietsTried.size()))
+      quietsTried[quietTried++] = move;
   }
 
   const TBound bound = best >= beta ? kBoundLower : best > alphaIn ? kBoundExact : kBoundUpper;
-  table_.Store(board.Hash(), ScoreToTable(best, ply), bound, depth, bestMove);
+  table_.Store(board.Hash(), ScoreToTable(best, ply), bound, depth, bestMove, staticEval);
   return best;
 }
 

@@ -48,8 +48,8 @@ const TTableEntry* TTranspositionTable::Probe(uint64_t key) const {
   return nullptr;
 }
 
-void TTranspositionTable::Store(uint64_t key, int score, TBound bound, int depth,
-                                TSquareIndex move) {
+void TTranspositionTable::Store(uint64_t key, int score, TBound bound, int depth, TSquareIndex move,
+                                int eval) {
   TBucket& bucket = buckets_[key & mask_];
   used_ = true;
   const auto check = static_cast<uint32_t>(key >> 32);
@@ -68,9 +68,19 @@ void TTranspositionTable::Store(uint64_t key, int score, TBound bound, int depth
       target = &entry;
     }
   }
-  // A shallower result for the same position keeps the deeper move if it has none.
-  if (target->Check == check && move == kNoSquare) move = target->Move;
+  if (target->Check == check && target->Bound() != kBoundNone) {
+    // A shallower result for the same position keeps the deeper move if it has none, and the
+    // evaluation; a much shallower bound of this search leaves the deeper entry as it is.
+    if (move == kNoSquare) move = target->Move;
+    if (eval == kNoEval) eval = target->Eval;
+    const bool current = (target->BoundAndAge >> 2) == age_;
+    if (current && bound != kBoundExact && depth + 3 < target->Depth) {
+      target->Eval = static_cast<int16_t>(eval);
+      return;
+    }
+  }
   target->Check = check;
+  target->Eval = static_cast<int16_t>(eval);
   target->Score = static_cast<int16_t>(score);
   target->Move = move;
   target->Depth = static_cast<uint8_t>(std::clamp(depth, 0, 255));

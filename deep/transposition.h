@@ -1,6 +1,6 @@
-// The deep search's transposition table: a fixed array of four-entry buckets, replaced by depth
-// and age. Its pages come zeroed from the system as they are first used, so neither a large
-// table nor emptying one costs time before the search touches it.
+// The deep search's transposition table: a fixed array of five-entry buckets, one cache line
+// each, replaced by depth and age. Its pages come zeroed from the system as they are first used, so
+// neither a large table nor emptying one costs time before the search touches it.
 #pragma once
 
 #include <cstddef>
@@ -13,15 +13,20 @@ namespace zarvo::deep {
 
 enum TBound : uint8_t { kBoundNone = 0, kBoundUpper = 1, kBoundLower = 2, kBoundExact = 3 };
 
+// The static evaluation of an entry stored without one.
+inline constexpr int16_t kNoEval = INT16_MIN;
+
 struct TTableEntry {
   uint32_t Check = 0;  // the key's high half: tells positions of one bucket apart
   int16_t Score = 0;
+  int16_t Eval = 0;  // the position's static evaluation, or kNoEval
   TSquareIndex Move = kNoSquare;
   uint8_t Depth = 0;
   uint8_t BoundAndAge = 0;  // bound in the low two bits, search age above
 
   TBound Bound() const { return static_cast<TBound>(BoundAndAge & 3); }
 };
+static_assert(sizeof(TTableEntry) == 12);
 // Zeroed memory is a table of empty entries.
 static_assert(kBoundNone == 0 && kNoSquare == 0);
 
@@ -47,16 +52,20 @@ class TTranspositionTable {
 
   // The entry for the key, or nullptr.
   const TTableEntry* Probe(uint64_t key) const;
-  void Store(uint64_t key, int score, TBound bound, int depth, TSquareIndex move);
+  // Keeps a deeper result of the same position from this search unless the new one is exact.
+  void Store(uint64_t key, int score, TBound bound, int depth, TSquareIndex move,
+             int eval = kNoEval);
 
   std::size_t Bytes() const { return (mask_ + 1) * sizeof(TBucket); }
   // How many times the table was made anew (by a resize or by emptying a used table).
   int Allocations() const { return allocations_; }
 
  private:
-  struct TBucket {
-    TTableEntry Entries[4];
+  // One probe reads one cache line.
+  struct alignas(64) TBucket {
+    TTableEntry Entries[5];
   };
+  static_assert(sizeof(TBucket) == 64);
   void Allocate(std::size_t count);
 
   TZeroedPages pages_;

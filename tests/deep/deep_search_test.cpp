@@ -135,7 +135,7 @@ TEST(DeepSearch, AllocatesNothingPerNode) {
   auto search = std::make_unique<TDeepSearch>(std::size_t{4} << 20);
   TSearchLimits limits;
   limits.SoftMs = limits.HardMs = int64_t{1} << 40;
-  limits.MaxDepth = 7;
+  limits.MaxDepth = 10;
   const long before = zarvo::testing::AllocationCount();
   const TSearchResult result = search->Think(board, limits);
   const long allocations = zarvo::testing::AllocationCount() - before;

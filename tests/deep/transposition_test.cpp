@@ -37,7 +37,7 @@ void FillEveryBucket(TTranspositionTable& table) {
 }
 
 TEST(TranspositionTable, IsMadeAnewOnlyWhenItsSizeChanges) {
-  constexpr std::size_t kBucket = 4 * sizeof(TTableEntry);
+  constexpr std::size_t kBucket = 64;  // a bucket is one cache line
   TTranspositionTable table(1024 * kBucket);
   ASSERT_EQ(table.Allocations(), 1);
   table.Store(7, 100, kBoundExact, 3, 5);
