@@ -199,6 +199,20 @@ TEST(PbrainProcess, AnswersTheLastEmptySquaresOnly) {
                                       "ERROR square 0,0 is occupied"}));
 }
 
+// A session of the classic choice, whose loss marker goes to "brain data", in a lost position
+// with the engine second.
+testing::TRun RunLostSession(const TTempDir& dir) {
+  return testing::RunProcess(
+      {.Program = PBRAIN_EXE,
+       .Args = {"--classic", "--seed", "1"},
+       .WorkDir = dir.Path(),
+       .Input = Script(
+           {"START 20", "INFO timeout_turn 300", "INFO folder brain data",
+            BoardCommand({"5,5,2", "6,5,2", "7,5,2", "8,5,2", "0,19,1", "19,19,1", "19,0,1"}),
+            "END"}),
+       .TimeLimit = std::chrono::seconds(30)});
+}
+
 // A lost position with the engine second: the loss marker lands in the INFO folder (relative to
 // the working directory), with the neighbours' value read from there, and nowhere else.
 // The classic move choice writes the loss marker; the deep search keeps no such file.
@@ -206,14 +220,7 @@ TEST(PbrainProcess, LossMarkerGoesToTheInfoFolder) {
   TTempDir dir;
   std::filesystem::create_directories(dir / "brain data");
   dir.Write("brain data/DiDeRo.zrv", std::string("\x02\0\0\0", 4));
-  const testing::TRun run = testing::RunProcess(
-      {.Program = PBRAIN_EXE,
-       .Args = {"--classic", "--seed", "1"},
-       .WorkDir = dir.Path(),
-       .Input = Script(
-           {"START 20", "INFO timeout_turn 300", "INFO folder brain data",
-            BoardCommand({"5,5,2", "6,5,2", "7,5,2", "8,5,2", "0,19,1", "19,19,1", "19,0,1"}),
-            "END"})});
+  const testing::TRun run = RunLostSession(dir);
   ASSERT_EQ(run.Status, 0);
   EXPECT_TRUE(run.Out.starts_with("OK\n"));
   EXPECT_EQ(dir.Read("brain data/DiDeRoLose.zrv"), std::string("\x02\0\0\0", 4));
@@ -226,15 +233,7 @@ TEST(PbrainProcess, LossMarkerPipeIsSkipped) {
   TTempDir dir;
   std::filesystem::create_directories(dir / "brain data");
   ASSERT_EQ(::mkfifo((dir / "brain data/DiDeRoLose.zrv").c_str(), 0644), 0);
-  const testing::TRun run = testing::RunProcess(
-      {.Program = PBRAIN_EXE,
-       .Args = {"--classic", "--seed", "1"},
-       .WorkDir = dir.Path(),
-       .Input = Script(
-           {"START 20", "INFO timeout_turn 300", "INFO folder brain data",
-            BoardCommand({"5,5,2", "6,5,2", "7,5,2", "8,5,2", "0,19,1", "19,19,1", "19,0,1"}),
-            "END"}),
-       .TimeLimit = std::chrono::seconds(30)});
+  const testing::TRun run = RunLostSession(dir);
   ASSERT_FALSE(run.TimedOut) << "the session did not end within 30 s";
   EXPECT_EQ(run.Status, 0);
   EXPECT_TRUE(run.Out.starts_with("OK\n")) << run.Out;
