@@ -14,7 +14,7 @@ namespace zarvo::tool {
 
 // The depth the signature is taken at, and the signature of the built-in suite there.
 inline constexpr int kDeepBenchDepth = 6;
-inline constexpr uint64_t kDeepBenchSignature = 41671;
+inline constexpr uint64_t kDeepBenchSignature = 49292;
 
 // Searches every position (moves in play order, x first) to `depth` with a fresh table, no time
 // limit and the root solvers on; prints a line per position (alpha-beta and solver nodes) and
