@@ -19,6 +19,7 @@ constexpr std::string_view kUsage =
     "  bench         the fixed benchmark and the search's signature\n"
     "  match ENGINE1 ENGINE2 [...]\n"
     "                play games between two engines (file:PATH or pipe:PATH)\n"
+    "  openings      a suite of openings the deep search judges close to even\n"
     "  show RECORD   draw a game record as SVG\n"
     "  play ENGINE   play a game against an engine at the terminal\n"
     "  analyse DIR   the deep search's thinking on a working directory's board\n"
@@ -51,6 +52,7 @@ int Run(int argc, char** argv) {
   if (command == "book") return RunBook(rest, std::cout, std::cerr);
   if (command == "bench") return RunBench(rest, std::cout, std::cerr);
   if (command == "match") return RunMatch(rest, std::cout, std::cerr);
+  if (command == "openings") return RunOpenings(rest, std::cout, std::cerr);
   if (command == "show") return RunShow(rest, std::cout, std::cerr);
   if (command == "play") return RunPlay(rest, std::cin, std::cout, std::cerr);
   if (command == "analyse" || command == "analyze") return RunAnalyse(rest, std::cout, std::cerr);
