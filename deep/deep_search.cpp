@@ -92,6 +92,12 @@ bool TDeepSearch::TimeUp() {
   return stopped_;
 }
 
+bool TDeepSearch::ShortVcfWins(TDeepBoard& board) {
+  // A few fours within a few hundred positions: cheap enough for the nodes that ask.
+  return board.ClassCountAtLeast(board.SideToMove(), P4Block4) > 0 &&
+         solver_.FindVcf(board, 6, 200) != kNoSquare;
+}
+
 void TDeepSearch::UpdatePv(int ply, TSquareIndex move) {
   pv_[ply][ply] = move;
   const int length = ply + 1 < kMaxPly ? pvLength_[ply + 1] : ply + 1;
@@ -168,9 +174,7 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
   // first. Elsewhere the solver would cost more depth than its wins are worth (measured in
   // matches). A four to block is never left at the horizon.
   if (depth <= 0 && oppFives == 0) {
-    if (pvNode && board.ClassCountAtLeast(me, P4Block4) > 0 &&
-        solver_.FindVcf(board, 6, 200) != kNoSquare)
-      return kWinScore - ply - 11;
+    if (pvNode && ShortVcfWins(board)) return kWinScore - ply - 11;
     return Evaluate(board);
   }
 
@@ -197,9 +201,7 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
     if (staticEval == kNoEval) staticEval = Evaluate(board);
     if (staticEval - kFutilityMargin * depth >= beta) return staticEval;
     if (depth <= kRazorDepth && staticEval + kRazorMargin * depth <= alpha) {
-      if (board.ClassCountAtLeast(me, P4Block4) > 0 && solver_.FindVcf(board, 6, 200) != kNoSquare)
-        return kWinScore - ply - 11;
-      return staticEval;
+      return ShortVcfWins(board) ? kWinScore - ply - 11 : staticEval;
     }
   }
   // Without a table move a deep node is searched a ply shallower: the table will have one for

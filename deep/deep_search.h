@@ -88,6 +88,8 @@ class TDeepSearch {
   int GenerateMoves(const TDeepBoard& board, TScoredMove* moves, int ply, TSquareIndex ttMove,
                     bool& forced);
   bool TimeUp();
+  // Whether the side to move wins by a short continuous four (the horizon's and razoring's probe).
+  bool ShortVcfWins(TDeepBoard& board);
   int64_t ElapsedMs() const;
   void UpdatePv(int ply, TSquareIndex move);
 
