@@ -378,7 +378,9 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
     return finish(SquareAt(board.Width() / 2, board.Height() / 2), 0, "centre");
   if (board.ClassCount(me, P4Five) > 0)
     return finish(board.FindClass(me, P4Five), kWinScore - 1, "five");
-  if (board.ClassCount(opp, P4Five) > 0) return finish(board.FindClass(opp, P4Five), 0, "block");
+  // Two fives to stop (an open four) are a loss: one is blocked, the other made.
+  if (const int oppFives = board.ClassCount(opp, P4Five); oppFives > 0)
+    return finish(board.FindClass(opp, P4Five), oppFives >= 2 ? -(kWinScore - 2) : 0, "block");
   if (board.ClassCount(me, P4Flex4) > 0)
     return finish(board.FindClass(me, P4Flex4), kWinScore - 3, "open four");
 
@@ -388,14 +390,14 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
     if (const TSquareIndex move = solver_.FindVcf(board, 40, 200'000, vcfDeadline);
         move != kNoSquare) {
       result.Line = solver_.Line();
-      return finish(move, kWinScore - 2 * static_cast<int>(result.Line.size()), "vcf");
+      return finish(move, kWinScore - solver_.WinPlies(), "vcf");
     }
     const auto deadline = limits.Start + std::chrono::milliseconds(phases_.RootVctMs);
     for (int threats = 3; threats <= 11; threats += 2) {
       const TSquareIndex move = solver_.FindVct(board, threats, limits.RootVctNodes, deadline);
       if (move != kNoSquare) {
         result.Line = solver_.Line();
-        return finish(move, kWinScore - 2 * static_cast<int>(result.Line.size()), "vct");
+        return finish(move, kWinScore - solver_.WinPlies(), "vct");
       }
       if (std::chrono::steady_clock::now() >= deadline) break;
     }

@@ -66,17 +66,39 @@ TSquareIndex TThreatSolver::FindVct(TDeepBoard& board, int maxThreats, int64_t n
   return Solve(board, true, maxThreats, nodeLimit, deadline);
 }
 
-TSquareIndex TThreatSolver::Solve(TDeepBoard& board, bool threes, int maxThreats, int64_t nodeLimit,
-                                  TClock::time_point deadline) {
+void TThreatSolver::Begin(bool threes, int64_t nodeLimit, TClock::time_point deadline) {
   threes_ = threes;
   aborted_ = false;
   nodes_ = 0;
   nodeLimit_ = nodeLimit;
   deadline_ = deadline;
   lineLength_ = 0;
+  winPlies_ = 0;
+}
+
+TSquareIndex TThreatSolver::Solve(TDeepBoard& board, bool threes, int maxThreats, int64_t nodeLimit,
+                                  TClock::time_point deadline) {
+  Begin(threes, nodeLimit, deadline);
   const bool won = Attack(board, maxThreats, 0);
   totalNodes_ += nodes_;
   return won && lineLength_ > 0 ? line_[0] : kNoSquare;
+}
+
+bool TThreatSolver::DefenderLoses(TDeepBoard& board, int maxThreats, int64_t nodeLimit,
+                                  TClock::time_point deadline) {
+  // Fours alone first, then threes with a growing count: one deep look at threes can spend
+  // millions of positions on the first four's lines before it tries the second four.
+  int64_t left = nodeLimit;
+  for (int threats = 1;; threats = std::min(threats + 2, maxThreats)) {
+    const bool threes = threats > 1;
+    Begin(threes, left, deadline);
+    const bool lost = Defend(board, threes ? threats : maxThreats, 0);
+    totalNodes_ += nodes_;
+    left -= nodes_;
+    if (lost && !aborted_) return true;
+    if (threats >= maxThreats || left <= 0 || TClock::now() >= deadline) break;
+  }
+  return false;
 }
 
 bool TThreatSolver::Attack(TDeepBoard& board, int threats, int ply) {
@@ -87,6 +109,7 @@ bool TThreatSolver::Attack(TDeepBoard& board, int threats, int ply) {
   if (board.ClassCount(me, P4Five) > 0) {
     line_[ply] = board.FindClass(me, P4Five, board.LastMove());
     lineLength_ = ply + 1;
+    winPlies_ = ply + 1;
     return true;
   }
   // 2. The defender's four must be blocked first; the attack goes on only if a threat remains.
@@ -104,6 +127,7 @@ bool TThreatSolver::Attack(TDeepBoard& board, int threats, int ply) {
   if (board.ClassCount(me, P4Flex4) > 0 && board.ClassCountAtLeast(opp, P4Block4) == 0) {
     line_[ply] = board.FindClass(me, P4Flex4);
     lineLength_ = ply + 1;
+    winPlies_ = ply + 3;
     return true;
   }
   if (threats <= 0) return false;
@@ -148,6 +172,7 @@ bool TThreatSolver::Defend(TDeepBoard& board, int threats, int ply) {
     count = CollectClass(board, me, P4Block4, P4Flex4, moves.data(), kMaxMoves);
     if (count == 0) {
       lineLength_ = ply;
+      winPlies_ = ply + 2;
       return true;
     }
   } else if (threes_ && board.ClassCount(attacker, P4Flex4) > 0) {
@@ -160,7 +185,7 @@ bool TThreatSolver::Defend(TDeepBoard& board, int threats, int ply) {
   }
 
   // 3. The attack wins only if it wins against every reply.
-  int lastLength = ply;
+  int lastLength = ply, slowest = 0;
   for (int i = 0; i < count; ++i) {
     // A square may be both a four of the defender's and one of the attacker's: tried once.
     if (std::any_of(moves.begin(), moves.begin() + i,
@@ -172,8 +197,10 @@ bool TThreatSolver::Defend(TDeepBoard& board, int threats, int ply) {
     if (!won) return false;
     line_[ply] = moves[i].Square;
     lastLength = lineLength_;
+    slowest = std::max(slowest, winPlies_);
   }
   lineLength_ = lastLength;
+  winPlies_ = slowest;
   return true;
 }
 

@@ -26,6 +26,12 @@ class TThreatSolver {
   TSquareIndex FindVct(TDeepBoard& board, int maxThreats, int64_t nodeLimit,
                        TClock::time_point deadline = TClock::time_point::max());
 
+  // Whether the side to move, the defender, loses to the attack under way (its opponent's last
+  // move made a four or an open three): every reply, its own fours among them, leaves a win for
+  // the attacker within `maxThreats` more threats. The proof that a move kept a win.
+  bool DefenderLoses(TDeepBoard& board, int maxThreats, int64_t nodeLimit,
+                     TClock::time_point deadline = TClock::time_point::max());
+
   // Forgets the positions known not to win.
   void Clear();
 
@@ -33,11 +39,15 @@ class TThreatSolver {
   int64_t Nodes() const { return totalNodes_; }
   // The attacker's and defender's moves of the last win found, from its first move.
   std::vector<TSquareIndex> Line() const { return {line_.begin(), line_.begin() + lineLength_}; }
+  // The plies to the five of the last win found, from its first move, against the slowest
+  // defence the solver tried: at least Line().size().
+  int WinPlies() const { return winPlies_; }
 
  private:
   static constexpr int kMaxLine = 64;
   static constexpr int kMaxMoves = 96;
 
+  void Begin(bool threes, int64_t nodeLimit, TClock::time_point deadline);
   TSquareIndex Solve(TDeepBoard& board, bool threes, int maxThreats, int64_t nodeLimit,
                      TClock::time_point deadline);
   bool Attack(TDeepBoard& board, int threats, int ply);
@@ -53,6 +63,7 @@ class TThreatSolver {
   std::vector<TFailure> failures_;  // sized once: positions known not to win within N threats
   std::array<TSquareIndex, kMaxLine> line_{};
   int lineLength_ = 0;
+  int winPlies_ = 0;
   bool threes_ = false;  // VCT rather than VCF
   bool aborted_ = false;
   int64_t nodes_ = 0, nodeLimit_ = 0, totalNodes_ = 0;

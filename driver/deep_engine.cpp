@@ -49,10 +49,19 @@ std::string NodesText(int64_t searchNodes, int64_t solverNodes, int64_t elapsedM
 
 }  // namespace
 
+std::string ScoreText(int score) {
+  std::string text = std::to_string(score);
+  if (const int plies = deep::PliesToFive(score); plies != 0)
+    text.append(plies > 0 ? " (win in " : " (loss in ")
+        .append(std::to_string(std::abs(plies)))
+        .append(std::abs(plies) == 1 ? " ply)" : " plies)");
+  return text;
+}
+
 std::string IterationText(const deep::TIterationInfo& info) {
   std::string text;
   text.append("depth ").append(std::to_string(info.Depth));
-  text.append(" score ").append(std::to_string(info.Score));
+  text.append(" score ").append(ScoreText(info.Score));
   text.append(" ").append(NodesText(info.SearchNodes, info.SolverNodes, info.ElapsedMs));
   text.append(" pv");
   for (deep::TSquareIndex square : info.Line) text.append(" ").append(SquareText(square));
@@ -64,7 +73,7 @@ std::string MoveText(const deep::TSearchResult& result) {
   text.append("move ").append(result.Move == deep::kNoSquare ? "none" : SquareText(result.Move));
   text.append(" by ").append(result.Reason);
   text.append(" depth ").append(std::to_string(result.Depth));
-  text.append(" score ").append(std::to_string(result.Score));
+  text.append(" score ").append(ScoreText(result.Score));
   text.append(" ").append(NodesText(result.SearchNodes, result.SolverNodes, result.ElapsedMs));
   return text;
 }

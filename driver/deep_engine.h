@@ -34,6 +34,10 @@ deep::TDeepBoard DeepBoardOf(const TBoardText& board, int side, int width, int h
 // "x,y" of a deep-board square, as the protocols write moves.
 std::string SquareText(deep::TSquareIndex square);
 
+// A score as the lines below give it: "112", or with a proven result the plies to the five,
+// "19993 (win in 7 plies)", "-19994 (loss in 6 plies)".
+std::string ScoreText(int score);
+
 // One line for a finished iteration: depth, score, nodes, speed, time and principal variation,
 // as "depth 9 score 112 nodes 801234 (solver 203410) nps 1480000 time 541 pv 9,10 10,11". The
 // nodes are all of the move's so far, the threat solvers' among them in brackets; the speed

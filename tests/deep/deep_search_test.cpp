@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <memory>
+#include <sstream>
+#include <string>
 
 #include "tests/allocation_counter.h"
 #include "tests/deep/deep_test_support.h"
@@ -64,6 +68,53 @@ TEST(DeepSearch, PlaysForcedWinsFoundAtTheRoot) {
       EXPECT_TRUE(board->IsEmpty(result.Move));
     }
   }
+}
+
+// tests/deep/root_wins.txt: the opponent threatens a forced win, so a defence would be the
+// answer, but the side to move wins first. Its own win must be played (the listed move or one
+// after which the solver proves the opponent lost) and reported as a win.
+TEST(DeepSearch, PlaysItsOwnFasterWinAgainstAThreat) {
+  std::ifstream in(ZARVO_SOURCE_DIR "/tests/deep/root_wins.txt");
+  auto search = std::make_unique<TDeepSearch>(std::size_t{16} << 20);
+  TThreatSolver solver;
+  int cases = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line.starts_with("#")) continue;
+    ++cases;
+    auto board = std::make_unique<TDeepBoard>();
+    std::istringstream fields(line);
+    std::string word;
+    while (fields >> word && word != "->") {
+      int x = -1, y = -1;
+      ASSERT_EQ(std::sscanf(word.c_str(), "%d,%d", &x, &y), 2) << line;
+      board->Move(SquareAt(x, y));
+    }
+    std::string side, win, ownKind, threat;
+    fields >> side >> win >> ownKind >> threat;
+    ASSERT_EQ(side, board->SideToMove() == 0 ? "x" : "o") << line;
+    int winX = -1, winY = -1;
+    ASSERT_EQ(std::sscanf(win.c_str(), "%d,%d", &winX, &winY), 2) << line;
+
+    // The threat is real: with the opponent to move, its solver wins.
+    board->SetSideToMove(Opponent(board->SideToMove()));
+    const bool threatened = threat == "vcf" ? solver.FindVcf(*board, 30, 1'000'000) != kNoSquare
+                                            : solver.FindVct(*board, 5, 1'000'000) != kNoSquare;
+    board->SetSideToMove(Opponent(board->SideToMove()));
+    EXPECT_TRUE(threatened) << line;
+
+    TSearchLimits limits = Unhurried(6);
+    limits.RootVctNodes = 3'000'000;
+    limits.MaxNodes = 2'000'000;
+    const TSearchResult result = search->Think(*board, limits);
+    EXPECT_GT(PliesToFive(result.Score), 0) << line << ": " << result.Reason;
+    if (result.Move != SquareAt(winX, winY)) {
+      board->Move(result.Move);
+      EXPECT_TRUE(solver.DefenderLoses(*board, 15, 5'000'000))
+          << line << ": played " << SquareX(result.Move) << "," << SquareY(result.Move);
+      board->Undo();
+    }
+  }
+  EXPECT_GE(cases, 10);
 }
 
 TEST(DeepSearch, TheSearchAloneSeesShortContinuousFours) {

@@ -106,5 +106,33 @@ TEST(ThreatSolver, ClaimsNoWinThatADefenceRefutes) {
   EXPECT_EQ(solver->FindVcf(two, 9, 1'000'000), kNoSquare);
 }
 
+// The length of a win and the check that a move kept one: the four-three at 8,5 wins in five
+// plies (four, block, open four, any, five); each continuous-four puzzle's first move leaves
+// the defender lost, a quiet move does not.
+TEST(ThreatSolver, CountsThePliesToTheFiveAndProvesAMoveKeptTheWin) {
+  auto solver = std::make_unique<TThreatSolver>();
+  TDeepBoard fourThree =
+      BoardOf({".", ".", ".", ".", ".", "....oxxx", "........x", "........x"}, 'x');
+  ASSERT_EQ(solver->FindVcf(fourThree, 20, 1'000'000), SquareAt(8, 5));
+  EXPECT_EQ(solver->WinPlies(), 5);
+  EXPECT_EQ(solver->FindVct(fourThree, 20, 1'000'000), SquareAt(8, 5));
+  EXPECT_EQ(solver->WinPlies(), 5);
+
+  for (const auto& puzzle : Puzzles("vcf")) {
+    auto board = std::make_unique<TDeepBoard>(puzzle.Board());
+    const TSquareIndex move = solver->FindVcf(*board, puzzle.Number, 2'000'000);
+    ASSERT_NE(move, kNoSquare) << puzzle.Name();
+    const int plies = solver->WinPlies();
+    EXPECT_GE(plies, static_cast<int>(solver->Line().size())) << puzzle.Name();
+    EXPECT_EQ(plies % 2, 1) << puzzle.Name() << ": the attacker makes the five";
+    board->Move(move);
+    EXPECT_TRUE(solver->DefenderLoses(*board, puzzle.Number, 2'000'000)) << puzzle.Name();
+    board->Undo();
+    board->Move(SquareAt(0, 19));
+    EXPECT_FALSE(solver->DefenderLoses(*board, puzzle.Number, 2'000'000)) << puzzle.Name();
+    board->Undo();
+  }
+}
+
 }  // namespace
 }  // namespace zarvo::deep

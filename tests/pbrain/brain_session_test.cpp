@@ -364,6 +364,42 @@ TEST(BrainSession, DeepMessagesEndWithTheWholeMovesNodes) {
   }
 }
 
+// A proven result says how far the five is, and which rule or solver chose the move.
+TEST(BrainSession, DeepMessagesSayHowFarAProvenResultIs) {
+  struct Case {
+    std::vector<std::string> Stones;  // "x,y,owner" as BOARD lists them
+    const char* Summary;              // the start of the move's MESSAGE line
+    const char* Score;
+  } const cases[] = {
+      // Our four to complete.
+      {{"5,5,1", "6,5,1", "7,5,1", "8,5,1", "5,7,2", "6,7,2", "7,7,2"},
+       "MESSAGE move ",
+       " by five depth 0 score 19999 (win in 1 ply) "},
+      // The opponent's open four: blocking one end loses to the other.
+      {{"5,5,2", "6,5,2", "7,5,2", "8,5,2", "5,7,1", "6,7,1", "7,7,1", "0,0,1"},
+       "MESSAGE move ",
+       " by block depth 0 score -19998 (loss in 2 plies) "},
+      // Threats with open threes win in nine plies, though the opponent threatens too.
+      {{"10,9,1", "9,11,2", "9,8,1", "10,11,2", "8,9,1", "8,11,2", "11,11,1", "7,9,2", "11,10,1",
+        "8,7,2", "11,9,1", "11,12,2", "9,9,1", "12,9,2"},
+       "MESSAGE move 11,8 by vct ",
+       " score 19991 (win in 9 plies) "},
+  };
+  for (const Case& c : cases) {
+    TBrainSession session{TBrainOptions{}};
+    std::vector<std::string> commands{"START 20", "INFO timeout_turn 1000", "BOARD"};
+    commands.insert(commands.end(), c.Stones.begin(), c.Stones.end());
+    commands.push_back("DONE");
+    TLines told;
+    for (const std::string& command : commands)
+      for (std::string& answer : session.HandleLine(command)) told.push_back(std::move(answer));
+    ASSERT_GE(told.size(), 3u);
+    const std::string& summary = told[told.size() - 2];
+    EXPECT_TRUE(summary.starts_with(c.Summary)) << summary;
+    EXPECT_NE(summary.find(c.Score), std::string::npos) << summary;
+  }
+}
+
 // The line limit counts the command, not its line end: 4096 bytes with LF, CR LF or CR are
 // taken, one byte more is refused whatever the line end.
 TEST(BrainSession, LineLimitLeavesOutTheLineEnd) {
