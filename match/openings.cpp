@@ -23,7 +23,7 @@ std::optional<std::vector<TOpening>> ParseOpenings(std::istream& in, std::string
     line = line.substr(0, line.find('#'));
     std::istringstream words(line);
     TOpening opening;
-    TGameBoard board;
+    TGameBoard board(kBoardSize);
     std::string word;
     bool emptyBoard = false;
     while (words >> word) {

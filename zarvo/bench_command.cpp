@@ -133,7 +133,7 @@ int Generate(int games, uint32_t seed, int32_t depth, std::ostream& out) {
       TEngineOptions options = BenchOptions(seed + 7919u * game + ply, std::nullopt, depth);
       const TSquare move = PlayPosition(state, SideToMove(moves), board, options);
       moves.push_back({move.X, move.Y});
-      if (!match::FiveThrough(match::BoardOf(moves), moves.back()).empty()) break;
+      if (!match::FiveThrough(match::BoardOf(moves, kBoardSize), moves.back()).empty()) break;
     }
   }
   return 0;

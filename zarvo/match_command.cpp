@@ -28,6 +28,7 @@
 #include "zarvo/board_text.h"
 #include "zarvo/commands.h"
 #include "zarvo/input_file.h"
+#include "zarvo/record_file.h"
 #include "zarvo/svg_board.h"
 #include "zarvo/text_args.h"
 
@@ -470,24 +471,17 @@ class TStopSignals {
 };
 
 int Replay(const TMatchArgs& args, std::ostream& out, std::ostream& err) {
-  auto text = ReadInput(args.Replay, kGameRecordInput, "match", err);
-  if (!text) return 1;
-  std::istringstream in(std::move(*text));
-  std::string error;
-  const auto record = ParseRecord(in, error);
-  if (!record) {
-    err << "zarvo match: '" << args.Replay << "' is no game record: " << error << '\n';
-    return 1;
-  }
-  out << "Game " << record->Number << "\n  x: " << record->XEngine << "\n  o: " << record->OEngine
-      << "\n";
+  const auto record = ReadRecordFile(args.Replay, "match", err);
+  if (!record) return 1;
+  const int size = record->BoardSize;
+  out << "Game " << record->Number << " (" << size << " x " << size << ", "
+      << RuleName(record->ExactlyFive) << ")\n  x: " << record->XEngine
+      << "\n  o: " << record->OEngine << "\n";
   const std::vector<TSquare> stones = record->Stones();
-  const TGameBoard final = BoardOf(stones);
-  const std::vector<TSquare> five = record->Reason == TEndReason::Five && !stones.empty()
-                                        ? FiveThrough(final, stones.back())
-                                        : std::vector<TSquare>{};
+  const TGameBoard final = record->FinalBoard();
+  const std::vector<TSquare> five = record->WinningLine();
   if (args.Each) {
-    TGameBoard board = BoardOf(record->Opening);
+    TGameBoard board = BoardOf(record->Opening, size);
     out << "\nOpening (" << record->Opening.size() << " stones)\n";
     PrintBoard(out, board, {});
     std::size_t index = record->Opening.size();
@@ -502,14 +496,14 @@ int Replay(const TMatchArgs& args, std::ostream& out, std::ostream& err) {
     // Every stone with its number and colour: "12x"; the winning five in upper case.
     out << "\nFinal board: stone numbers in play order (opening 1-" << record->Opening.size()
         << "), the winning five in upper case\n    ";
-    for (int x = 0; x < kBoardSize; ++x) out << std::setw(4) << x;
+    for (int x = 0; x < size; ++x) out << std::setw(4) << x;
     out << '\n';
     std::array<int, kBoardSize * kBoardSize> number{};
     for (std::size_t i = 0; i < stones.size(); ++i)
       number[stones[i].Y * kBoardSize + stones[i].X] = static_cast<int>(i + 1);
-    for (int y = 0; y < kBoardSize; ++y) {
+    for (int y = 0; y < size; ++y) {
       out << std::setw(4) << y;
-      for (int x = 0; x < kBoardSize; ++x) {
+      for (int x = 0; x < size; ++x) {
         const int n = number[y * kBoardSize + x];
         if (n == 0) {
           out << "   .";

@@ -127,7 +127,7 @@ class TPlayGame {
          << " against " << args_.Engine << ". Type X,Y for a stone, undo, resign or help.\n";
     for (;;) {
       const std::vector<TSquare> stones = record_.Stones();
-      const TGameBoard board = BoardOf(stones);
+      const TGameBoard board = BoardOf(stones, record_.BoardSize);
       if (board.Full()) return End(TOutcome::Draw, TEndReason::FullBoard, "no empty square left");
       const char colour = ColourOfStone(stones.size());
       if (colour == args_.Colour) {
@@ -138,7 +138,8 @@ class TPlayGame {
         return record_;
       }
       const TPlayedMove& last = record_.Moves.back();
-      const std::vector<TSquare> five = FiveThrough(BoardOf(record_.Stones()), last.Square);
+      const std::vector<TSquare> five =
+          FiveThrough(record_.FinalBoard(), last.Square, record_.ExactlyFive);
       if (!five.empty()) {
         std::string detail;
         for (const TSquare& square : five) {
@@ -173,7 +174,7 @@ class TPlayGame {
     std::vector<TSquare> marked;
     if (!stones.empty()) marked.push_back(stones.back());
     out_ << '\n';
-    PrintBoard(out_, BoardOf(stones), marked);
+    PrintBoard(out_, BoardOf(stones, record_.BoardSize), marked);
   }
 
   enum class TTurn { Moved, Undone, Ended };
