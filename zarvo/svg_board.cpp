@@ -48,7 +48,8 @@ std::string Escaped(const std::string& text) {
 
 // The document head and the board's background.
 void BeginBoard(std::ostream& svg, int size, int captionLines) {
-  const int width = 2 * kMargin + BoardPixels(size);
+  // A small board keeps the large one's width, so the caption's lines fit beside it.
+  const int width = 2 * kMargin + BoardPixels(kBoardSize);
   const int height = 2 * kMargin + BoardPixels(size) + captionLines * kCaptionLine;
   svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
