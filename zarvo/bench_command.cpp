@@ -301,6 +301,12 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     err << "zarvo bench: --process needs --budget\n";
     return 2;
   }
+  // The deep bench searches every position to a fixed depth: a time budget would change nothing.
+  if (search == "deep" && budgetMs && process.empty()) {
+    err << "zarvo bench: --budget does not go with --search deep, which searches every position "
+           "to a fixed depth (use --depth)\n";
+    return 2;
+  }
   // Deeper than a search can go would be cut silently; refused instead.
   const int32_t deepest = search == "deep" ? deep::kMaxSearchDepth : kDefaultMaxDepth;
   if (depth && *depth > deepest) {

@@ -204,6 +204,7 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
   if (parsed.Each) return "--each goes with --replay";
   if (parsed.Sprt && !parsed.GamesGiven) parsed.Options.Games = 20000;
   if (parsed.Engines.size() != 2) return "two engines needed, each file:PATH or pipe:PATH";
+  if (parsed.Options.Games == 0) return "--games must be at least 1";
   if (parsed.Options.MoveTimeMs == 0) return "--move-time must be at least 1";
   if (parsed.Options.Concurrency == 0) return "--concurrency must be at least 1";
   // The move files hold a 20 x 20 board: a move-file engine cannot be told another.
@@ -609,8 +610,12 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
   if (interrupted) out << "\nStopped after " << result.Games.size() << " games.\n";
   PrintResults(out, parsed, result);
   if (parsed.Sprt) PrintSprt(out, *parsed.Sprt, result, reporter.Verdict());
-  if (!parsed.RecordsDir.empty()) out << "\nRecords in " << parsed.RecordsDir << '\n';
-  if (!parsed.SvgDir.empty()) out << "Pictures in " << parsed.SvgDir << '\n';
+  if (!parsed.RecordsDir.empty() && parsed.RecordsDir == parsed.SvgDir) {
+    out << "\nRecords and pictures in " << parsed.RecordsDir << '\n';
+  } else {
+    if (!parsed.RecordsDir.empty()) out << "\nRecords in " << parsed.RecordsDir << '\n';
+    if (!parsed.SvgDir.empty()) out << "Pictures in " << parsed.SvgDir << '\n';
+  }
   if (interrupted) return 130;
   // A match in which every game ended by an engine's fault measured nothing: most likely an
   // engine cannot play at all (it crashes at start, speaks another protocol).

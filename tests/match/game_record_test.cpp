@@ -231,5 +231,22 @@ TEST(Openings, RandomOpeningsAreSmallCentralAndRepeatable) {
   EXPECT_EQ(sizes, (std::set<std::size_t>{2, 3, 4}));
 }
 
+TEST(Openings, RandomOpeningsAreCentralOnEveryBoard) {
+  // The 7 x 7 area's first square: centred, half a square towards the origin on an even board.
+  const struct { int Size, Low; } cases[] = {{20, 6}, {19, 6}, {17, 5}, {16, 4}, {15, 4}};
+  for (const auto& c : cases) {
+    TRandom random(7);
+    std::set<int> seen;
+    for (int i = 0; i < 300; ++i)
+      for (const TSquare& square : RandomOpening(random, c.Size)) {
+        EXPECT_TRUE(square.X >= c.Low && square.X <= c.Low + 6 && square.Y >= c.Low &&
+                    square.Y <= c.Low + 6)
+            << c.Size << ": " << SquareText(square);
+        seen.insert(square.X);
+      }
+    EXPECT_EQ(seen.size(), 7u) << c.Size;  // the whole area is used
+  }
+}
+
 }  // namespace
 }  // namespace zarvo::match

@@ -304,6 +304,7 @@ TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
       {{"match", legal, "pipe:/no/such/engine"}, 2, "no executable file"},
       {{"match", legal, legal, "--games", "two"}, 2, "--games takes a whole number"},
       {{"match", legal, legal, "--move-time", "0"}, 2, "at least 1"},
+      {{"match", legal, legal, "--games", "0"}, 2, "--games must be at least 1"},
       {{"match", legal, legal, "--move-time"}, 2, "needs a value"},
       {{"match", legal, legal, "--bogus"}, 2, "unknown option"},
       {{"match", legal, legal, "--openings", "/no/such/file"}, 1, "cannot read"},
