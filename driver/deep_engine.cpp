@@ -29,6 +29,17 @@ deep::TDeepBoard DeepBoardOf(const TBoardText& board, int side, int width, int h
   return deepBoard;
 }
 
+int DeepSideToMove(const TBoardText& board, int side) {
+  if (side == kStoneX || side == kStoneO) return side;
+  int xCount = 0, oCount = 0;
+  for (int y = 0; y < board.RowCount && y < kBoardSize; ++y)
+    for (const char c : board.Rows[y]) {
+      xCount += c == 'x';
+      oCount += c == 'o';
+    }
+  return xCount > oCount ? kStoneO : kStoneX;
+}
+
 std::string SquareText(deep::TSquareIndex square) {
   return std::to_string(deep::SquareX(square)) + "," + std::to_string(deep::SquareY(square));
 }

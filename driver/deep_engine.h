@@ -31,6 +31,10 @@ struct TDeepPlayOptions {
 deep::TDeepBoard DeepBoardOf(const TBoardText& board, int side, int width, int height,
                              deep::TRule rule);
 
+// The side the deep search takes as to move: `side` when it is kStoneX or kStoneO, else o when
+// x has more stones and x otherwise.
+int DeepSideToMove(const TBoardText& board, int side);
+
 // "x,y" of a deep-board square, as the protocols write moves.
 std::string SquareText(deep::TSquareIndex square);
 

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string_view>
@@ -62,7 +63,14 @@ int main(int argc, char** argv) {
   state.Time.StartTime = TMonotonicClock::now();  // before any file is read: it all counts
   TPosition position{};
   try {
-    if (!ReadMoveFiles(state, position)) return 0;
+    std::filesystem::path unreadable;
+    if (!ReadMoveFiles(state, position, &unreadable)) {
+      // A manager always writes the files, so this is a person who ran the program by hand.
+      std::cerr << "Zarvo2: no " << unreadable.filename().string()
+                << " here to read: a move-file manager starts Zarvo2 in a folder holding "
+                   "Tah.dat and Plocha.dat (Zarvo2 --help)\n";
+      return 0;
+    }
     InitEngine(state, argc > 0 && argv[0] != nullptr ? argv[0] : "", SeedFromEnvironment());
   } catch (...) {
     return 0;  // nothing read, nothing to answer

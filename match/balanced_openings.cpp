@@ -64,7 +64,7 @@ char PlayGame(const TOpening& opening, std::array<deep::TDeepSearch*, 2> players
               std::array<int, 2> depths, const TBalancedSettings& settings,
               deep::TDeepBoard& board) {
   SetUp(board, opening);
-  TGameBoard game = BoardOf(opening);
+  TGameBoard game = BoardOf(opening, kBoardSize);
   for (deep::TDeepSearch* player : players) player->Clear();
   while (game.StoneCount() < std::min(settings.MaxGameStones, kBoardSize * kBoardSize)) {
     const int side = game.StoneCount() % 2;

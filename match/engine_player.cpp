@@ -75,7 +75,7 @@ class TFilePlayer final : public TPlayer {
     const std::string side = std::string(1, request.Colour) + "\r\n";
     WriteFile(dir / kMoveFileName, side);
     std::string board;
-    for (const std::string& row : BoardOf(request.Stones).Rows()) board += row + "\r\n";
+    for (const std::string& row : BoardOf(request.Stones, kBoardSize).Rows()) board += row + "\r\n";
     WriteFile(dir / kBoardFileName, board);
     WriteFile(dir / kTimeOutsFileName, TimeOutsText(request));
 

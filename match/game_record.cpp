@@ -4,7 +4,7 @@
 #include <sstream>
 #include <utility>
 
-#include "match/game_rules.h"
+#include "deep/rules.h"
 
 namespace zarvo::match {
 namespace {
@@ -55,11 +55,14 @@ std::vector<std::string_view> Words(std::string_view text) {
   return words;
 }
 
-std::optional<TSquare> BoardSquare(std::string_view text) {
+std::optional<TSquare> BoardSquare(std::string_view text, const TGameBoard& board) {
   const auto square = ParseCoordinates(text);
-  if (!square || !OnBoard(square->X, square->Y)) return std::nullopt;
+  if (!square || !board.OnBoard(*square)) return std::nullopt;
   return square;
 }
+
+// Indexed by ExactlyFive.
+constexpr std::array<std::string_view, 2> kRuleNames{"freestyle", "exactly five"};
 
 }  // namespace
 
@@ -77,10 +80,24 @@ std::string_view OutcomeName(TOutcome outcome) {
   return kOutcomeNames[static_cast<std::size_t>(outcome)];
 }
 
+std::string_view RuleName(bool exactlyFive) {
+  return kRuleNames[exactlyFive ? 1 : 0];
+}
+
 std::vector<TSquare> TGameRecord::Stones() const {
   std::vector<TSquare> stones = Opening;
   for (const TPlayedMove& move : Moves) stones.push_back(move.Square);
   return stones;
+}
+
+TGameBoard TGameRecord::FinalBoard() const {
+  return BoardOf(Stones(), BoardSize);
+}
+
+std::vector<TSquare> TGameRecord::WinningLine() const {
+  const std::vector<TSquare> stones = Stones();
+  if (Reason != TEndReason::Five || stones.empty()) return {};
+  return FiveThrough(FinalBoard(), stones.back(), ExactlyFive);
 }
 
 std::string RecordText(const TGameRecord& record) {
@@ -89,6 +106,8 @@ std::string RecordText(const TGameRecord& record) {
   text << "Game: " << record.Number << '\n';
   text << "x: " << record.XEngine << '\n';
   text << "o: " << record.OEngine << '\n';
+  text << "Board: " << record.BoardSize << '\n';
+  text << "Rule: " << RuleName(record.ExactlyFive) << '\n';
   text << "Opening:";
   if (record.Opening.empty()) text << " none";
   for (const TSquare& square : record.Opening) text << ' ' << SquareText(square);
@@ -123,7 +142,7 @@ std::string RecordText(const TGameRecord& record) {
 
 std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error) {
   TGameRecord record;
-  TGameBoard board;
+  TGameBoard board(record.BoardSize);
   bool haveGame = false, haveOpening = false, haveResult = false, haveReason = false;
   std::string line;
   int lineNumber = 0;
@@ -156,12 +175,28 @@ std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error) {
       record.XEngine = std::string(value);
     } else if (key == "o") {
       record.OEngine = std::string(value);
+    } else if (key == "Board" || key == "Rule") {
+      // The stones are checked against the board, so the game comes first.
+      if (haveOpening) return fail("the board and rule go before the opening");
+      if (key == "Rule") {
+        if (value != kRuleNames[0] && value != kRuleNames[1])
+          return fail("unknown rule " + Shown(value) + " (freestyle or exactly five)");
+        record.ExactlyFive = value == kRuleNames[1];
+        continue;
+      }
+      const auto words = Words(value);
+      int size = 0;
+      if (words.size() != 1 || !(std::istringstream(std::string(words[0])) >> size) ||
+          size < deep::kMinBoardSize || size > deep::kMaxBoardSize)
+        return fail("board size " + Shown(value) + " (15 to 20)");
+      record.BoardSize = size;
+      board = TGameBoard(size);
     } else if (key == "Opening") {
       if (haveOpening || !record.Moves.empty()) return fail("a second opening");
       haveOpening = true;
       if (value == "none") continue;
       for (const std::string_view word : Words(value)) {
-        const auto square = BoardSquare(word);
+        const auto square = BoardSquare(word, board);
         if (!square) return fail("bad square " + Shown(word));
         if (!place(*square)) return fail("opening stone on an occupied square");
         record.Opening.push_back(*square);
@@ -185,7 +220,7 @@ std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error) {
       const auto words = Words(value);
       if (words.size() != 4 || words[3] != "ms") return fail("expected 'COLOUR X,Y MS ms'");
       if (words[0] != std::string(1, ColourOfStone(expected - 1))) return fail("move out of turn");
-      const auto square = BoardSquare(words[1]);
+      const auto square = BoardSquare(words[1], board);
       if (!square) return fail("bad square " + Shown(words[1]));
       int64_t ms = 0;
       if (!(std::istringstream(std::string(words[2])) >> ms) || ms < 0)

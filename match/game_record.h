@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/square.h"
+#include "match/game_rules.h"
 
 namespace zarvo::match {
 
@@ -48,6 +49,10 @@ struct TEngineMessage {
 struct TGameRecord {
   int Number = 1;
   std::string XEngine, OEngine;  // x plays the first stone of the opening
+  // The game: a BoardSize x BoardSize board, and whether only exactly five wins. A record
+  // written before records said so was a 20 x 20 freestyle game.
+  int BoardSize = kBoardSize;
+  bool ExactlyFive = false;
   std::vector<TSquare> Opening;
   std::vector<TPlayedMove> Moves;
   TOutcome Outcome = TOutcome::Draw;
@@ -57,12 +62,22 @@ struct TGameRecord {
 
   // The opening stones and then the moves, in play order.
   std::vector<TSquare> Stones() const;
+  // The board after every stone.
+  TGameBoard FinalBoard() const;
+  // The five (or more) the last stone made when the game ended on one, by the game's rule;
+  // empty otherwise.
+  std::vector<TSquare> WinningLine() const;
 };
+
+// "freestyle" or "exactly five", as a record and the tools' captions say it.
+std::string_view RuleName(bool exactlyFive);
 
 // The text form, one item per line:
 //   Game: 3
 //   x: file:/opt/engines/Zarvo2
 //   o: pipe:/opt/engines/pbrain-zarvo2
+//   Board: 15                      (15 to 20; without it 20)
+//   Rule: exactly five             ("freestyle" or "exactly five"; without it freestyle)
 //   Opening: 9,9 10,10 9,10        ("none" for an empty board)
 //   Message 4: o depth 7 eval 30   (optional: what the brain said with its answer for stone 4)
 //   Move 4: o 10,9 123 ms          (stone number counted from the opening's first stone)
@@ -72,8 +87,9 @@ struct TGameRecord {
 std::string RecordText(const TGameRecord& record);
 
 // Reads the text form back; blank lines and lines starting with '#' are skipped. Nothing, with
-// the reason in error, when the text is no consistent record (a stone on an occupied square, a
-// move out of turn or out of order, a missing result).
+// the reason in error, when the text is no consistent record (a stone on an occupied or
+// off-board square, a move out of turn or out of order, the board or rule after the stones, a
+// missing result).
 std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error);
 
 }  // namespace zarvo::match

@@ -16,25 +16,25 @@ std::array<std::string, kBoardSize> TGameBoard::Rows() const {
   return rows;
 }
 
-TGameBoard BoardOf(const std::vector<TSquare>& stones) {
-  TGameBoard board;
+TGameBoard BoardOf(const std::vector<TSquare>& stones, int size) {
+  TGameBoard board(size);
   for (std::size_t i = 0; i < stones.size(); ++i) board.Place(stones[i], ColourOfStone(i));
   return board;
 }
 
 std::vector<TSquare> FiveThrough(const TGameBoard& board, TSquare square, bool exactlyFive) {
-  if (!OnBoard(square.X, square.Y) || board.IsEmpty(square)) return {};
+  if (!board.OnBoard(square) || board.IsEmpty(square)) return {};
   const char colour = board.At(square);
   std::vector<TSquare> best;
   for (int d = 0; d < 4; ++d) {
     // Walk back to the first stone of the run, then collect it forwards.
     TSquare start = square;
-    while (OnBoard(start.X - DirDX[d], start.Y - DirDY[d]) &&
+    while (board.OnBoard({start.X - DirDX[d], start.Y - DirDY[d]}) &&
            board.At({start.X - DirDX[d], start.Y - DirDY[d]}) == colour) {
       start = {start.X - DirDX[d], start.Y - DirDY[d]};
     }
     std::vector<TSquare> run;
-    for (TSquare at = start; OnBoard(at.X, at.Y) && board.At(at) == colour;
+    for (TSquare at = start; board.OnBoard(at) && board.At(at) == colour;
          at = {at.X + DirDX[d], at.Y + DirDY[d]}) {
       run.push_back(at);
     }

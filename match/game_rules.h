@@ -22,16 +22,22 @@ constexpr char OtherColour(char colour) {
   return colour == 'x' ? 'o' : 'x';
 }
 
+// A Size x Size board (15 to 20) in the top left corner of the largest one: the squares beyond
+// Size are off the board, so the move files' 20 rows serve every size.
 class TGameBoard {
  public:
-  TGameBoard() { cells_.fill('.'); }
+  explicit TGameBoard(int size) : size_(size) { cells_.fill('.'); }
 
+  int Size() const { return size_; }
+  bool OnBoard(TSquare square) const {
+    return square.X >= 0 && square.X < size_ && square.Y >= 0 && square.Y < size_;
+  }
   // 'x', 'o', or '.' for an empty square.
   char At(TSquare square) const { return cells_[Index(square)]; }
   bool IsEmpty(TSquare square) const { return At(square) == '.'; }
   void Place(TSquare square, char colour);
   int StoneCount() const { return stones_; }
-  bool Full() const { return stones_ == kBoardSize * kBoardSize; }
+  bool Full() const { return stones_ == size_ * size_; }
   // The 20 lines of a board file, '.' for empty squares, without line ends.
   std::array<std::string, kBoardSize> Rows() const;
 
@@ -40,14 +46,15 @@ class TGameBoard {
     return static_cast<std::size_t>(square.Y * kBoardSize + square.X);
   }
   std::array<char, kBoardSize * kBoardSize> cells_;
+  int size_;
   int stones_ = 0;
 };
 
-// The board after the stones in play order, x first.
-TGameBoard BoardOf(const std::vector<TSquare>& stones);
+// The board of the given size after the stones in play order, x first.
+TGameBoard BoardOf(const std::vector<TSquare>& stones, int size);
 
 // The longest line of five or more stones of one colour through the square, in board order;
-// empty when there is none.
+// empty when there is none. The board's edge ends a line.
 // With exactlyFive, only a run of exactly five counts.
 std::vector<TSquare> FiveThrough(const TGameBoard& board, TSquare square, bool exactlyFive = false);
 

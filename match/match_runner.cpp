@@ -42,13 +42,17 @@ class TGame {
  public:
   TGame(int number, std::array<TPlayer*, 2> players, std::array<TEngineStats*, 2> stats,
         const TOpening& opening, const TMatchOptions& options)
-      : players_(players), stats_(stats), options_(options) {
+      : players_(players),
+        stats_(stats),
+        options_(options),
+        board_(BoardOf(opening, options.BoardSize)) {
     record_.Number = number;
     record_.XEngine = players[0]->Label();
     record_.OEngine = players[1]->Label();
+    record_.BoardSize = options.BoardSize;
+    record_.ExactlyFive = options.ExactlyFive;
     record_.Opening = opening;
     stones_ = opening;
-    board_ = BoardOf(opening);
     timeLeft_.fill(options.GameTimeMs);
   }
 
@@ -102,8 +106,7 @@ class TGame {
                 " ms, more than " + std::to_string(limit));
         return record_;
       }
-      if (answer.Square.X < 0 || answer.Square.X >= options_.BoardSize || answer.Square.Y < 0 ||
-          answer.Square.Y >= options_.BoardSize) {
+      if (!board_.OnBoard(answer.Square)) {
         End(otherWins, TEndReason::IllegalMove,
             "answered " + SquareText(answer.Square) + ", off the board");
         return record_;

@@ -8,8 +8,7 @@
 namespace zarvo::match {
 namespace {
 
-// The central area random openings are drawn from: X and Y in kCentreLow .. kCentreLow + 6.
-constexpr int kCentreLow = 6;
+// The central area random openings are drawn from: kCentreSize squares each way.
 constexpr int kCentreSize = 7;
 
 }  // namespace
@@ -23,7 +22,7 @@ std::optional<std::vector<TOpening>> ParseOpenings(std::istream& in, std::string
     line = line.substr(0, line.find('#'));
     std::istringstream words(line);
     TOpening opening;
-    TGameBoard board;
+    TGameBoard board(kBoardSize);
     std::string word;
     bool emptyBoard = false;
     while (words >> word) {
@@ -58,8 +57,9 @@ std::optional<std::vector<TOpening>> ParseOpenings(std::istream& in, std::string
 
 TOpening RandomOpening(TRandom& random, int boardSize) {
   const int stones = 2 + random.Random(3);
-  // The same central area on a smaller board, moved with its centre.
-  const int low = kCentreLow - (kBoardSize - boardSize + 1) / 2;
+  // Centred on any board (6 .. 12 on 20 x 20, 4 .. 10 on 15 x 15); on an even board half a
+  // square towards the origin.
+  const int low = (boardSize - kCentreSize) / 2;
   TOpening opening;
   while (static_cast<int>(opening.size()) < stones) {
     const TSquare square{low + random.Random(kCentreSize), low + random.Random(kCentreSize)};

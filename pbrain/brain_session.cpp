@@ -346,10 +346,12 @@ void TBrainSession::Info(std::string_view args, std::vector<std::string>& out) {
       ruleMessageGiven_ = true;
       out.push_back(exactlyFive ? "MESSAGE Zarvo2 knows no renju yet; rule " + Printable(value) +
                                       " is played as exactly five"
-                                : "MESSAGE Zarvo2 knows only freestyle" +
-                                      std::string(deep_ ? " and exactly five" : "") +
-                                      " (five or more in a row wins); rule " + Printable(value) +
-                                      " is played as freestyle");
+                                : std::string(deep_ ? "MESSAGE Zarvo2 plays freestyle (five or "
+                                                      "more in a row wins) and exactly five "
+                                                      "(only five wins)"
+                                                    : "MESSAGE Zarvo2 plays only freestyle (five "
+                                                      "or more in a row wins)") +
+                                      "; rule " + Printable(value) + " is played as freestyle");
     }
   }
   // game_type, evaluate and unknown keys change nothing the engine uses.

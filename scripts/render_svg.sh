@@ -9,8 +9,15 @@
 # no network services, removed afterwards.
 set -eu
 
+usage="usage: $0 PICTURE.svg [OUT.png] [SIZE]
+Renders an SVG picture to PNG with headless Chromium; OUT.png defaults to the picture's name
+with .png, SIZE (the square window) to 800."
+case "${1:-}" in
+  -h|--help) echo "$usage"; exit 0 ;;
+  -*) echo "$0: unknown option '$1'" >&2; echo "$usage" >&2; exit 2 ;;
+esac
 if [ $# -lt 1 ] || [ $# -gt 3 ]; then
-  echo "usage: $0 PICTURE.svg [OUT.png] [SIZE]" >&2
+  echo "$usage" >&2
   exit 2
 fi
 svg=$1

@@ -80,14 +80,14 @@ double MeanLoss(std::span<const TEvalSample> samples, const deep::TEvalWeights& 
 
 }  // namespace
 
-std::vector<TEvalSample> SamplesOf(const match::TGameRecord& game, int boardSize,
-                                   deep::TRule rule) {
+std::vector<TEvalSample> SamplesOf(const match::TGameRecord& game) {
   using namespace deep;
   std::vector<TEvalSample> samples;
   if (game.Reason != match::TEndReason::Five && game.Reason != match::TEndReason::FullBoard)
     return samples;
   const std::vector<TSquare> stones = game.Stones();
-  TDeepBoard board(boardSize, boardSize, rule);
+  TDeepBoard board(game.BoardSize, game.BoardSize,
+                   game.ExactlyFive ? TRule::ExactlyFive : TRule::Freestyle);
   const int firstSide = board.SideToMove();
   for (std::size_t i = 0; i + 1 < stones.size(); ++i) {
     const TSquare s = stones[i];

@@ -20,11 +20,11 @@ struct TEvalSample {
   float Result = 0.5f;       // for the side to move: 1 won, 0 lost, 0.5 drawn
 };
 
-// The samples of one game on a board of the given size and rule: every position after the
-// opening but the last, when the evaluation would be asked about it (no five to make or to stop,
-// no open four, no win by a four-three or two open threes). Nothing when the game did not end on
-// the board (a five or a full board) or a stone does not fit the board.
-std::vector<TEvalSample> SamplesOf(const match::TGameRecord& game, int boardSize, deep::TRule rule);
+// The samples of one game on its board and by its rule: every position after the opening but
+// the last, when the evaluation would be asked about it (no five to make or to stop, no open
+// four, no win by a four-three or two open threes). Nothing when the game did not end on the
+// board (a five or a full board) or a stone does not fit the board.
+std::vector<TEvalSample> SamplesOf(const match::TGameRecord& game);
 
 // The coefficients b of P(result) = 1 / (1 + exp(-b . x)) that fit the rows best (most likely,
 // with a small ridge that keeps unused or repeated terms at zero), by Newton's method.

@@ -133,7 +133,7 @@ int Generate(int games, uint32_t seed, int32_t depth, std::ostream& out) {
       TEngineOptions options = BenchOptions(seed + 7919u * game + ply, std::nullopt, depth);
       const TSquare move = PlayPosition(state, SideToMove(moves), board, options);
       moves.push_back({move.X, move.Y});
-      if (!match::FiveThrough(match::BoardOf(moves), moves.back()).empty()) break;
+      if (!match::FiveThrough(match::BoardOf(moves, kBoardSize), moves.back()).empty()) break;
     }
   }
   return 0;
@@ -299,6 +299,12 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
   }
   if (!process.empty() && !budgetMs) {
     err << "zarvo bench: --process needs --budget\n";
+    return 2;
+  }
+  // The deep bench searches every position to a fixed depth: a time budget would change nothing.
+  if (search == "deep" && budgetMs && process.empty()) {
+    err << "zarvo bench: --budget does not go with --search deep, which searches every position "
+           "to a fixed depth (use --depth)\n";
     return 2;
   }
   // Deeper than a search can go would be cut silently; refused instead.

@@ -19,6 +19,11 @@
 namespace zarvo::tool {
 namespace {
 
+// " entry" or " entries", after a count.
+std::string Entries(int64_t count) {
+  return count == 1 ? " entry" : " entries";
+}
+
 constexpr std::string_view kBookUsage =
     "usage: zarvo book build [--out BASE] TEXTFILE...\n"
     "       zarvo book dump FILE\n"
@@ -150,10 +155,13 @@ int RunBuild(TArgs args, std::ostream& out, std::ostream& err) {
       err << "zarvo book build: cannot write '" << name << "'\n";
       return 1;
     }
-    out << name << ": " << builder.EntryCount(parity) << " entries\n";
+    out << name << ": " << builder.EntryCount(parity) << Entries(builder.EntryCount(parity))
+        << '\n';
   }
   if (builder.MergedCount() > 0) {
-    out << builder.MergedCount() << " repeated positions merged into their entries\n";
+    out << builder.MergedCount()
+        << (builder.MergedCount() == 1 ? " repeated position merged into its entry\n"
+                                       : " repeated positions merged into their entries\n");
   }
   return 0;
 }
@@ -181,7 +189,7 @@ int RunDump(TArgs args, std::ostream& out, std::ostream& err) {
         << static_cast<uint32_t>(file.DeclaredCount) << ", more than a book can hold\n";
     return 1;
   }
-  out << name << ": " << file.Entries.size() << " entries\n";
+  out << name << ": " << file.Entries.size() << Entries(file.Entries.size()) << '\n';
   for (size_t i = 0; i < file.Entries.size(); ++i) {
     out << i + 1 << ": ";
     PrintEntry(out, *file.Entries[i]);
@@ -189,7 +197,8 @@ int RunDump(TArgs args, std::ostream& out, std::ostream& err) {
   }
   if (file.Status != TBookLoadStatus::Complete) {
     err << "zarvo book dump: " << name << ": stops after " << file.Entries.size() << " of "
-        << file.DeclaredCount << " entries: " << DescribeLoadStatus(file.Status) << '\n';
+        << file.DeclaredCount << Entries(file.DeclaredCount) << ": "
+        << DescribeLoadStatus(file.Status) << '\n';
     return 1;
   }
   if (file.TrailingBytes > 0) {
@@ -251,7 +260,7 @@ int RunProbe(TArgs args, std::ostream& out, std::ostream& err) {
     return 1;
   }
   out << "board: " << state.StoneCount << " stones, " << side << " to move\n";
-  out << "book " << bookName << ": " << book.Count() << " entries";
+  out << "book " << bookName << ": " << book.Count() << Entries(book.Count());
   if (book.LoadStatus != TBookLoadStatus::Complete) {
     out << " (" << DescribeLoadStatus(book.LoadStatus) << "; the entries before it are used)";
   }

@@ -8,26 +8,40 @@
 
 #include "tune/eval_fit.h"
 #include "zarvo/commands.h"
-#include "zarvo/input_file.h"
+#include "zarvo/record_file.h"
 #include "zarvo/text_args.h"
 
 namespace zarvo::tool {
 namespace {
 
 constexpr std::string_view kFitEvalUsage =
-    "usage: zarvo fit-eval [--board N] [--exact-five] RECORD...\n"
+    "usage: zarvo fit-eval RECORD...\n"
     "\n"
-    "Reads game records (files, or directories of them, as 'zarvo match --records' writes) and\n"
-    "fits the deep search's evaluation weights to the games' results by logistic regression:\n"
-    "every position the search would evaluate is a sample, with the result for the side to move.\n"
-    "Every fifth game is held out to measure the current and the fitted weights; the fitted\n"
-    "ones are printed as the source of kEvalWeights (deep/evaluation.h), in the current ones'\n"
-    "scale. Games that did not end on the board (a forfeit) are left out.\n"
-    "\n"
-    "  --board N      the games' board, N x N, 15 to 20 (default 20)\n"
-    "  --exact-five   the games were played to exactly five\n"
+    "Reads game records (files, or folders of them as 'zarvo match --records' writes them: every\n"
+    "'.txt' file inside, in subfolders too, in name order; the pictures and other files beside\n"
+    "them are passed over) and fits the deep search's evaluation weights to the games' results\n"
+    "by logistic regression: every position the search would evaluate is a sample, with the\n"
+    "result for the side to move. Each game is read on its own board and rule, as its record\n"
+    "says (a record without them: 20 x 20 freestyle). Every fifth game is held out to measure the\n"
+    "current and the fitted weights; the fitted ones are printed as the source of kEvalWeights\n"
+    "(deep/evaluation.h), in the current ones' scale. Games that did not end on the board (a\n"
+    "forfeit) are left out.\n"
     "\n"
     "exit status: 0 done, 1 a record unreadable or no position to fit, 2 bad usage\n";
+
+// The record files under a folder, in every subfolder, in path order so that the held-out games
+// are repeatable.
+std::vector<std::filesystem::path> RecordFilesIn(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> files;
+  std::error_code error;
+  for (auto entry = std::filesystem::recursive_directory_iterator(folder, error);
+       !error && entry != std::filesystem::recursive_directory_iterator(); entry.increment(error)) {
+    if (entry->is_regular_file(error) && IsRecordFileName(entry->path()))
+      files.push_back(entry->path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
 
 void PrintArray(std::ostream& out, const char* name,
                 const std::array<int, deep::kPattern4Count>& values) {
@@ -39,8 +53,6 @@ void PrintArray(std::ostream& out, const char* name,
 }  // namespace
 
 int RunFitEval(TArgs args, std::ostream& out, std::ostream& err) {
-  int boardSize = deep::kMaxBoardSize;
-  deep::TRule rule = deep::TRule::Freestyle;
   std::vector<std::filesystem::path> inputs;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
@@ -48,19 +60,11 @@ int RunFitEval(TArgs args, std::ostream& out, std::ostream& err) {
       out << kFitEvalUsage;
       return 0;
     }
-    if (arg == "--exact-five") {
-      rule = deep::TRule::ExactlyFive;
-      continue;
-    }
-    if (arg == "--board") {
-      const auto size = i + 1 < args.size() ? ParseNumber(args[i + 1]) : std::nullopt;
-      if (!size || *size < deep::kMinBoardSize || *size > deep::kMaxBoardSize) {
-        err << "zarvo fit-eval: --board takes 15 to 20\n";
-        return 2;
-      }
-      boardSize = static_cast<int>(*size);
-      ++i;
-      continue;
+    if (arg == "--board" || arg == "--exact-five") {
+      err << "zarvo fit-eval: " << arg
+          << " is not needed: every record says its board and rule (add 'Board: N' or 'Rule: "
+             "exactly five' before the opening of a record that does not)\n";
+      return 2;
     }
     if (arg.starts_with("-")) {
       err << "zarvo fit-eval: unknown option '" << arg << "' (see 'zarvo fit-eval --help')\n";
@@ -73,15 +77,12 @@ int RunFitEval(TArgs args, std::ostream& out, std::ostream& err) {
     return 2;
   }
 
-  // The record files, each directory's in name order so that the held-out games are repeatable.
+  // A file named is read whatever its name; a folder gives its record files.
   std::vector<std::filesystem::path> files;
   for (const auto& input : inputs) {
     std::error_code error;
     if (std::filesystem::is_directory(input, error)) {
-      std::vector<std::filesystem::path> inside;
-      for (const auto& entry : std::filesystem::directory_iterator(input, error))
-        if (entry.is_regular_file()) inside.push_back(entry.path());
-      std::sort(inside.begin(), inside.end());
+      const std::vector<std::filesystem::path> inside = RecordFilesIn(input);
       files.insert(files.end(), inside.begin(), inside.end());
     } else {
       files.push_back(input);
@@ -91,16 +92,9 @@ int RunFitEval(TArgs args, std::ostream& out, std::ostream& err) {
   std::vector<tune::TEvalSample> train, test;
   int games = 0, leftOut = 0;
   for (const auto& file : files) {
-    auto text = ReadInput(file, kGameRecordInput, "fit-eval", err);
-    if (!text) return 1;
-    std::istringstream in(std::move(*text));
-    std::string error;
-    const auto record = match::ParseRecord(in, error);
-    if (!record) {
-      err << "zarvo fit-eval: '" << file.string() << "' is no game record: " << error << '\n';
-      return 1;
-    }
-    const std::vector<tune::TEvalSample> samples = tune::SamplesOf(*record, boardSize, rule);
+    const auto record = ReadRecordFile(file, "fit-eval", err);
+    if (!record) return 1;
+    const std::vector<tune::TEvalSample> samples = tune::SamplesOf(*record);
     if (samples.empty()) {
       ++leftOut;
       continue;

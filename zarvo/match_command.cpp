@@ -28,6 +28,7 @@
 #include "zarvo/board_text.h"
 #include "zarvo/commands.h"
 #include "zarvo/input_file.h"
+#include "zarvo/record_file.h"
 #include "zarvo/svg_board.h"
 #include "zarvo/text_args.h"
 
@@ -203,6 +204,7 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
   if (parsed.Each) return "--each goes with --replay";
   if (parsed.Sprt && !parsed.GamesGiven) parsed.Options.Games = 20000;
   if (parsed.Engines.size() != 2) return "two engines needed, each file:PATH or pipe:PATH";
+  if (parsed.Options.Games == 0) return "--games must be at least 1";
   if (parsed.Options.MoveTimeMs == 0) return "--move-time must be at least 1";
   if (parsed.Options.Concurrency == 0) return "--concurrency must be at least 1";
   // The move files hold a 20 x 20 board: a move-file engine cannot be told another.
@@ -470,24 +472,17 @@ class TStopSignals {
 };
 
 int Replay(const TMatchArgs& args, std::ostream& out, std::ostream& err) {
-  auto text = ReadInput(args.Replay, kGameRecordInput, "match", err);
-  if (!text) return 1;
-  std::istringstream in(std::move(*text));
-  std::string error;
-  const auto record = ParseRecord(in, error);
-  if (!record) {
-    err << "zarvo match: '" << args.Replay << "' is no game record: " << error << '\n';
-    return 1;
-  }
-  out << "Game " << record->Number << "\n  x: " << record->XEngine << "\n  o: " << record->OEngine
-      << "\n";
+  const auto record = ReadRecordFile(args.Replay, "match", err);
+  if (!record) return 1;
+  const int size = record->BoardSize;
+  out << "Game " << record->Number << " (" << size << " x " << size << ", "
+      << RuleName(record->ExactlyFive) << ")\n  x: " << record->XEngine
+      << "\n  o: " << record->OEngine << "\n";
   const std::vector<TSquare> stones = record->Stones();
-  const TGameBoard final = BoardOf(stones);
-  const std::vector<TSquare> five = record->Reason == TEndReason::Five && !stones.empty()
-                                        ? FiveThrough(final, stones.back())
-                                        : std::vector<TSquare>{};
+  const TGameBoard final = record->FinalBoard();
+  const std::vector<TSquare> five = record->WinningLine();
   if (args.Each) {
-    TGameBoard board = BoardOf(record->Opening);
+    TGameBoard board = BoardOf(record->Opening, size);
     out << "\nOpening (" << record->Opening.size() << " stones)\n";
     PrintBoard(out, board, {});
     std::size_t index = record->Opening.size();
@@ -502,14 +497,14 @@ int Replay(const TMatchArgs& args, std::ostream& out, std::ostream& err) {
     // Every stone with its number and colour: "12x"; the winning five in upper case.
     out << "\nFinal board: stone numbers in play order (opening 1-" << record->Opening.size()
         << "), the winning five in upper case\n    ";
-    for (int x = 0; x < kBoardSize; ++x) out << std::setw(4) << x;
+    for (int x = 0; x < size; ++x) out << std::setw(4) << x;
     out << '\n';
     std::array<int, kBoardSize * kBoardSize> number{};
     for (std::size_t i = 0; i < stones.size(); ++i)
       number[stones[i].Y * kBoardSize + stones[i].X] = static_cast<int>(i + 1);
-    for (int y = 0; y < kBoardSize; ++y) {
+    for (int y = 0; y < size; ++y) {
       out << std::setw(4) << y;
-      for (int x = 0; x < kBoardSize; ++x) {
+      for (int x = 0; x < size; ++x) {
         const int n = number[y * kBoardSize + x];
         if (n == 0) {
           out << "   .";
@@ -615,8 +610,12 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
   if (interrupted) out << "\nStopped after " << result.Games.size() << " games.\n";
   PrintResults(out, parsed, result);
   if (parsed.Sprt) PrintSprt(out, *parsed.Sprt, result, reporter.Verdict());
-  if (!parsed.RecordsDir.empty()) out << "\nRecords in " << parsed.RecordsDir << '\n';
-  if (!parsed.SvgDir.empty()) out << "Pictures in " << parsed.SvgDir << '\n';
+  if (!parsed.RecordsDir.empty() && parsed.RecordsDir == parsed.SvgDir) {
+    out << "\nRecords and pictures in " << parsed.RecordsDir << '\n';
+  } else {
+    if (!parsed.RecordsDir.empty()) out << "\nRecords in " << parsed.RecordsDir << '\n';
+    if (!parsed.SvgDir.empty()) out << "Pictures in " << parsed.SvgDir << '\n';
+  }
   if (interrupted) return 130;
   // A match in which every game ended by an engine's fault measured nothing: most likely an
   // engine cannot play at all (it crashes at start, speaks another protocol).

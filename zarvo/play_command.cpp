@@ -4,12 +4,20 @@
 #include <filesystem>
 #include <fstream>
 #include <istream>
+#include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "board/stones.h"
+#include "deep/rules.h"
+#include "driver/deep_engine.h"
 #include "match/engine_player.h"
 #include "match/game_record.h"
 #include "match/game_rules.h"
+#include "zarvo/analysis_position.h"
+#include "zarvo/analysis_text.h"
 #include "zarvo/board_text.h"
 #include "zarvo/commands.h"
 #include "zarvo/text_args.h"
@@ -21,27 +29,33 @@ using namespace zarvo::match;
 using TClock = std::chrono::steady_clock;
 
 constexpr std::string_view kPlayUsage =
-    "usage: zarvo play ENGINE [--colour x|o] [--move-time MS] [--tolerance MS] [--record FILE]\n"
+    "usage: zarvo play ENGINE [--colour x|o] [--move-time MS] [--tolerance MS] [--board N]\n"
+    "                  [--exact-five] [--record FILE]\n"
     "\n"
     "Plays a game against ENGINE at the terminal. ENGINE is named as for 'zarvo match':\n"
     "\"file:PATH [ARG...]\" (a move-file engine) or \"pipe:PATH [ARG...]\" (a brain).\n"
     "The board is drawn after every move, X across the top and Y down the left, the last\n"
-    "stones in upper case. At the prompt type\n"
+    "stones in upper case; after the engine's move, its score and line when it sent them. At\n"
+    "the prompt type\n"
     "  X,Y      your stone (X Y works too)\n"
+    "  hint     the deep search's best move for you, with its score and line\n"
     "  undo     take back your last move and the engine's answer to it\n"
     "  resign   give up the game\n"
     "  help     this list\n"
-    "Five or more in a row wins; an engine that answers late, wrongly or not at all loses.\n"
+    "Five or more in a row wins (exactly five with --exact-five); an engine that answers late,\n"
+    "wrongly or not at all loses.\n"
     "\n"
     "options:\n"
     "  --colour x|o      your colour; x moves first (default x)\n"
     "  --move-time MS    the engine's time per move (default 1000)\n"
     "  --tolerance MS    how long past its time the engine is waited for (default 500)\n"
+    "  --board N         an N x N board, 15 to 20 (default 20); below 20 brains only\n"
+    "  --exact-five      only exactly five in a row wins (a brain is told INFO rule 1)\n"
     "  --record FILE     where the game is saved (default zarvo-play.txt), a record that\n"
     "                    'zarvo show' and 'zarvo match --replay' read\n"
     "\n"
-    "exit status: 0 the game was played and saved, 1 the record could not be written,\n"
-    "2 bad usage\n";
+    "exit status: 0 the game was played and saved, 1 the engine never made a move (nothing is\n"
+    "saved) or the record could not be written, 2 bad usage\n";
 
 constexpr std::string_view kHuman = "human";
 
@@ -51,6 +65,8 @@ struct TPlayArgs {
   int64_t MoveTimeMs = 1000;
   int64_t ToleranceMs = 500;
   std::string RecordPath = "zarvo-play.txt";
+  int BoardSize = kBoardSize;
+  bool ExactlyFive = false;
 };
 
 std::optional<std::string> ParseArgs(TArgs args, TPlayArgs& parsed, bool& help) {
@@ -65,7 +81,12 @@ std::optional<std::string> ParseArgs(TArgs args, TPlayArgs& parsed, bool& help) 
       parsed.Engine = arg;
       continue;
     }
-    if (arg != "--colour" && arg != "--move-time" && arg != "--tolerance" && arg != "--record")
+    if (arg == "--exact-five") {
+      parsed.ExactlyFive = true;
+      continue;
+    }
+    if (arg != "--colour" && arg != "--move-time" && arg != "--tolerance" && arg != "--record" &&
+        arg != "--board")
       return "unknown option '" + std::string(arg) + "'";
     if (i + 1 >= args.size()) return std::string(arg) + " needs a value";
     const std::string_view value = args[++i];
@@ -76,6 +97,11 @@ std::optional<std::string> ParseArgs(TArgs args, TPlayArgs& parsed, bool& help) 
     } else if (arg == "--record") {
       if (value.empty()) return "--record needs a file name";
       parsed.RecordPath = value;
+    } else if (arg == "--board") {
+      const auto n = ParseNumber(value);
+      if (!n || *n < deep::kMinBoardSize || *n > deep::kMaxBoardSize)
+        return "--board takes 15 to 20, not '" + std::string(value) + "'";
+      parsed.BoardSize = static_cast<int>(*n);
     } else {
       const auto n = ParseNumber(value);
       const int64_t least = arg == "--move-time" ? 1 : 0;
@@ -86,12 +112,15 @@ std::optional<std::string> ParseArgs(TArgs args, TPlayArgs& parsed, bool& help) 
     }
   }
   if (parsed.Engine.empty()) return "no engine given (file:PATH or pipe:PATH)";
+  // The move files hold a 20 x 20 board: a move-file engine cannot be told another.
+  if (parsed.BoardSize != kBoardSize && parsed.Engine.starts_with("file:"))
+    return "--board below 20 needs a brain engine (pipe:)";
   return std::nullopt;
 }
 
 // What the person typed: a square, or one of the words.
 struct TInput {
-  enum TKind { Square, Undo, Resign, Help, Bad } Kind = Bad;
+  enum TKind { Square, Undo, Resign, Hint, Help, Bad } Kind = Bad;
   TSquare At;
 };
 
@@ -104,6 +133,7 @@ TInput ReadInput(std::string line) {
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (lower == "undo" || lower == "u") return {TInput::Undo, {}};
   if (lower == "resign") return {TInput::Resign, {}};
+  if (lower == "hint") return {TInput::Hint, {}};
   if (lower == "help" || lower == "?") return {TInput::Help, {}};
   // "9 10" as well as "9,10".
   if (const auto blank = line.find_first_of(" \t");
@@ -113,21 +143,63 @@ TInput ReadInput(std::string line) {
   return {TInput::Bad, {}};
 }
 
+// What a brain said of its move, from its MESSAGE lines as the deep search writes them
+// ("depth 9 score 112 ... pv 9,10 10,11", "move 9,10 by search depth 9 score 112 ..."): its score
+// and its line. The last line that has a score is the one the move was chosen by; another
+// engine's last message is shown as it is.
+std::optional<std::string> EngineView(const std::vector<std::string>& messages, char colour) {
+  for (auto message = messages.rbegin(); message != messages.rend(); ++message) {
+    std::istringstream words(*message);
+    std::string word, score, depth, line;
+    bool inLine = false;
+    while (words >> word) {
+      if (inLine) {
+        line += ' ' + word;
+      } else if (word == "score") {
+        words >> score;
+      } else if (word == "depth") {
+        words >> depth;
+      } else if (word == "pv") {
+        inLine = true;
+      }
+    }
+    if (score.empty()) continue;
+    std::string view = "Engine's view: score " + score + " for " + std::string(1, colour);
+    if (!depth.empty() && depth != "0") view += " at depth " + depth;
+    // The final line has no variation; the iteration before it does.
+    for (auto earlier = message; line.empty() && earlier != messages.rend(); ++earlier)
+      if (const auto pv = earlier->find(" pv ");
+          earlier->starts_with("depth ") && pv != std::string::npos)
+        line = ' ' + earlier->substr(pv + 4);
+    if (!line.empty()) view += "; line" + line;
+    return view;
+  }
+  if (messages.empty()) return std::nullopt;
+  return "Engine says: " + messages.back();
+}
+
 class TPlayGame {
  public:
   TPlayGame(const TPlayArgs& args, TPlayer& engine, std::istream& in, std::ostream& out)
       : args_(args), engine_(engine), in_(in), out_(out) {
     record_.XEngine = args.Colour == 'x' ? std::string(kHuman) : args.Engine;
     record_.OEngine = args.Colour == 'o' ? std::string(kHuman) : args.Engine;
+    record_.BoardSize = args.BoardSize;
+    record_.ExactlyFive = args.ExactlyFive;
     engine_.NewGame();
   }
 
+  // Set when the engine failed before its first move: it never started, and no game was played.
+  const std::optional<std::string>& NeverStarted() const { return neverStarted_; }
+
   TGameRecord Play() {
     out_ << "You play " << args_.Colour << (args_.Colour == 'x' ? " (you move first)" : "")
-         << " against " << args_.Engine << ". Type X,Y for a stone, undo, resign or help.\n";
+         << " against " << args_.Engine << " on " << args_.BoardSize << " x " << args_.BoardSize
+         << ", " << RuleName(args_.ExactlyFive)
+         << ". Type X,Y for a stone, hint, undo, resign or help.\n";
     for (;;) {
       const std::vector<TSquare> stones = record_.Stones();
-      const TGameBoard board = BoardOf(stones);
+      const TGameBoard board = BoardOf(stones, record_.BoardSize);
       if (board.Full()) return End(TOutcome::Draw, TEndReason::FullBoard, "no empty square left");
       const char colour = ColourOfStone(stones.size());
       if (colour == args_.Colour) {
@@ -137,8 +209,10 @@ class TPlayGame {
       } else if (!EngineMove(board)) {
         return record_;
       }
+      if (neverStarted_) return record_;
       const TPlayedMove& last = record_.Moves.back();
-      const std::vector<TSquare> five = FiveThrough(BoardOf(record_.Stones()), last.Square);
+      const std::vector<TSquare> five =
+          FiveThrough(record_.FinalBoard(), last.Square, record_.ExactlyFive);
       if (!five.empty()) {
         std::string detail;
         for (const TSquare& square : five) {
@@ -173,7 +247,7 @@ class TPlayGame {
     std::vector<TSquare> marked;
     if (!stones.empty()) marked.push_back(stones.back());
     out_ << '\n';
-    PrintBoard(out_, BoardOf(stones), marked);
+    PrintBoard(out_, BoardOf(stones, record_.BoardSize), marked);
   }
 
   enum class TTurn { Moved, Undone, Ended };
@@ -194,6 +268,11 @@ class TPlayGame {
       const TInput input = ReadInput(line);
       switch (input.Kind) {
         case TInput::Square:
+          if (!board.OnBoard(input.At)) {
+            out_ << SquareText(input.At) << " is off the board; X and Y go from 0 to "
+                 << board.Size() - 1 << ".\n";
+            continue;
+          }
           if (!board.IsEmpty(input.At)) {
             out_ << SquareText(input.At) << " is taken; choose an empty square.\n";
             continue;
@@ -216,13 +295,18 @@ class TPlayGame {
         case TInput::Resign:
           End(Win(OtherColour(args_.Colour)), TEndReason::Resigned, "the human resigned");
           return TTurn::Ended;
+        case TInput::Hint:
+          Hint();
+          continue;
         case TInput::Help:
-          out_ << "X,Y (or X Y) places your stone, X across 0..19, Y down 0..19; undo takes\n"
-                  "back your last move and the answer; resign gives up.\n";
+          out_ << "X,Y (or X Y) places your stone, X across 0.." << board.Size() - 1
+               << ", Y down 0.." << board.Size() - 1
+               << "; hint asks the deep search for your best move; undo takes back your last\n"
+                  "move and the answer; resign gives up.\n";
           continue;
         case TInput::Bad:
-          out_ << "'" << line.substr(0, 40)
-               << "' is no square: type X,Y with X and Y from 0 to 19, or undo, resign, help.\n";
+          out_ << "'" << line.substr(0, 40) << "' is no square: type X,Y with X and Y from 0 to "
+               << board.Size() - 1 << ", or hint, undo, resign, help.\n";
           continue;
       }
     }
@@ -239,9 +323,20 @@ class TPlayGame {
     request.Colour = colour;
     request.MoveTimeMs = args_.MoveTimeMs;
     request.ToleranceMs = args_.ToleranceMs;
+    request.BoardSize = args_.BoardSize;
+    request.ExactlyFive = args_.ExactlyFive;
     const TAnswer answer = engine_.Play(request);
     const TOutcome humanWins = Win(args_.Colour);
     const auto lost = [&](TEndReason reason, std::string detail) {
+      // An engine that died or spoke no protocol before its first move never played: the
+      // person has won nothing.
+      const bool dead = reason == TEndReason::Crash || reason == TEndReason::NoAnswer ||
+                        reason == TEndReason::BadAnswer || reason == TEndReason::Unknown ||
+                        reason == TEndReason::EngineError;
+      if (dead && !engineMoved_) {
+        neverStarted_ = std::string(ReasonName(reason)) + ": " + detail;
+        return false;
+      }
       End(humanWins, reason, std::move(detail));
       return false;
     };
@@ -265,15 +360,45 @@ class TPlayGame {
     if (answer.ElapsedMs > WaitLimitMs(request))
       return lost(TEndReason::Timeout,
                   "answered after " + std::to_string(answer.ElapsedMs) + " ms");
-    if (!OnBoard(answer.Square.X, answer.Square.Y))
+    if (!board.OnBoard(answer.Square))
       return lost(TEndReason::IllegalMove,
                   "answered " + SquareText(answer.Square) + ", off the board");
     if (!board.IsEmpty(answer.Square))
       return lost(TEndReason::IllegalMove,
                   "answered " + SquareText(answer.Square) + ", an occupied square");
     record_.Moves.push_back({answer.Square, answer.ElapsedMs});
+    engineMoved_ = true;
     out_ << "Engine plays " << SquareText(answer.Square) << " (" << answer.ElapsedMs << " ms)\n";
+    if (const auto view = EngineView(answer.Messages, colour)) out_ << *view << '\n';
     return true;
+  }
+
+  // The deep search's move for the person, thought about for the engine's time per move.
+  void Hint() {
+    std::string error;
+    const auto position =
+        PositionOfMoves(record_.Stones(), args_.BoardSize, args_.ExactlyFive, error);
+    if (!position) {
+      out_ << "No hint: " << error << ".\n";
+      return;
+    }
+    out_ << "Thinking for you (up to " << args_.MoveTimeMs << " ms)...\n" << std::flush;
+    if (!hintEngine_) hintEngine_ = std::make_unique<TDeepEngine>();
+    TDeepPlayOptions options;
+    options.Time = {args_.MoveTimeMs, args_.MoveTimeMs};
+    options.Width = options.Height = args_.BoardSize;
+    options.Rule = args_.ExactlyFive ? deep::TRule::ExactlyFive : deep::TRule::Freestyle;
+    deep::TSearchResult details;
+    std::optional<deep::TSearchResult> result;
+    if (hintEngine_->Play(position->Board, position->ToMove == 'x' ? kStoneX : kStoneO, options,
+                          &details))
+      result = std::move(details);
+    out_ << "Hint: " << SummaryLine(position->ToMove, result, std::nullopt) << '\n';
+    if (result && !result->Line.empty()) {
+      out_ << "Line:";
+      for (const deep::TSquareIndex square : result->Line) out_ << ' ' << SquareText(square);
+      out_ << '\n';
+    }
   }
 
   const TPlayArgs& args_;
@@ -281,7 +406,23 @@ class TPlayGame {
   std::istream& in_;
   std::ostream& out_;
   TGameRecord record_;
+  bool engineMoved_ = false;
+  std::optional<std::string> neverStarted_;
+  std::unique_ptr<TDeepEngine> hintEngine_;  // made at the first hint: its table is large
 };
+
+// What to tell the person when the engine never made a move. A program whose name does not
+// begin with "pbrain" and that ended at once as a brain is most likely a move-file program.
+std::string NeverStartedText(const std::string& engine, const std::string& why) {
+  std::string text = "the engine never made a move (" + why + "); no game was played";
+  std::string error;
+  const auto entry = ParseEngineEntry(engine, error);
+  if (entry && entry->Pipe && !entry->Program.filename().string().starts_with("pbrain"))
+    text += ". If " + entry->Program.filename().string() +
+            " reads Tah.dat and Plocha.dat, it is a move-file program: name it file:" +
+            engine.substr(5);
+  return text;
+}
 
 }  // namespace
 
@@ -312,6 +453,10 @@ int RunPlay(TArgs args, std::istream& in, std::ostream& out, std::ostream& err) 
     }
     TPlayGame game(parsed, *engine, in, out);
     record = game.Play();
+    if (game.NeverStarted()) {
+      err << "zarvo play: " << NeverStartedText(parsed.Engine, *game.NeverStarted()) << '\n';
+      return 1;
+    }
   } catch (const std::exception& failure) {
     // No folder for the engine's files, say: nothing was played worth keeping.
     err << "zarvo play: " << failure.what() << '\n';

@@ -1,12 +1,11 @@
 // zarvo show: a game record drawn as an SVG picture.
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 
 #include "match/game_record.h"
 #include "zarvo/commands.h"
-#include "zarvo/input_file.h"
+#include "zarvo/record_file.h"
 #include "zarvo/svg_board.h"
 
 namespace zarvo::tool {
@@ -15,9 +14,10 @@ namespace {
 constexpr std::string_view kShowUsage =
     "usage: zarvo show RECORD [-o FILE]\n"
     "\n"
-    "Draws a game record (as 'zarvo match --records' writes them) as an SVG picture: the grid\n"
-    "with X across and Y down, every stone with its number in play order (opening stones with a\n"
-    "dashed ring), the winning five crossed in red, the engines and the result below.\n"
+    "Draws a game record (as 'zarvo match --records' and 'zarvo play' write them) as an SVG\n"
+    "picture: the record's board with X across and Y down, every stone with its number in play\n"
+    "order (opening stones with a dashed ring), the winning five by the record's rule crossed in\n"
+    "red, the board, rule, engines and result below.\n"
     "\n"
     "options:\n"
     "  -o FILE   write the picture into FILE instead of standard output\n"
@@ -55,15 +55,8 @@ int RunShow(TArgs args, std::ostream& out, std::ostream& err) {
     err << "zarvo show: no record given (see 'zarvo show --help')\n";
     return 2;
   }
-  auto text = ReadInput(*recordPath, kGameRecordInput, "show", err);
-  if (!text) return 1;
-  std::istringstream in(std::move(*text));
-  std::string error;
-  const auto record = match::ParseRecord(in, error);
-  if (!record) {
-    err << "zarvo show: '" << *recordPath << "' is no game record: " << error << '\n';
-    return 1;
-  }
+  const auto record = ReadRecordFile(*recordPath, "show", err);
+  if (!record) return 1;
   const std::string svg = GameSvg(*record);
   if (!outputPath) {
     out << svg;

@@ -11,10 +11,13 @@
 namespace zarvo::tool {
 namespace {
 
-constexpr int kCell = 32;    // side of a square, in pixels
-constexpr int kMargin = 36;  // room for the coordinates
-constexpr int kBoardPixels = kCell * kBoardSize;
+constexpr int kCell = 32;         // side of a square, in pixels
+constexpr int kMargin = 36;       // room for the coordinates
 constexpr int kCaptionLine = 22;  // height of one caption line
+
+int BoardPixels(int size) {
+  return kCell * size;
+}
 
 int Centre(int index) {
   return kMargin + index * kCell + kCell / 2;
@@ -43,31 +46,33 @@ std::string Escaped(const std::string& text) {
   return out;
 }
 
-// The document head, the board's background, its grid and the coordinates.
-void BeginBoard(std::ostream& svg, int captionLines) {
-  const int width = 2 * kMargin + kBoardPixels;
-  const int height = 2 * kMargin + kBoardPixels + captionLines * kCaptionLine;
+// The document head and the board's background.
+void BeginBoard(std::ostream& svg, int size, int captionLines) {
+  // A small board keeps the large one's width, so the caption's lines fit beside it.
+  const int width = 2 * kMargin + BoardPixels(kBoardSize);
+  const int height = 2 * kMargin + BoardPixels(size) + captionLines * kCaptionLine;
   svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
       << "\" viewBox=\"0 0 " << width << ' ' << height
       << "\" font-family=\"DejaVu Sans, Arial, sans-serif\">\n"
       << "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n"
-      << "<rect x=\"" << kMargin << "\" y=\"" << kMargin << "\" width=\"" << kBoardPixels
-      << "\" height=\"" << kBoardPixels << "\" fill=\"#f3dca4\"/>\n";
+      << "<rect x=\"" << kMargin << "\" y=\"" << kMargin << "\" width=\"" << BoardPixels(size)
+      << "\" height=\"" << BoardPixels(size) << "\" fill=\"#f3dca4\"/>\n";
 }
 
-void DrawGrid(std::ostream& svg) {
+void DrawGrid(std::ostream& svg, int size) {
+  const int pixels = BoardPixels(size);
   svg << "<g stroke=\"#6b5a3a\" stroke-width=\"1\">\n";
-  for (int i = 0; i <= kBoardSize; ++i) {
+  for (int i = 0; i <= size; ++i) {
     const int at = kMargin + i * kCell;
     svg << "<line x1=\"" << at << "\" y1=\"" << kMargin << "\" x2=\"" << at << "\" y2=\""
-        << kMargin + kBoardPixels << "\"/>\n"
-        << "<line x1=\"" << kMargin << "\" y1=\"" << at << "\" x2=\"" << kMargin + kBoardPixels
+        << kMargin + pixels << "\"/>\n"
+        << "<line x1=\"" << kMargin << "\" y1=\"" << at << "\" x2=\"" << kMargin + pixels
         << "\" y2=\"" << at << "\"/>\n";
   }
   svg << "</g>\n<g font-size=\"12\" fill=\"#333333\" text-anchor=\"middle\">\n";
   // X across the top, Y down the left: the coordinates of the move files and the brain protocol.
-  for (int i = 0; i < kBoardSize; ++i) {
+  for (int i = 0; i < size; ++i) {
     svg << "<text x=\"" << Centre(i) << "\" y=\"" << kMargin - 10 << "\">" << i << "</text>\n"
         << "<text x=\"" << kMargin / 2 << "\" y=\"" << Centre(i) + 4 << "\">" << i << "</text>\n";
   }
@@ -84,8 +89,8 @@ void DrawLabel(std::ostream& svg, TSquare square, char colour, const std::string
 void DrawStone(std::ostream& svg, TSquare square, char colour, const std::string& label,
                bool dashedRing) {
   const bool x = colour == 'x';
-  svg << "<circle cx=\"" << Centre(square.X) << "\" cy=\"" << Centre(square.Y) << "\" r=\""
-      << kCell / 2 - 2 << "\" fill=\"" << (x ? "#1a1a1a" : "#fafafa")
+  svg << "<circle class=\"stone\" cx=\"" << Centre(square.X) << "\" cy=\"" << Centre(square.Y)
+      << "\" r=\"" << kCell / 2 - 2 << "\" fill=\"" << (x ? "#1a1a1a" : "#fafafa")
       << "\" stroke=\"#1a1a1a\" stroke-width=\"1.5\"/>\n";
   if (dashedRing) {
     svg << "<circle cx=\"" << Centre(square.X) << "\" cy=\"" << Centre(square.Y) << "\" r=\""
@@ -95,27 +100,31 @@ void DrawStone(std::ostream& svg, TSquare square, char colour, const std::string
   if (!label.empty()) DrawLabel(svg, square, colour, label);
 }
 
-void DrawCaption(std::ostream& svg, int line, const std::string& text) {
+void DrawCaption(std::ostream& svg, int size, int line, const std::string& text) {
   svg << "<text x=\"" << kMargin << "\" y=\""
-      << 2 * kMargin + kBoardPixels + line * kCaptionLine - 12
+      << 2 * kMargin + BoardPixels(size) + line * kCaptionLine - 12
       << "\" font-size=\"14\" fill=\"#1a1a1a\">" << Escaped(text) << "</text>\n";
+}
+
+void DrawRing(std::ostream& svg, TSquare square, const char* colour, double width) {
+  svg << "<circle cx=\"" << Centre(square.X) << "\" cy=\"" << Centre(square.Y) << "\" r=\""
+      << kCell / 2 - 1 << "\" fill=\"none\" stroke=\"" << colour << "\" stroke-width=\"" << width
+      << "\"/>\n";
 }
 
 }  // namespace
 
 std::string GameSvg(const match::TGameRecord& record) {
   std::ostringstream svg;
-  BeginBoard(svg, 3);
-  DrawGrid(svg);
+  const int size = record.BoardSize;
+  BeginBoard(svg, size, 3);
+  DrawGrid(svg, size);
   const std::vector<TSquare> stones = record.Stones();
 
   // In layers: the stones, then the winning five's red line across them and a red ring on each
   // of its stones, then every stone's number on top, so the line shows on black and white stones
   // alike and no number is hidden under it. Without a five, the last stone is ringed.
-  const match::TGameBoard board = match::BoardOf(stones);
-  const std::vector<TSquare> five = record.Reason == match::TEndReason::Five && !stones.empty()
-                                        ? match::FiveThrough(board, stones.back())
-                                        : std::vector<TSquare>{};
+  const std::vector<TSquare> five = record.WinningLine();
   for (std::size_t i = 0; i < stones.size(); ++i)
     DrawStone(svg, stones[i], match::ColourOfStone(i), "", i < record.Opening.size());
   if (!five.empty()) {
@@ -125,20 +134,18 @@ std::string GameSvg(const match::TGameRecord& record) {
         << "\" stroke=\"#e0201b\" stroke-opacity=\"0.8\" stroke-width=\"5\" "
            "stroke-linecap=\"round\"/>\n";
   }
-  for (const TSquare& square : five)
-    svg << "<circle cx=\"" << Centre(square.X) << "\" cy=\"" << Centre(square.Y) << "\" r=\""
-        << kCell / 2 - 1 << "\" fill=\"none\" stroke=\"#e0201b\" stroke-width=\"3\"/>\n";
+  for (const TSquare& square : five) DrawRing(svg, square, "#e0201b", 3);
   for (std::size_t i = 0; i < stones.size(); ++i)
     DrawLabel(svg, stones[i], match::ColourOfStone(i), std::to_string(i + 1));
-  if (five.empty() && stones.size() > record.Opening.size()) {
-    svg << "<circle cx=\"" << Centre(stones.back().X) << "\" cy=\"" << Centre(stones.back().Y)
-        << "\" r=\"" << kCell / 2 - 1
-        << "\" fill=\"none\" stroke=\"#e07b1b\" stroke-width=\"2.5\"/>\n";
-  }
+  if (five.empty() && stones.size() > record.Opening.size())
+    DrawRing(svg, stones.back(), "#e07b1b", 2.5);
 
-  DrawCaption(svg, 1, "Game " + std::to_string(record.Number) + ". x (black): " + record.XEngine);
-  DrawCaption(svg, 2, "o (white): " + record.OEngine);
-  DrawCaption(svg, 3,
+  DrawCaption(svg, size, 1,
+              "Game " + std::to_string(record.Number) + " (" + std::to_string(size) + " x " +
+                  std::to_string(size) + ", " + std::string(match::RuleName(record.ExactlyFive)) +
+                  "). x (black): " + record.XEngine);
+  DrawCaption(svg, size, 2, "o (white): " + record.OEngine);
+  DrawCaption(svg, size, 3,
               std::string(match::OutcomeName(record.Outcome)) + ", " +
                   std::string(match::ReasonName(record.Reason)) +
                   (record.Detail.empty() ? "" : ": " + record.Detail) + " (" +
@@ -147,9 +154,32 @@ std::string GameSvg(const match::TGameRecord& record) {
   return svg.str();
 }
 
+std::string PositionSvg(const TPositionPicture& picture) {
+  std::ostringstream svg;
+  const int size = picture.BoardSize;
+  BeginBoard(svg, size, static_cast<int>(picture.Caption.size()));
+  DrawGrid(svg, size);
+  // The position's stones unnumbered, in their own colours; the line's stones numbered from 1,
+  // the side to move first, each ringed so they stand apart from the stones already there.
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < std::min(size, static_cast<int>(picture.Rows[y].size())); ++x)
+      if (const char stone = picture.Rows[y][x]; stone == 'x' || stone == 'o')
+        DrawStone(svg, {x, y}, stone, "", false);
+  char colour = picture.ToMove;
+  for (std::size_t i = 0; i < picture.Line.size(); ++i) {
+    DrawStone(svg, picture.Line[i], colour, std::to_string(i + 1), false);
+    DrawRing(svg, picture.Line[i], i == 0 ? "#1f4fd1" : "#e07b1b", i == 0 ? 3 : 1.5);
+    colour = match::OtherColour(colour);
+  }
+  for (std::size_t line = 0; line < picture.Caption.size(); ++line)
+    DrawCaption(svg, size, static_cast<int>(line) + 1, picture.Caption[line]);
+  svg << "</svg>\n";
+  return svg.str();
+}
+
 std::string HeatMapSvg(const THeatMap& map) {
   std::ostringstream svg;
-  BeginBoard(svg, 2);
+  BeginBoard(svg, kBoardSize, 2);
   int32_t best = 0;
   int32_t least = INT32_MAX;
   for (int x = 0; x < kBoardSize; ++x)
@@ -175,7 +205,7 @@ std::string HeatMapSvg(const THeatMap& map) {
           << static_cast<int>(255 - t * 224) << ")\"/>\n";
     }
   }
-  DrawGrid(svg);
+  DrawGrid(svg, kBoardSize);
   for (int x = 0; x < kBoardSize; ++x) {
     for (int y = 0; y < kBoardSize; ++y) {
       const char stone = map.Rows[y][x];
@@ -195,8 +225,8 @@ std::string HeatMapSvg(const THeatMap& map) {
           << (heat(value) > 0.7 ? "#ffffff" : "#333333") << "\">" << value << "</text>\n";
     }
   }
-  DrawCaption(svg, 1, map.Title);
-  DrawCaption(svg, 2, "Best value " + std::to_string(best) + " (outlined in blue)");
+  DrawCaption(svg, kBoardSize, 1, map.Title);
+  DrawCaption(svg, kBoardSize, 2, "Best value " + std::to_string(best) + " (outlined in blue)");
   svg << "</svg>\n";
   return svg.str();
 }

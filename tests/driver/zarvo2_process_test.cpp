@@ -1,6 +1,7 @@
 // The real Zarvo2 program, started in temporary working directories as a manager starts it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -84,6 +85,15 @@ TEST(Zarvo2Process, MissingFilesEndTheRunWithoutAnAnswer) {
     dir.Write("Tah.dat", "o");
     EXPECT_EQ(RunEngineIn(dir), 0);
     EXPECT_EQ(dir.Read("Tah.dat"), "o");
+  }
+  {
+    // Run by hand in an empty folder: one line on standard error says what is missing.
+    TTempDir dir;
+    const testing::TRun run = testing::RunProcess({.Program = ZARVO2_EXE, .WorkDir = dir.Path()});
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_TRUE(run.Err.starts_with("Zarvo2: no Tah.dat here to read: ")) << run.Err;
+    EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
+    EXPECT_EQ(run.Out, "");
   }
 }
 

@@ -63,6 +63,57 @@ TEST(GameRecord, TextNumbersMovesFromTheOpening) {
   EXPECT_TRUE(back->Opening.empty());
 }
 
+TEST(GameRecord, BoardSizeAndRuleReadBack) {
+  const struct {
+    int Size;
+    bool ExactlyFive;
+    const char* Lines;
+  } cases[] = {
+      {20, false, "Board: 20\nRule: freestyle\n"},
+      {15, true, "Board: 15\nRule: exactly five\n"},
+      {17, false, "Board: 17\nRule: freestyle\n"},
+  };
+  for (const auto& c : cases) {
+    TGameRecord record = SampleRecord();
+    record.BoardSize = c.Size;
+    record.ExactlyFive = c.ExactlyFive;
+    record.Moves.resize(1);  // the others lie beyond a 15 x 15 board
+    const std::string text = RecordText(record);
+    EXPECT_NE(text.find(std::string(c.Lines) + "Opening: "), std::string::npos) << text;
+    std::istringstream in(text);
+    std::string error;
+    const auto back = ParseRecord(in, error);
+    ASSERT_TRUE(back) << error;
+    EXPECT_EQ(back->BoardSize, c.Size);
+    EXPECT_EQ(back->ExactlyFive, c.ExactlyFive);
+    EXPECT_EQ(RecordText(*back), text);
+  }
+}
+
+TEST(GameRecord, ARecordWithoutBoardOrRuleIsA20By20FreestyleGame) {
+  // As records were written before they carried their game.
+  std::istringstream in(
+      "# zarvo match game record\nGame: 2\nx: file:a\no: pipe:b\nOpening: 9,9 10,10\n"
+      "Move 3: x 19,19 5 ms\nResult: draw\nReason: full board\nDetail: no empty square left\n");
+  std::string error;
+  const auto record = ParseRecord(in, error);
+  ASSERT_TRUE(record) << error;
+  EXPECT_EQ(record->BoardSize, 20);
+  EXPECT_FALSE(record->ExactlyFive);
+  EXPECT_EQ(record->Moves.at(0).Square, (TSquare{19, 19}));
+}
+
+TEST(GameRecord, TheWinningLineFollowsTheRecordsRule) {
+  // x's sixth stone joins two runs into six in a row: a win only in freestyle.
+  TGameRecord record;
+  record.Opening = {{3, 3}, {3, 10}, {4, 3}, {4, 10}, {5, 3}, {5, 10}};
+  record.Moves = {{{7, 3}, 1}, {{6, 10}, 1}, {{8, 3}, 1}, {{9, 12}, 1}, {{6, 3}, 1}};
+  record.Reason = TEndReason::Five;
+  EXPECT_EQ(record.WinningLine().size(), 6u);
+  record.ExactlyFive = true;
+  EXPECT_TRUE(record.WinningLine().empty());
+}
+
 TEST(GameRecord, InconsistentTextIsRefused) {
   const std::string head = "Game: 1\nx: a\no: b\nOpening: 9,9\n";
   const std::string tail = "Result: draw\nReason: full board\n";
@@ -83,6 +134,12 @@ TEST(GameRecord, InconsistentTextIsRefused) {
       {"Game: 1\nOpening: 9,9 9,9\n" + tail, "occupied"},
       {head + "Move 2: o 5,5 1 ms\n", "incomplete"},
       {"not a record\n", "Key: value"},
+      {"Game: 1\nBoard: 14\nOpening: 9,9\n" + tail, "board size"},
+      {"Game: 1\nBoard: 21\nOpening: 9,9\n" + tail, "board size"},
+      {"Game: 1\nRule: renju\nOpening: 9,9\n" + tail, "unknown rule"},
+      {head + "Board: 15\n" + tail, "before the opening"},
+      {"Game: 1\nBoard: 15\nOpening: 9,9 15,3\n" + tail, "bad square"},
+      {"Game: 1\nBoard: 15\nOpening: 9,9\nMove 2: o 3,15 1 ms\n" + tail, "bad square"},
       {"", "incomplete"},
   };
   for (const TCase& c : cases) {
@@ -108,7 +165,7 @@ TEST(GameRules, FiveThroughFindsTheWholeRunInEveryDirection) {
       {{{16, 0}, {17, 0}, {18, 0}, {19, 0}, {0, 1}}, {0, 1}, 0},          // no wrapping
   };
   for (const TCase& c : cases) {
-    TGameBoard board;
+    TGameBoard board(kBoardSize);
     for (const TSquare& square : c.Run) board.Place(square, 'x');
     const auto five = FiveThrough(board, c.Last);
     EXPECT_EQ(five.size(), c.Expected) << SquareText(c.Last);
@@ -117,14 +174,14 @@ TEST(GameRules, FiveThroughFindsTheWholeRunInEveryDirection) {
       EXPECT_EQ(five.back(), c.Run.back());
     }
   }
-  TGameBoard board;
+  TGameBoard board(kBoardSize);
   board.Place({5, 5}, 'o');
   for (int x = 0; x < 5; ++x) board.Place({x, 5}, x == 2 ? 'o' : 'x');
   EXPECT_TRUE(FiveThrough(board, {4, 5}).empty());  // broken by the other colour
 }
 
 TEST(GameRules, UnderExactlyFiveSixInARowIsNoWin) {
-  TGameBoard board;
+  TGameBoard board(kBoardSize);
   for (int x = 3; x <= 8; ++x) board.Place({x, 3}, 'x');  // six across
   for (int y = 5; y <= 9; ++y) board.Place({3, y}, 'x');  // five down
   EXPECT_EQ(FiveThrough(board, {5, 3}).size(), 6u);
@@ -172,6 +229,23 @@ TEST(Openings, RandomOpeningsAreSmallCentralAndRepeatable) {
     EXPECT_EQ(squares.size(), opening.size());
   }
   EXPECT_EQ(sizes, (std::set<std::size_t>{2, 3, 4}));
+}
+
+TEST(Openings, RandomOpeningsAreCentralOnEveryBoard) {
+  // The 7 x 7 area's first square: centred, half a square towards the origin on an even board.
+  const struct { int Size, Low; } cases[] = {{20, 6}, {19, 6}, {17, 5}, {16, 4}, {15, 4}};
+  for (const auto& c : cases) {
+    TRandom random(7);
+    std::set<int> seen;
+    for (int i = 0; i < 300; ++i)
+      for (const TSquare& square : RandomOpening(random, c.Size)) {
+        EXPECT_TRUE(square.X >= c.Low && square.X <= c.Low + 6 && square.Y >= c.Low &&
+                    square.Y <= c.Low + 6)
+            << c.Size << ": " << SquareText(square);
+        seen.insert(square.X);
+      }
+    EXPECT_EQ(seen.size(), 7u) << c.Size;  // the whole area is used
+  }
 }
 
 }  // namespace

@@ -335,6 +335,12 @@ TEST(BrainSession, NonFreestyleRuleIsToldOnce) {
 
   TBrainSession junkRule({}, recorder.Function());
   EXPECT_EQ(Feed(junkRule, {"INFO rule renju"}).size(), 1u);
+
+  // Each rule the message names is said with what wins under it, and never contradicts it.
+  TBrainSession deep{TBrainOptions{}};
+  EXPECT_EQ(Feed(deep, {"INFO rule 8"}),
+            (TLines{"MESSAGE Zarvo2 plays freestyle (five or more in a row wins) and exactly five "
+                    "(only five wins); rule 8 is played as freestyle"}));
 }
 
 // The deep search's MESSAGE lines: one per finished iteration, with the nodes so far and the

@@ -23,8 +23,7 @@ match::TGameRecord ColumnWin() {
 TEST(EvalFit, SamplesArePositionsTheSearchWouldEvaluate) {
   // After the opening, o to move; x to move; o to move against an open three. Then x can make an
   // open four, o faces a four, x has a five: the search decides those without the evaluation.
-  const std::vector<TEvalSample> samples =
-      SamplesOf(ColumnWin(), deep::kMaxBoardSize, deep::TRule::Freestyle);
+  const std::vector<TEvalSample> samples = SamplesOf(ColumnWin());
   ASSERT_EQ(samples.size(), 3u);
   EXPECT_EQ(samples[0].Result, 0.0f);
   EXPECT_FALSE(samples[0].FirstToMove);
@@ -35,9 +34,11 @@ TEST(EvalFit, SamplesArePositionsTheSearchWouldEvaluate) {
 
   match::TGameRecord forfeit = ColumnWin();
   forfeit.Reason = match::TEndReason::Timeout;
-  EXPECT_TRUE(SamplesOf(forfeit, deep::kMaxBoardSize, deep::TRule::Freestyle).empty());
-  // A stone beyond a 15 x 15 board: the game was not played there.
-  EXPECT_TRUE(SamplesOf(ColumnWin(), 15, deep::TRule::Freestyle).empty());
+  EXPECT_TRUE(SamplesOf(forfeit).empty());
+  // A stone beyond the 15 x 15 board the record says: the game was not played there.
+  match::TGameRecord small = ColumnWin();
+  small.BoardSize = 15;
+  EXPECT_TRUE(SamplesOf(small).empty());
 }
 
 TEST(EvalFit, LogisticRegressionRecoversTheModel) {

@@ -37,14 +37,14 @@ TEST(BookTool, BuildWritesBothBooksAndDumpPrintsThem) {
   TRun run = RunTool(dir, "book build --out Opening games.txt");
   ASSERT_EQ(run.Status, 0) << run.Err;
   EXPECT_EQ(run.Out,
-            "Opening.ob1: 1 entries\nOpening.ob2: 1 entries\n"
-            "1 repeated positions merged into their entries\n");
+            "Opening.ob1: 1 entry\nOpening.ob2: 1 entry\n"
+            "1 repeated position merged into its entry\n");
   EXPECT_EQ(dir.Read("Opening.ob2"), testing::CentreStoneBook());
 
   run = RunTool(dir, "book dump Opening.ob2");
   EXPECT_EQ(run.Status, 0);
   EXPECT_EQ(run.Out,
-            "Opening.ob2: 1 entries\n"
+            "Opening.ob2: 1 entry\n"
             "1: stones 1 extent 14,14 own - opp 7,7 reply 6,7 plus 10 minus 1\n");
   run = RunTool(dir, "book dump Opening.ob1");
   EXPECT_EQ(run.Status, 0);

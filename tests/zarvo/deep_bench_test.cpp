@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/zarvo/run_tool.h"
 #include "zarvo/deep_bench.h"
@@ -24,10 +25,19 @@ TEST(DeepBench, TheBuiltInSuiteKeepsItsSignature) {
   EXPECT_GT(std::stoull(run.Out.substr(solver + 15)), 0u);
 }
 
-TEST(DeepBench, RefusesAnUnknownSearch) {
-  const testing::TRun run = testing::RunTool({"bench", "--search", "fast"});
-  EXPECT_EQ(run.Status, 2);
-  EXPECT_NE(run.Err.find("'fast'"), std::string::npos) << run.Err;
+TEST(DeepBench, RefusesAnUnknownSearchAndABudgetItWouldIgnore) {
+  const struct {
+    std::vector<std::string> Args;
+    const char* Error;
+  } cases[] = {
+      {{"bench", "--search", "fast"}, "'fast'"},
+      {{"bench", "--search", "deep", "--budget", "100"}, "--budget does not go with --search deep"},
+  };
+  for (const auto& c : cases) {
+    const testing::TRun run = testing::RunTool(c.Args);
+    EXPECT_EQ(run.Status, 2) << c.Error;
+    EXPECT_NE(run.Err.find(c.Error), std::string::npos) << run.Err;
+  }
 }
 
 }  // namespace

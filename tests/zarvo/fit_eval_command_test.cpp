@@ -34,9 +34,14 @@ std::string GameText(int number) {
 }
 
 TEST(FitEvalTool, PrintsWeightsFittedToAFolderOfRecords) {
+  // As 'zarvo match --records DIR --svg DIR' leaves them, and a second match's in a subfolder.
   TTempDir dir;
-  for (int game = 1; game <= 10; ++game)
-    dir.Write("game-" + std::to_string(game) + ".txt", GameText(game));
+  std::filesystem::create_directories(dir / "second");
+  for (int game = 1; game <= 10; ++game) {
+    const std::string name = (game > 5 ? "second/game-" : "game-") + std::to_string(game);
+    dir.Write(name + ".txt", GameText(game));
+    dir.Write(name + ".svg", "<svg/>\n");
+  }
   const testing::TRun run = RunTool({"fit-eval", dir.Path().string()});
   ASSERT_EQ(run.Status, 0) << run.Err;
   EXPECT_TRUE(run.Out.starts_with("games 10 (0 left out), positions ")) << run.Out;
@@ -57,7 +62,8 @@ TEST(FitEvalTool, RefusesBadInput) {
     int Status;
   } cases[] = {
       {{"fit-eval"}, 2},
-      {{"fit-eval", "--board", "14", dir.Path().string()}, 2},
+      {{"fit-eval", "--board", "15", dir.Path().string()}, 2},  // the records say it
+      {{"fit-eval", "--exact-five", dir.Path().string()}, 2},
       {{"fit-eval", "--depth", dir.Path().string()}, 2},
       {{"fit-eval", dir.Path().string()}, 1},            // notes.txt is no record
       {{"fit-eval", (dir / "game-1.txt").string()}, 1},  // too few games to fit

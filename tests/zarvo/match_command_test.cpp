@@ -202,7 +202,8 @@ TEST(MatchCommandRealEngines, Zarvo2AgainstPbrainEndsOnTheBoard) {
     EXPECT_EQ(run.Out.find(fault), std::string::npos) << run.Out;
 }
 
-// Two deep searches on 15 x 15 under exactly five: every move on that board, no fault.
+// Two deep searches on 15 x 15 under exactly five: every move on that board, no fault; the
+// records say the game, and the replay and the picture show that board.
 TEST(MatchCommandRealEngines, TheDeepSearchPlaysA15x15ExactlyFiveMatch) {
   const TTempDir records;
   const TRun run = RunTool({"match", "pipe:" PBRAIN_EXE " --no-messages", "pipe:" PBRAIN_EXE,
@@ -212,6 +213,22 @@ TEST(MatchCommandRealEngines, TheDeepSearchPlaysA15x15ExactlyFiveMatch) {
   for (const char* fault : {"illegal move", "bad answer", "crash", "no answer", "timeout", "error"})
     EXPECT_EQ(run.Out.find(fault), std::string::npos) << run.Out;
   for (const char* name : {"game-001.txt", "game-002.txt"}) {
+    EXPECT_NE(records.Read(name).find("\nBoard: 15\nRule: exactly five\nOpening: "),
+              std::string::npos)
+        << records.Read(name);
+    const TRun replay = RunTool({"match", "--replay", (records / name).string()});
+    ASSERT_EQ(replay.Status, 0) << replay.Err;
+    EXPECT_NE(replay.Out.find("(15 x 15, exactly five)"), std::string::npos) << replay.Out;
+    EXPECT_NE(replay.Out.find("\n  14"), std::string::npos) << replay.Out;  // the last line
+    EXPECT_EQ(replay.Out.find("\n  15"), std::string::npos) << replay.Out;
+    const TRun show = RunTool({"show", (records / name).string()});
+    ASSERT_EQ(show.Status, 0) << show.Err;
+    const auto check = CheckSvg(show.Out);
+    ASSERT_EQ(check.Error, "");
+    // 16 grid lines each way, and a red line when the game ended on a five.
+    EXPECT_EQ(check.Elements.at("line") - (show.Out.find("class=\"five\"") != std::string::npos),
+              2 * 16)
+        << show.Out;
     std::istringstream record(records.Read(name));
     for (std::string line; std::getline(record, line);) {
       int number = 0, x = -1, y = -1;
@@ -287,6 +304,7 @@ TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
       {{"match", legal, "pipe:/no/such/engine"}, 2, "no executable file"},
       {{"match", legal, legal, "--games", "two"}, 2, "--games takes a whole number"},
       {{"match", legal, legal, "--move-time", "0"}, 2, "at least 1"},
+      {{"match", legal, legal, "--games", "0"}, 2, "--games must be at least 1"},
       {{"match", legal, legal, "--move-time"}, 2, "needs a value"},
       {{"match", legal, legal, "--bogus"}, 2, "unknown option"},
       {{"match", legal, legal, "--openings", "/no/such/file"}, 1, "cannot read"},

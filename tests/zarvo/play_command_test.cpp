@@ -10,12 +10,14 @@
 #include <chrono>
 #include <fstream>
 #include <optional>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "match/game_record.h"
 #include "tests/match/scripted_engines.h"
+#include "tests/run_process.h"
 #include "tests/test_support.h"
 #include "tests/zarvo/run_tool.h"
 
@@ -186,6 +188,66 @@ TEST(PlayCommand, EngineThatFailsLoses) {
   EXPECT_EQ(game->OEngine, "human");
   EXPECT_EQ(game->Moves.size(), 4u);
 }
+
+#if defined(ZARVO2_EXE) && defined(PBRAIN_EXE)
+// An engine that ends before its first move (a move-file program named as a brain, a brain
+// refusing its arguments) played no game: no win for the person, nothing saved, and a word on
+// what to write instead when the program looks like a move-file one.
+TEST(PlayCommand, AnEngineThatNeverMovedIsNoGame) {
+  const TTempDir dir;
+  const struct {
+    std::string Engine;
+    bool FileHint;
+  } cases[] = {
+      {"pipe:" ZARVO2_EXE, true},
+      {"pipe:" PBRAIN_EXE " --no-such-option", false},
+  };
+  for (const auto& c : cases) {
+    const testing::TRun run =
+        testing::RunProcess({.Program = ZARVO_TOOL_EXE,
+                             .Args = {"play", c.Engine, "--record", (dir / "game.txt").string()},
+                             .Input = "9,9\n"});
+    EXPECT_EQ(run.Status, 1) << c.Engine;
+    EXPECT_EQ(run.Out.find("You win"), std::string::npos) << run.Out;
+    EXPECT_EQ(run.Out.find("Game over"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Err.find("the engine never made a move ("), std::string::npos) << run.Err;
+    EXPECT_EQ(run.Err.find("name it file:" ZARVO2_EXE) != std::string::npos, c.FileHint) << run.Err;
+    EXPECT_EQ(dir.Read("game.txt").find("Result:"), std::string::npos);
+  }
+}
+
+// On a 15 x 15 board under exactly five against the deep search: the board drawn that size, a
+// square beyond it refused, a hint, the engine's score and line after its move, and a record
+// that says the game.
+TEST(PlayCommand, HintsShowsTheEnginesViewAndKeepsTheBoardAndRule) {
+  const TTempDir dir;
+  const std::string record = (dir / "game.txt").string();
+  const testing::TRun run = testing::RunProcess(
+      {.Program = ZARVO_TOOL_EXE,
+       .Args = {"play", "pipe:" PBRAIN_EXE, "--board", "15", "--exact-five", "--move-time", "200",
+                "--tolerance", "3000", "--record", record},
+       .Input = "15,0\n7,7\nhint\nresign\n"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_NE(run.Out.find(" on 15 x 15, exactly five."), std::string::npos) << run.Out;
+  EXPECT_NE(run.Out.find("\n 14  .  ."), std::string::npos) << run.Out;
+  EXPECT_EQ(run.Out.find("\n 15  ."), std::string::npos) << run.Out;
+  EXPECT_TRUE(std::regex_search(
+      run.Out, std::regex("\nHint: best \\d+,\\d+ for x: score -?\\d+ at depth \\d+, nodes \\d+, "
+                          "\\d+ ms\nLine:( \\d+,\\d+)+\n")))
+      << run.Out;
+  EXPECT_NE(run.Out.find("15,0 is off the board; X and Y go from 0 to 14."), std::string::npos)
+      << run.Out;
+  EXPECT_TRUE(std::regex_search(
+      run.Out,
+      std::regex("\nEngine's view: score -?\\d+ for o at depth \\d+; line( \\d+,\\d+)+\n")))
+      << run.Out;
+  const auto game = ReadRecord(record);
+  ASSERT_TRUE(game);
+  EXPECT_EQ(game->BoardSize, 15);
+  EXPECT_TRUE(game->ExactlyFive);
+  EXPECT_EQ(game->Moves.at(0).Square, (TSquare{7, 7}));
+}
+#endif
 
 }  // namespace
 }  // namespace zarvo
