@@ -32,8 +32,7 @@ char Other(char colour) {
 }  // namespace
 
 std::optional<int> ProvenPlies(int score) {
-  if (score > deep::kWinBound) return deep::kWinScore - score;
-  if (score < -deep::kWinBound) return -(deep::kWinScore + score);
+  if (const int plies = deep::PliesToFive(score); plies != 0) return plies;
   return std::nullopt;
 }
 
