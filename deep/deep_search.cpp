@@ -87,6 +87,7 @@ bool TDeepSearch::TimeUp() {
       return std::chrono::duration_cast<std::chrono::milliseconds>(duration).count();
     };
     if (ms(now - limits_.Start) >= StopAtMs(limits_.HardMs, ms(pauses_.Longest()))) stopped_ = true;
+    if (limits_.Stop && limits_.Stop->load(std::memory_order_relaxed)) stopped_ = true;
   }
   if (limits_.MaxNodes > 0 && nodes_ >= limits_.MaxNodes) stopped_ = true;
   return stopped_;
@@ -350,6 +351,7 @@ void TDeepSearch::FilterRootDefences(TDeepBoard& board) {
 TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
                                  const TIterationCallback& onIteration) {
   limits_ = limits;
+  solver_.SetStop(limits.Stop);
   phases_ = SharePhases({limits.SoftMs, limits.HardMs});
   pauses_.NewMove(std::chrono::steady_clock::now());
   stopped_ = false;

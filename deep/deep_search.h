@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -37,6 +38,9 @@ struct TSearchLimits {
   int64_t MaxNodes = 0;  // 0: no limit (a fixed node count makes runs repeatable)
   bool RootSolvers = true;
   int64_t RootVctNodes = 3'000'000;  // per threat-sequence search at the root
+  // Set from another thread to end the search at once (the manager ended the game); the move
+  // found so far is returned.
+  const std::atomic<bool>* Stop = nullptr;
 };
 
 // What one finished iteration found. The nodes count from the start of the move: the

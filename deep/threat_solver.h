@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <vector>
@@ -31,6 +32,10 @@ class TThreatSolver {
   // the attacker within `maxThreats` more threats. The proof that a move kept a win.
   bool DefenderLoses(TDeepBoard& board, int maxThreats, int64_t nodeLimit,
                      TClock::time_point deadline = TClock::time_point::max());
+
+  // A flag another thread sets to end every search at its next look at the clock (nullptr:
+  // none).
+  void SetStop(const std::atomic<bool>* stop) { stop_ = stop; }
 
   // Forgets the positions known not to win.
   void Clear();
@@ -68,6 +73,7 @@ class TThreatSolver {
   bool aborted_ = false;
   int64_t nodes_ = 0, nodeLimit_ = 0, totalNodes_ = 0;
   TClock::time_point deadline_;
+  const std::atomic<bool>* stop_ = nullptr;
 };
 
 }  // namespace zarvo::deep

@@ -110,6 +110,7 @@ std::optional<TSquare> TDeepEngine::Play(const TBoardText& board, int side,
   limits.Start = options.Start;
   limits.SoftMs = options.Time.SoftMs;
   limits.HardMs = options.Time.HardMs;
+  limits.Stop = options.Stop;
   if (options.MaxDepth) limits.MaxDepth = std::clamp(*options.MaxDepth, 1, deep::kMaxSearchDepth);
   deep::TSearchResult result = search_->Think(*deepBoard, limits, options.OnIteration);
   if (result.Move == deep::kNoSquare || !deepBoard->IsEmpty(result.Move)) return std::nullopt;

@@ -2,6 +2,7 @@
 // in, a move out. It keeps its transposition table from one move to the next.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
@@ -24,6 +25,7 @@ struct TDeepPlayOptions {
   std::function<void(const deep::TIterationInfo&)> OnIteration;
   int Width = kBoardSize, Height = kBoardSize;  // the board's squares beyond these are walls
   deep::TRule Rule = deep::TRule::Freestyle;
+  const std::atomic<bool>* Stop = nullptr;  // set by another thread: answer at once
 };
 
 // The deep search's board for a board text: "x" stones are the first player's, "o" the

@@ -455,16 +455,22 @@ std::optional<TSquare> TBrainSession::DeepMove(const TBrainBoard& board,
   play.Rule = rule_;
   play.MaxDepth = options_.MaxDepth;
   play.Time = deep::PlanThinkingTime(time);
+  play.Stop = options_.Stop;
+  const auto tell = [this, messages](std::string line) {
+    if (options_.Emit)
+      options_.Emit(line);
+    else
+      messages->push_back(std::move(line));
+  };
   if (options_.Messages && messages != nullptr)
-    play.OnIteration = [messages](const deep::TIterationInfo& info) {
-      messages->push_back("MESSAGE " + IterationText(info));
+    play.OnIteration = [&tell](const deep::TIterationInfo& info) {
+      tell("MESSAGE " + IterationText(info));
     };
   deep::TSearchResult result;
   const std::optional<TSquare> move =
       deepEngine_->Play(engineBoard.Text, engineBoard.Side, play, &result);
   // The whole move's count: the iterations' lines miss an abandoned last one.
-  if (move && options_.Messages && messages != nullptr)
-    messages->push_back("MESSAGE " + MoveText(result));
+  if (move && options_.Messages && messages != nullptr) tell("MESSAGE " + MoveText(result));
   return move;
 }
 

@@ -3,6 +3,7 @@
 // move with a fresh engine state each time.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -35,6 +36,12 @@ struct TBrainOptions {
   std::optional<int64_t> MaxMoveMs{};
   std::optional<int32_t> MaxDepth{};
   std::size_t MaxTableBytes = TDeepEngine::kDefaultTableBytes * 16;
+  // Where the MESSAGE lines go the moment each is made (the caller writes and flushes them);
+  // without it they come among the answers, before the move.
+  std::function<void(const std::string&)> Emit{};
+  // Set by the caller's reader when END comes in while the engine thinks: the deep search stops
+  // at once (its answer is then not wanted).
+  const std::atomic<bool>* Stop = nullptr;
 };
 
 class TBrainSession {

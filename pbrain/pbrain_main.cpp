@@ -16,6 +16,7 @@
 #include "driver/version.h"
 #include "pbrain/brain_session.h"
 #include "pbrain/brain_text.h"
+#include "pbrain/command_reader.h"
 
 namespace {
 
@@ -33,19 +34,6 @@ std::optional<uint32_t> ParseSeed(std::string_view text) {
   const auto value = zarvo::ParseDigits(text, UINT32_MAX);
   if (!value) return std::nullopt;
   return static_cast<uint32_t>(*value);
-}
-
-// Reads one line up to LF, without the LF, keeping at most maxKept bytes of it. A CR before the
-// LF is left for the session to trim. False at the end of the input with nothing read.
-bool ReadLine(std::streambuf& in, std::string& line, std::size_t maxKept) {
-  line.clear();
-  bool any = false;
-  for (int c = in.sbumpc(); c != std::char_traits<char>::eof(); c = in.sbumpc()) {
-    any = true;
-    if (c == '\n') return true;
-    if (line.size() < maxKept) line.push_back(static_cast<char>(c));
-  }
-  return any;
 }
 
 }  // namespace
@@ -94,12 +82,17 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 #endif
   std::ios::sync_with_stdio(false);
+  // The commands come in on a thread of their own: an END while the engine thinks stops its
+  // search at once (the move found so far is answered), and an INFO then applies from the next
+  // move. The longest accepted line, the CR of a CR LF end, and one byte more are kept, so the
+  // session sees that a line was too long whether a CR follows or not.
+  TCommandReader reader(*std::cin.rdbuf(), kMaxBrainLineLength + 2);
+  options.Stop = &reader.EndSeen();
+  // Each MESSAGE line as its iteration ends, so that a manager's log shows the engine think.
+  options.Emit = [](const std::string& line) { std::cout << line << '\n' << std::flush; };
   TBrainSession session(options);
-  std::string line;
-  // The longest accepted line, the CR of a CR LF end, and one byte more, so the session sees that
-  // a line was too long whether a CR follows or not.
-  while (ReadLine(*std::cin.rdbuf(), line, kMaxBrainLineLength + 2)) {
-    for (const std::string& answer : session.HandleLine(line)) std::cout << answer << '\n';
+  while (const auto command = reader.Next()) {
+    for (const std::string& answer : session.HandleLine(*command)) std::cout << answer << '\n';
     std::cout.flush();
     if (session.Ended() || !std::cout) break;
   }

@@ -2,6 +2,8 @@
 // is handed, the time rule, and the answers to hostile input.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -404,6 +406,31 @@ TEST(BrainSession, DeepMessagesSayHowFarAProvenResultIs) {
     EXPECT_TRUE(summary.starts_with(c.Summary)) << summary;
     EXPECT_NE(summary.find(c.Score), std::string::npos) << summary;
   }
+}
+
+// With a place to send them, the MESSAGE lines leave as each iteration ends, not with the move;
+// a stop flag set from outside makes even a ten-second turn answer at once.
+TEST(BrainSession, MessagesLeaveAsTheyComeAndAStopAnswersAtOnce) {
+  std::vector<std::string> emitted;
+  std::atomic<bool> stop{false};
+  TBrainOptions options;
+  options.Emit = [&emitted](const std::string& line) { emitted.push_back(line); };
+  options.Stop = &stop;
+  TBrainSession session(options);
+  const TLines answers =
+      Feed(session, {"START 20", "INFO timeout_turn 200", "BOARD", "9,9,2", "10,10,1", "DONE"});
+  ASSERT_EQ(answers.size(), 2u);
+  EXPECT_EQ(answers[0], "OK");
+  ASSERT_GE(emitted.size(), 2u);
+  for (const std::string& line : emitted) EXPECT_TRUE(line.starts_with("MESSAGE ")) << line;
+  EXPECT_TRUE(emitted.back().starts_with("MESSAGE move " + answers[1] + " by ")) << emitted.back();
+
+  stop = true;
+  const auto start = std::chrono::steady_clock::now();
+  const TLines stopped = Feed(session, {"INFO timeout_turn 10000", "TURN 11,11"});
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  ASSERT_EQ(stopped.size(), 1u);
+  EXPECT_NE(stopped[0].find(','), std::string::npos) << stopped[0];
 }
 
 // The line limit counts the command, not its line end: 4096 bytes with LF, CR LF or CR are

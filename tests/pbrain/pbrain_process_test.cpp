@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -178,6 +179,19 @@ TEST(PbrainProcess, ScriptedSessions) {
       EXPECT_TRUE(Matches(run.Lines[i], c.Expected[i]))
           << c.What << ": line " << i << " '" << run.Lines[i] << "'";
   }
+}
+
+// END is heard while the engine thinks: the search stops at once, the move it has so far is
+// answered, and the process ends, here long before the ten seconds of the turn.
+TEST(PbrainProcess, EndWhileThinkingEndsAtOnce) {
+  const auto start = std::chrono::steady_clock::now();
+  const TBrainRun run = RunBrain("START 20\nINFO timeout_turn 10000\nTURN 10,10\nEND\n", "");
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start);
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_LT(seconds.count(), 5.0);
+  ASSERT_GE(run.Lines.size(), 2u) << run.Output;
+  EXPECT_EQ(run.Lines.front(), "OK");
+  EXPECT_TRUE(IsMove(run.Lines.back())) << run.Output;
 }
 
 TEST(PbrainProcess, AnswersTheLastEmptySquaresOnly) {
