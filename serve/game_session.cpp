@@ -59,8 +59,10 @@ std::string FaultNotice(const TAnswer& answer, TEndReason reason, bool firstAnsw
 }  // namespace
 
 TGameSession::TGameSession(const TGameSettings& settings, std::string engineLabel,
-                           uint64_t firstGameId)
-    : engineLabel_(std::move(engineLabel)), gameId_(firstGameId) {
+                           uint64_t firstGameId, bool opponentAnySize)
+    : engineLabel_(std::move(engineLabel)),
+      opponentAnySize_(opponentAnySize),
+      gameId_(firstGameId) {
   StartGame(settings, {});
 }
 
@@ -92,6 +94,10 @@ TReply TGameSession::NewGame(const TGameSettings& settings) {
   if (settings.BoardSize < kSmallestBoard || settings.BoardSize > kBoardSize)
     return TRefusal{400, "The board is " + std::to_string(kSmallestBoard) + " to " +
                              std::to_string(kBoardSize) + " squares wide."};
+  if (!opponentAnySize_ && settings.BoardSize != kBoardSize)
+    return TRefusal{400, "The engine (" + engineLabel_ + ") plays on the " +
+                             std::to_string(kBoardSize) + " x " + std::to_string(kBoardSize) +
+                             " board only: a move-file program knows no other size."};
   if (settings.HumanColour != 'x' && settings.HumanColour != 'o')
     return TRefusal{400, "You play x or o."};
   if (settings.MoveTimeMs < 1 || settings.MoveTimeMs > 3'600'000)

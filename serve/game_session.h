@@ -75,8 +75,10 @@ class TGameSession {
   using TClock = std::chrono::steady_clock;
 
   // engineLabel names the opponent in records and on the page; game ids count up from
-  // firstGameId, so a server started anew does not take an old tab's clicks for its own.
-  TGameSession(const TGameSettings& settings, std::string engineLabel, uint64_t firstGameId);
+  // firstGameId, so a server started anew does not take an old tab's clicks for its own. An
+  // opponent that plays on the full board only (a move-file engine) gets no smaller one.
+  TGameSession(const TGameSettings& settings, std::string engineLabel, uint64_t firstGameId,
+               bool opponentAnySize = true);
 
   // 1. Playing.
   TReply NewGame(const TGameSettings& settings);
@@ -127,6 +129,7 @@ class TGameSession {
 
   TGameSettings settings_;
   std::string engineLabel_;
+  bool opponentAnySize_;
   uint64_t gameId_;
   uint64_t version_ = 1;
   bool review_ = false;  // a record read from a file, stepped through

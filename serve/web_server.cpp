@@ -38,7 +38,8 @@ class TBoardServer {
  public:
   TBoardServer(const TServeOptions& options, const std::filesystem::path& scratch)
       : session_(options.Settings,
-                 options.Engine ? options.EngineLabel : std::string(kBuiltInLabel), FirstGameId()),
+                 options.Engine ? options.EngineLabel : std::string(kBuiltInLabel), FirstGameId(),
+                 !options.Engine || options.Engine->Pipe),
         engine_(options.Engine, options.EngineLabel, scratch) {
     Routes();
   }

@@ -37,6 +37,18 @@ void PlayPairs(TGameSession& session, int pairs) {
   }
 }
 
+TEST(GameSession, ANewGameOnlyOnABoardTheOpponentPlays) {
+  TGameSettings small;
+  small.BoardSize = 15;
+  TGameSession anySize({}, "pipe:brain", kFirstId);
+  EXPECT_FALSE(anySize.NewGame(small));
+  TGameSession fullOnly({}, "file:Zarvo2", kFirstId, false);
+  const TReply reply = fullOnly.NewGame(small);
+  ASSERT_TRUE(reply);
+  EXPECT_NE(reply->Message.find("20 x 20 board only"), std::string::npos) << reply->Message;
+  EXPECT_EQ(fullOnly.GameId(), kFirstId + 1) << "the game before stays";
+}
+
 TEST(GameSession, RefusesMovesThatDoNotFitTheGameAndLeavesTheBoard) {
   struct TCase {
     const char* Name;
