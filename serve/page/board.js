@@ -245,6 +245,8 @@ function render() {
   $("status").textContent = status;
   $("notice").textContent = state.notice;
   $("notice").classList.toggle("hidden", !state.notice);
+  // A game the engine lost by a fault is told apart from one played out.
+  $("notice").classList.toggle("fault", state.over && !["five", "full board", "resigned"].includes(state.reason));
 
   // What the engine thinks: live while it searches, then its last word about this position.
   const running = thinkingHere();
