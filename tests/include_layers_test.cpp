@@ -21,7 +21,8 @@ namespace fs = std::filesystem;
 // Folder -> the folders its files may include besides its own. Layers, lowest first:
 //   base <- board <- search, book <- select <- driver <- front ends and tools.
 // deep/ (a search of its own) stands on board/ and base/ and is used by driver/ and above.
-// tune/ (fitting the deep evaluation to recorded games) stands on the engine and match/.
+// tune/ (fitting the deep evaluation to recorded games) stands on the engine and match/, and so
+// does serve/ (the web board's game and server).
 // testing/ holds helpers the tests and the benchmarks share.
 const std::map<std::string, std::set<std::string>>& MayInclude() {
   static const std::set<std::string> engine{"base",   "board", "search", "book",
@@ -40,15 +41,17 @@ const std::map<std::string, std::set<std::string>>& MayInclude() {
     t["match"] = engine;
     t["tune"] = engine;
     t["tune"].insert("match");
+    t["serve"] = engine;
+    t["serve"].insert("match");
     t["zarvo"] = engine;
-    t["zarvo"].insert({"match", "tune"});
+    t["zarvo"].insert({"match", "tune", "serve"});
     t["testing"] = engine;
     t["bench"] = engine;
     t["bench"].insert("testing");
     t["fuzz"] = engine;
-    t["fuzz"].insert({"pbrain", "match", "zarvo"});
+    t["fuzz"].insert({"pbrain", "match", "serve", "zarvo"});
     t["tests"] = engine;
-    t["tests"].insert({"pbrain", "match", "tune", "zarvo", "testing"});
+    t["tests"].insert({"pbrain", "match", "tune", "serve", "zarvo", "testing"});
     return t;
   }();
   return table;

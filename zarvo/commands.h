@@ -19,6 +19,8 @@ int RunShow(TArgs args, std::ostream& out, std::ostream& err);
 int RunAnalyse(TArgs args, std::ostream& out, std::ostream& err);
 int RunFitEval(TArgs args, std::ostream& out, std::ostream& err);
 int RunOpenings(TArgs args, std::ostream& out, std::ostream& err);
+// Serves until stopped by a signal.
+int RunServe(TArgs args, std::ostream& out, std::ostream& err);
 // Reads the person's moves from in.
 int RunPlay(TArgs args, std::istream& in, std::ostream& out, std::ostream& err);
 

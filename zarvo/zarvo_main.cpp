@@ -24,6 +24,7 @@ constexpr std::string_view kUsage =
     "  play ENGINE   play a game against an engine at the terminal\n"
     "  analyse DIR | --moves \"X,Y ...\" | --record FILE [--move N]\n"
     "                the deep search's thinking on a position, a summary line, a picture\n"
+    "  serve         a board in the browser: play the engine, study records\n"
     "  fit-eval RECORD...\n"
     "                fit the deep search's evaluation to the results of recorded games\n"
     "\n"
@@ -57,6 +58,7 @@ int Run(int argc, char** argv) {
   if (command == "show") return RunShow(rest, std::cout, std::cerr);
   if (command == "play") return RunPlay(rest, std::cin, std::cout, std::cerr);
   if (command == "analyse" || command == "analyze") return RunAnalyse(rest, std::cout, std::cerr);
+  if (command == "serve") return RunServe(rest, std::cout, std::cerr);
   if (command == "fit-eval") return RunFitEval(rest, std::cout, std::cerr);
   std::cerr << "zarvo: unknown command '" << command << "' (see 'zarvo --help')\n";
   return 2;
