@@ -82,6 +82,8 @@ void TGameSession::StartGame(const TGameSettings& settings, std::vector<TSquare>
   record_.XEngine = settings.HumanColour == 'x' ? "human" : engineLabel_;
   record_.OEngine = settings.HumanColour == 'o' ? "human" : engineLabel_;
   record_.Opening = std::move(opening);
+  record_.BoardSize = settings.BoardSize;
+  record_.ExactlyFive = settings.ExactlyFive;
   // A job of the game before is dropped when it ends.
   job_.reset();
   progress_.reset();
@@ -142,7 +144,7 @@ TReply TGameSession::Place(const TClientView& view, TSquare square) {
   if (square.X < 0 || square.X >= size || square.Y < 0 || square.Y >= size)
     return TRefusal{400, SquareText(square) + " is off the board: X and Y go from 0 to " +
                              std::to_string(size - 1) + "."};
-  const TGameBoard board = BoardOf(stones_);
+  const TGameBoard board = BoardOf(stones_, settings_.BoardSize);
   if (!board.IsEmpty(square))
     return TRefusal{409, SquareText(square) + " is taken; choose an empty square."};
 
@@ -153,7 +155,7 @@ TReply TGameSession::Place(const TClientView& view, TSquare square) {
   record_.Moves.push_back({square, thought.count()});
   finding_.reset();
   notice_.clear();
-  five_ = FiveThrough(BoardOf(stones_), square, settings_.ExactlyFive);
+  five_ = FiveThrough(BoardOf(stones_, settings_.BoardSize), square, settings_.ExactlyFive);
   if (!five_.empty()) {
     EndGame(WinOf(settings_.HumanColour), TEndReason::Five, RunText(five_));
     notice_ = "Five in a row: you win!";
@@ -221,19 +223,17 @@ TReply TGameSession::LoadRecord(std::string_view text) {
   std::string error;
   auto record = ParseRecord(in, error);
   if (!record) return TRefusal{400, "That file is no game record: " + error + "."};
-  // 1. The board it was played on: the present size when every stone fits on it.
+  // 1. The game it was played in: its board and rule, as the record says.
   const std::vector<TSquare> stones = record->Stones();
-  int size = settings_.BoardSize;
-  for (const TSquare& square : stones)
-    if (square.X >= size || square.Y >= size) size = kBoardSize;
+  settings_.BoardSize = record->BoardSize;
+  settings_.ExactlyFive = record->ExactlyFive;
   // 2. The record becomes the game shown, its end as recorded.
-  settings_.BoardSize = size;
   ++gameId_;
   review_ = true;
   stones_ = stones;
   five_.clear();
   if (record->Reason == TEndReason::Five && !stones.empty())
-    five_ = FiveThrough(BoardOf(stones), stones.back(), settings_.ExactlyFive);
+    five_ = FiveThrough(BoardOf(stones, settings_.BoardSize), stones.back(), settings_.ExactlyFive);
   over_ = true;
   record_ = std::move(*record);
   job_.reset();
@@ -266,7 +266,8 @@ TReply TGameSession::PlayFrom(const TClientView& view, int at) {
     return TRefusal{400, "There is no position after " + std::to_string(at) + " stones here."};
   std::vector<TSquare> opening(stones_.begin(), stones_.begin() + at);
   if (!opening.empty() &&
-      !FiveThrough(BoardOf(opening), opening.back(), settings_.ExactlyFive).empty())
+      !FiveThrough(BoardOf(opening, settings_.BoardSize), opening.back(), settings_.ExactlyFive)
+           .empty())
     return TRefusal{409, "The game was already won in that position."};
   if (at == settings_.BoardSize * settings_.BoardSize)
     return TRefusal{409, "The board is full in that position."};
@@ -364,7 +365,7 @@ void TGameSession::ApplyEngineAnswer(const TThinkJob& job, const TJobResult& res
   const int size = job.Settings.BoardSize;
   if (square.X < 0 || square.X >= size || square.Y < 0 || square.Y >= size)
     return lost(TEndReason::IllegalMove, "answered " + SquareText(square) + ", off the board");
-  if (!BoardOf(stones_).IsEmpty(square))
+  if (!BoardOf(stones_, settings_.BoardSize).IsEmpty(square))
     return lost(TEndReason::IllegalMove, "answered " + SquareText(square) + ", an occupied square");
 
   // 3. The move stands.
@@ -373,7 +374,7 @@ void TGameSession::ApplyEngineAnswer(const TThinkJob& job, const TJobResult& res
   if (result.Search)
     finding_ =
         TFinding{TJobKind::Move, static_cast<int>(job.Stones.size()), square, *result.Search};
-  five_ = FiveThrough(BoardOf(stones_), square, settings_.ExactlyFive);
+  five_ = FiveThrough(BoardOf(stones_, settings_.BoardSize), square, settings_.ExactlyFive);
   if (!five_.empty()) {
     EndGame(WinOf(engine), TEndReason::Five, RunText(five_));
     notice_ = "Five in a row: the engine wins.";

@@ -52,7 +52,7 @@ TJobResult TSessionEngine::RunBuiltIn(const TThinkJob& job, const TProgress& pro
   TBoardText board;
   board.RowCount = kBoardSize;
   for (std::string& row : board.Rows) row.assign(kBoardSize, '.');
-  const TGameBoard stones = BoardOf(job.Stones);
+  const TGameBoard stones = BoardOf(job.Stones, job.Settings.BoardSize);
   for (int y = 0; y < kBoardSize; ++y)
     for (int x = 0; x < kBoardSize; ++x) board.Rows[y][x] = stones.At({x, y});
   const int side = ColourOfStone(job.Stones.size()) == 'x' ? kStoneX : kStoneO;
