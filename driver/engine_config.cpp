@@ -13,9 +13,19 @@
 namespace zarvo {
 
 std::string ExeBaseNameOf(std::string_view programPath) {
-  const auto dot = programPath.find('.');
-  if (dot == std::string_view::npos) return kDefaultExeBaseName;
-  return std::string(programPath.substr(0, dot));
+  // "." and ".." are steps between folders, not names with an extension: "../bin/Zarvo2" reads
+  // the books that the same program started by its full path reads.
+  const auto isSeparator = [](char c) { return c == '/' || c == '\\'; };
+  std::size_t start = 0;  // of the path component being looked at
+  for (std::size_t i = 0; i <= programPath.size(); ++i) {
+    if (i < programPath.size() && !isSeparator(programPath[i])) continue;
+    const std::string_view component = programPath.substr(start, i - start);
+    if (const auto dot = component.find('.');
+        dot != std::string_view::npos && component != "." && component != "..")
+      return std::string(programPath.substr(0, start + dot));
+    start = i + 1;
+  }
+  return kDefaultExeBaseName;
 }
 
 int32_t MaxDepthForBudget(int64_t budgetMs) {

@@ -13,7 +13,8 @@
 namespace zarvo {
 
 // Base of the opening-book file names: the program path up to its first "." (directories
-// included), or "Zarvo" when the path has no ".".
+// included), or "Zarvo" when the path has no "."; the "." and ".." of a relative path do not
+// count.
 std::string ExeBaseNameOf(std::string_view programPath);
 
 // Depth limit for a budget in milliseconds.

@@ -1,6 +1,7 @@
 // zarvo bench: the engine's fixed benchmark, whose total node count is the search's signature.
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -235,6 +236,7 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
   int load = 0;
   bool depthProfile = false, profileLimits = false;
   TDepthProfileLimits profile;
+  std::vector<std::string_view> given;  // the options named, "--search deep" as one
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     if (arg == "--help" || arg == "-h") {
@@ -258,6 +260,7 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
       return 2;
     }
     const std::string_view value = args[++i];
+    given.push_back(arg == "--search" && value == "deep" ? "--search deep" : arg);
     if (arg == "--suite" || arg == "--process") {
       (arg == "--suite" ? suitePath : process) = std::string(value);
       continue;
@@ -301,12 +304,54 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     err << "zarvo bench: --process needs --budget\n";
     return 2;
   }
-  // The deep bench searches every position to a fixed depth: a time budget would change nothing.
-  if (search == "deep" && budgetMs && process.empty()) {
-    err << "zarvo bench: --budget does not go with --search deep, which searches every position "
-           "to a fixed depth (use --depth)\n";
+  if (generate && *generate == 0) {
+    err << "zarvo bench: --generate must be at least 1\n";
     return 2;
   }
+  if (generate && !process.empty()) {
+    err << "zarvo bench: --generate and --process exclude each other\n";
+    return 2;
+  }
+  if (std::find(given.begin(), given.end(), "--load") != given.end() && process.empty()) {
+    err << "zarvo bench: --load goes with --process: it loads the machine while the program runs\n";
+    return 2;
+  }
+  // An option the chosen run would ignore is refused with the reason, never silently dropped.
+  struct TUnused {
+    std::string_view Option, Why;
+  };
+  const auto refuseUnused = [&](std::string_view run, std::initializer_list<TUnused> unused) {
+    for (const TUnused& option : unused)
+      if (std::find(given.begin(), given.end(), option.Option) != given.end()) {
+        err << "zarvo bench: " << option.Option << " does not go with " << run << ", " << option.Why
+            << '\n';
+        return true;
+      }
+    return false;
+  };
+  bool refused = false;
+  if (generate) {
+    refused = refuseUnused("--generate",
+                           {{"--budget", "whose games are searched to a fixed depth (use --depth)"},
+                            {"--suite", "which writes a suite and reads none"},
+                            {"--search deep", "which plays the classic search against itself"}});
+  } else if (!process.empty()) {
+    refused = refuseUnused(
+        "--process",
+        {{"--depth", "which runs the program as it is: its depth follows from --budget"},
+         {"--seed",
+          "which runs the program as it is (ZARVO_SEED=N in the environment fixes its "
+          "seed)"},
+         {"--search deep",
+          "which runs the program as it is (ZARVO_SEARCH=deep in the "
+          "environment chooses its deep search)"}});
+  } else if (search == "deep") {
+    refused =
+        refuseUnused("--search deep",
+                     {{"--budget", "which searches every position to a fixed depth (use --depth)"},
+                      {"--seed", "whose search draws no random numbers"}});
+  }
+  if (refused) return 2;
   // Deeper than a search can go would be cut silently; refused instead.
   const int32_t deepest = search == "deep" ? deep::kMaxSearchDepth : kDefaultMaxDepth;
   if (depth && *depth > deepest) {

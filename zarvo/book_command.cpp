@@ -11,6 +11,7 @@
 #include "book/book_builder.h"
 #include "book/book_probe.h"
 #include "book/opennings.h"
+#include "driver/engine_config.h"
 #include "driver/move_files.h"
 #include "zarvo/book_text.h"
 #include "zarvo/commands.h"
@@ -27,7 +28,7 @@ std::string Entries(int64_t count) {
 constexpr std::string_view kBookUsage =
     "usage: zarvo book build [--out BASE] TEXTFILE...\n"
     "       zarvo book dump FILE\n"
-    "       zarvo book probe DIR [--book BASE]\n"
+    "       zarvo book probe DIR [--program PATH | --book BASE]\n"
     "\n"
     "'zarvo book SUBCOMMAND --help' explains a subcommand.\n";
 
@@ -60,12 +61,16 @@ constexpr std::string_view kDumpUsage =
     "are printed), 2 bad usage.\n";
 
 constexpr std::string_view kProbeUsage =
-    "usage: zarvo book probe DIR [--book BASE]\n"
+    "usage: zarvo book probe DIR [--program PATH | --book BASE]\n"
     "\n"
     "Reads the board of working directory DIR (Tah.dat, Plocha.dat) and shows which entries of\n"
-    "the book the engine would read there (BASE.ob1 for an even number of stones, BASE.ob2 for\n"
-    "an odd one; BASE is DIR/Zarvo unless given) match it under the eight symmetries, and which\n"
+    "the book the engine would read there match it under the eight symmetries, and which\n"
     "squares and counters they give, in the order the engine applies them.\n"
+    "\n"
+    "  --program PATH  the engine's program path as its manager starts it in DIR: the book is\n"
+    "                  the one the engine derives from it, named on its own line (default\n"
+    "                  Zarvo2, found on the PATH: DIR/Zarvo.ob1 or DIR/Zarvo.ob2)\n"
+    "  --book BASE     the book BASE.ob1 (an even number of stones) or BASE.ob2 (odd) instead\n"
     "\n"
     "Exit status: 0 probed (with or without a match), 1 the board or the book cannot be read,\n"
     "2 bad usage.\n";
@@ -211,7 +216,7 @@ int RunDump(TArgs args, std::ostream& out, std::ostream& err) {
 
 int RunProbe(TArgs args, std::ostream& out, std::ostream& err) {
   std::string dir;
-  std::optional<std::string> base;
+  std::optional<std::string> base, program;
   for (size_t i = 0; i < args.size(); ++i) {
     if (IsHelp(args[i])) {
       out << kProbeUsage;
@@ -220,6 +225,10 @@ int RunProbe(TArgs args, std::ostream& out, std::ostream& err) {
     if (args[i] == "--book") {
       if (i + 1 >= args.size()) return BadUsage(err, "--book needs a BASE", "probe");
       base = std::string(args[++i]);
+    } else if (args[i] == "--program") {
+      if (i + 1 >= args.size() || args[i + 1].empty())
+        return BadUsage(err, "--program needs a PATH", "probe");
+      program = std::string(args[++i]);
     } else if (args[i].starts_with("-")) {
       return BadUsage(err, "unknown option '" + std::string(args[i]) + "'", "probe");
     } else if (dir.empty()) {
@@ -229,6 +238,8 @@ int RunProbe(TArgs args, std::ostream& out, std::ostream& err) {
     }
   }
   if (dir.empty()) return BadUsage(err, "no DIR given", "probe");
+  if (base && program)
+    return BadUsage(err, "--book names the book itself; --program would name another", "probe");
 
   TEngineState state;
   state.WorkDir = dir;
@@ -247,9 +258,12 @@ int RunProbe(TArgs args, std::ostream& out, std::ostream& err) {
     out << "empty board: the engine answers 9,9 without the book\n";
     return 0;
   }
-  const std::string bookName =
-      base ? BookFileName(*base, state.StoneCount)
-           : BookPathFor(state.ExeBaseName, state.WorkDir, state.StoneCount);
+  // The engine's own rule, from the program path as its manager gives it.
+  const std::string bookName = base ? BookFileName(*base, state.StoneCount)
+                                    : BookPathFor(ExeBaseNameOf(program.value_or("Zarvo2")),
+                                                  state.WorkDir, state.StoneCount);
+  if (program)
+    out << "Zarvo2 started as " << *program << " in " << dir << " reads " << bookName << '\n';
 
   TOpenning_Book book;
   book.FileName = bookName;

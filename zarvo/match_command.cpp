@@ -97,6 +97,7 @@ struct TMatchArgs {
   bool Each = false;
   std::optional<TSprtSettings> Sprt;
   bool GamesGiven = false;
+  std::vector<std::string> Given;  // the options of a match that were named
 };
 
 // "ELO0,ELO1[,ALPHA,BETA]".
@@ -140,6 +141,7 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
       parsed.Each = true;
       continue;
     }
+    if (arg.starts_with("--") && arg != "--replay") parsed.Given.emplace_back(arg);
     if (arg == "--messages") {
       parsed.Options.KeepMessages = true;
       continue;
@@ -199,9 +201,20 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
   if (parsed.Help) return std::nullopt;
   if (!parsed.Replay.empty()) {
     if (!parsed.Engines.empty()) return "--replay takes no engines";
+    if (!parsed.Given.empty())
+      return parsed.Given.front() +
+             " does not go with --replay, which shows the recorded game as it was played (on the "
+             "record's board, by its rule)";
     return std::nullopt;
   }
   if (parsed.Each) return "--each goes with --replay";
+  const auto named = [&](std::string_view option) {
+    return std::find(parsed.Given.begin(), parsed.Given.end(), option) != parsed.Given.end();
+  };
+  if (named("--seed") && !parsed.OpeningsFile.empty())
+    return "--seed chooses random openings; with --openings none are drawn";
+  if (parsed.Options.KeepMessages && parsed.RecordsDir.empty())
+    return "--messages keeps the brains' MESSAGE lines in the records: it needs --records";
   if (parsed.Sprt && !parsed.GamesGiven) parsed.Options.Games = 20000;
   if (parsed.Engines.size() != 2) return "two engines needed, each file:PATH or pipe:PATH";
   if (parsed.Options.Games == 0) return "--games must be at least 1";
@@ -211,6 +224,10 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
   if (parsed.Options.BoardSize != kBoardSize)
     for (const std::string& engine : parsed.Engines)
       if (engine.starts_with("file:")) return "--board below 20 needs brain engines (pipe:)";
+  if (parsed.Options.KeepMessages &&
+      std::none_of(parsed.Engines.begin(), parsed.Engines.end(),
+                   [](const std::string& engine) { return engine.starts_with("pipe:"); }))
+    return "--messages keeps the brains' MESSAGE lines; move-file engines send none";
   // Games in parallel each need folders of their own; one given folder would be shared.
   if (parsed.Options.Concurrency > 1 && !(parsed.WorkDirs[0] + parsed.WorkDirs[1]).empty())
     return "--dir1 and --dir2 cannot go with --concurrency above 1";

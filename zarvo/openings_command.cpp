@@ -93,7 +93,7 @@ std::optional<std::string> ParseArgs(TArgs args, TOpeningsArgs& parsed) {
     }
     if (!number) continue;
     // At most eight stones: x then has four, never five, and the centre's area holds them.
-    const int64_t least = arg == "--seed" || arg == "--candidates" || arg == "--band" ? 0 : 1;
+    const int64_t least = arg == "--seed" || arg == "--band" ? 0 : 1;
     const int64_t most = arg == "--seed"         ? 4294967295
                          : arg == "--candidates" ? 1000000
                          : arg == "--band"       ? 5000

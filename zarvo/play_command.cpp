@@ -437,10 +437,18 @@ int RunPlay(TArgs args, std::istream& in, std::ostream& out, std::ostream& err) 
     out << kPlayUsage;
     return 0;
   }
-  // Checked before the game, so a long game is not played for a file that cannot be written.
-  if (!std::ofstream(parsed.RecordPath, std::ios::binary | std::ios::app)) {
-    err << "zarvo play: cannot write '" << parsed.RecordPath << "'\n";
-    return 1;
+  // Checked before the game, so a long game is not played for a file that cannot be written; a
+  // file made only for the check goes again, so nothing is left behind when no game is played.
+  {
+    std::error_code fsError;
+    const bool existed =
+        std::filesystem::exists(std::filesystem::symlink_status(parsed.RecordPath, fsError));
+    const bool writable = !!std::ofstream(parsed.RecordPath, std::ios::binary | std::ios::app);
+    if (!existed) std::filesystem::remove(parsed.RecordPath, fsError);
+    if (!writable) {
+      err << "zarvo play: cannot write '" << parsed.RecordPath << "'\n";
+      return 1;
+    }
   }
   std::string error;
   TGameRecord record;

@@ -67,7 +67,26 @@ TEST(EngineConfig, ExeBaseNameIsThePathUpToItsFirstDot) {
   EXPECT_EQ(ExeBaseNameOf(""), "Zarvo");
   EXPECT_EQ(ExeBaseNameOf("/opt/engines/Zarvo2.exe"), "/opt/engines/Zarvo2");
   EXPECT_EQ(ExeBaseNameOf("/home/me/zarvo-1.2/bin/Zarvo2"), "/home/me/zarvo-1");
-  EXPECT_EQ(ExeBaseNameOf("./Zarvo2"), "");
+}
+
+// A path relative to the working folder: its "." and ".." steps are no extension, so the books
+// are those of the same program started by a full path without dots.
+TEST(EngineConfig, ExeBaseNameOfRelativePaths) {
+  struct Case {
+    const char* Path;
+    const char* Base;
+  } const cases[] = {
+      {"./Zarvo2", "Zarvo"},
+      {"../../bin/Zarvo2", "Zarvo"},
+      {"bin/./../bin/Zarvo2", "Zarvo"},
+      {"../bin/Zarvo2.bin", "../bin/Zarvo2"},
+      {"../zarvo-1.2/Zarvo2", "../zarvo-1"},
+      {"./.local/bin/Zarvo2", "./"},  // a hidden folder's dot still counts
+      {"..hidden/Zarvo2", ""},        // a name, not a step up
+      {R"(..\bin\Zarvo2.exe)", R"(..\bin\Zarvo2)"},
+      {R"(.\Zarvo2.exe)", R"(.\Zarvo2)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ExeBaseNameOf(c.Path), c.Base) << c.Path;
 }
 
 // Program paths as Windows hands them over: drive letters, backslashes, spaces, the .exe.

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "board/position.h"
+#include "book/book_builder.h"
 #include "driver/move_files.h"
 #include "tests/run_process.h"
 #include "tests/test_support.h"
@@ -94,6 +95,28 @@ TEST(Zarvo2Process, MissingFilesEndTheRunWithoutAnAnswer) {
     EXPECT_TRUE(run.Err.starts_with("Zarvo2: no Tah.dat here to read: ")) << run.Err;
     EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
     EXPECT_EQ(run.Out, "");
+  }
+}
+
+// A manager that starts the engine by a path relative to the working folder ("../bin/Zarvo2")
+// gets the books it gets from the full path: Zarvo.ob1 and .ob2 in the working folder.
+TEST(Zarvo2Process, ARelativeProgramPathReadsTheBooksOfTheFullPath) {
+  TTempDir dir;
+  std::filesystem::create_directories(dir / "bin");
+  std::filesystem::create_directories(dir / "work");
+  std::filesystem::create_symlink(ZARVO2_EXE, dir / "bin/Zarvo2");
+  // A reply the search would not choose (it plays 8,9), forced by its counters.
+  TBookBuilder builder;
+  ASSERT_EQ(builder.Add({{{9, 9}, {10, 10}, {8, 10}, {11, 11}}, {12, 8}, 7, 0}), std::nullopt);
+  dir.Write("work/Zarvo.ob1", builder.Encode(0));
+  for (const std::string& program : {(dir / "bin/Zarvo2").string(), std::string("../bin/Zarvo2"),
+                                     std::string("./../bin/./Zarvo2")}) {
+    dir.Write("work/Tah.dat", "x");
+    dir.Write("work/Plocha.dat",
+              BoardText({{9, 9, 'x'}, {10, 10, 'o'}, {8, 10, 'x'}, {11, 11, 'o'}}));
+    const testing::TRun run = testing::RunProcess({.Program = program, .WorkDir = dir / "work"});
+    EXPECT_EQ(run.Status, 0) << program << ": " << run.Err;
+    EXPECT_EQ(dir.Read("work/Tah.dat"), "12,8\r\n") << program;
   }
 }
 

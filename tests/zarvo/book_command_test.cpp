@@ -92,6 +92,37 @@ TEST(BookTool, ProbeFindsTheReplyInEveryOrientation) {
   EXPECT_NE(run.Out.find("no entry matches"), std::string::npos) << run.Out;
 }
 
+// --program applies the engine's own rule to the program path its manager gives, and names the
+// book it gives: the one the engine would read, found or not.
+TEST(BookTool, ProbeNamesTheBookTheEngineReadsForItsProgramPath) {
+  TTempDir dir;
+  dir.Write("games.txt", "3,2 4,3 2,4 : 5,4 40 2\n");
+  ASSERT_EQ(RunTool(dir, "book build games.txt").Status, 0);
+  dir.Write("Tah.dat", "o");
+  dir.Write("Plocha.dat", testing::BoardText({{3, 2, 'x'}, {4, 3, 'o'}, {2, 4, 'x'}}));
+  const std::string here = dir.Path().string();
+  struct Case {
+    std::string Program;
+    std::string Book;  // the file named
+    bool Found;
+  } const cases[] = {
+      {"../../bin/Zarvo2", here + "/Zarvo.ob2", true},
+      {"/opt/engines/Zarvo2", here + "/Zarvo.ob2", true},
+      {"/opt/zarvo-1.2/Zarvo2", "/opt/zarvo-1.ob2", false},
+      {"../bin/pbrain-zarvo2.bin", here + "/../bin/pbrain-zarvo2.ob2", false},
+  };
+  for (const Case& c : cases) {
+    const TRun run = RunTool(dir, "book probe " + here + " --program " + c.Program);
+    const std::string named = "Zarvo2 started as " + c.Program + " in " + here + " reads " + c.Book;
+    EXPECT_EQ(run.Out.find(named + "\n"), 0u) << c.Program << ": " << run.Out;
+    EXPECT_EQ(run.Status, c.Found ? 0 : 1) << c.Program;
+    EXPECT_EQ(run.Out.find("5,4 plus 40 minus 2") != std::string::npos, c.Found) << run.Out;
+    if (!c.Found) {
+      EXPECT_NE(run.Err.find("cannot read '" + c.Book + "'"), std::string::npos) << run.Err;
+    }
+  }
+}
+
 TEST(BookTool, BadUsageAndFailedRunsSayWhyInOneLine) {
   TTempDir dir;
   dir.Write("bad.txt", "9,9 : 8,9 10 1\n9,9 9,9 : 8,9 1 1\n");
@@ -117,6 +148,8 @@ TEST(BookTool, BadUsageAndFailedRunsSayWhyInOneLine) {
       {"book dump", 2, "expects exactly one FILE"},
       {"book probe", 2, "no DIR given"},
       {"book probe a b", 2, "expects one DIR"},
+      {"book probe a --program", 2, "--program needs a PATH"},
+      {"book probe a --book B --program bin/Zarvo2", 2, "--book names the book itself"},
       {"book build missing.txt", 1, "cannot read 'missing.txt'"},
       {"book build bad.txt", 1, "bad.txt:2: move 2 (9,9) plays a square twice"},
       {"book build junk.txt", 1, "junk.txt:1: expected 'MOVE MOVE ... : REPLY PLUS MINUS'"},

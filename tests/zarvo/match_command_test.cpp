@@ -292,6 +292,7 @@ TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
   const TScriptedEngines engines;
   const std::string legal = engines.Entry("file-legal");
   const std::string notRecord = engines.File("junk.txt", "Game: x\n");
+  const std::string openings = engines.File("openings.txt", "9,9\n");
   struct TCase {
     std::vector<std::string> Args;
     int Status;
@@ -324,6 +325,14 @@ TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
       {{"match", legal, legal, "--sprt", "0,five"}, 2, "not 'five'"},
       {{"match", legal, legal, "--sprt", "0,,5"}, 2, "not ''"},
       {{"match", legal, legal, "--sprt", "nan,5"}, 2, "not 'nan'"},
+      // Options that would do nothing in the combination given.
+      {{"match", "--replay", notRecord, "--board", "15"}, 2, "--board does not go with --replay"},
+      {{"match", "--replay", notRecord, "--exact-five"}, 2, "--exact-five does not go with"},
+      {{"match", legal, legal, "--openings", openings, "--seed", "3"}, 2, "with --openings none"},
+      {{"match", legal, legal, "--messages"}, 2, "it needs --records"},
+      {{"match", legal, legal, "--messages", "--records", engines.Dir().Path().string()},
+       2,
+       "move-file engines send none"},
       {{"match", "--replay", notRecord}, 1, "no game record"},
       {{"match", "--replay", "/no/such/record"}, 1, "cannot read"},
       {{"show"}, 2, "no record given"},

@@ -67,6 +67,7 @@ TEST(OpeningsTool, RefusesBadUsageAndAnUnwritableOutput) {
       {{"openings", "--depth", "21"}, 2, "--depth"},
       {{"openings", "--seed", "-1"}, 2, "--seed"},
       {{"openings", "--candidates", "many"}, 2, "--candidates"},
+      {{"openings", "--candidates", "0"}, 2, "--candidates"},  // would judge nothing
       {{"openings", "--max-stones", "9"}, 2, "--max-stones"},
       {{"openings", "--min-stones", "5", "--max-stones", "4"}, 2, "--min-stones"},
       {{"openings", "--radius", "10"}, 2, "--radius"},

@@ -212,8 +212,20 @@ TEST(PlayCommand, AnEngineThatNeverMovedIsNoGame) {
     EXPECT_EQ(run.Out.find("Game over"), std::string::npos) << run.Out;
     EXPECT_NE(run.Err.find("the engine never made a move ("), std::string::npos) << run.Err;
     EXPECT_EQ(run.Err.find("name it file:" ZARVO2_EXE) != std::string::npos, c.FileHint) << run.Err;
-    EXPECT_EQ(dir.Read("game.txt").find("Result:"), std::string::npos);
+    EXPECT_FALSE(dir.Exists("game.txt"));  // not even an empty file
   }
+  // An engine that cannot be started at all leaves nothing either, and an earlier record as it was.
+  const testing::TRun run =
+      testing::RunProcess({.Program = ZARVO_TOOL_EXE,
+                           .Args = {"play", "pipe:" + (dir / "no-such-engine").string(), "--record",
+                                    (dir / "game.txt").string()}});
+  EXPECT_EQ(run.Status, 2) << run.Err;
+  EXPECT_FALSE(dir.Exists("game.txt"));
+  dir.Write("old.txt", "an earlier game\n");
+  testing::RunProcess({.Program = ZARVO_TOOL_EXE,
+                       .Args = {"play", "pipe:" ZARVO2_EXE, "--record", (dir / "old.txt").string()},
+                       .Input = "9,9\n"});
+  EXPECT_EQ(dir.Read("old.txt"), "an earlier game\n");
 }
 
 // On a 15 x 15 board under exactly five against the deep search: the board drawn that size, a
