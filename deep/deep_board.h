@@ -135,6 +135,7 @@ class TDeepBoard {
   // Checking builds: the square and the squares whose lines pass within reach of it hold what a
   // recomputation from the stones gives them; stops the program at the first disagreement.
   void CheckAround(TSquareIndex square) const;
+  void CheckAroundSampled(TSquareIndex square) const;
 
   const TPatternTables* tables_;
   int width_, height_;
