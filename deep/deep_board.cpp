@@ -1,6 +1,9 @@
 #include "deep/deep_board.h"
 
 #include <algorithm>
+#include <cstdlib>
+
+#include "board/state_check.h"
 
 namespace zarvo::deep {
 namespace {
@@ -37,6 +40,12 @@ int16_t ValueOf(uint16_t packed) {
   int value = 0;
   for (int d = 0; d < 4; ++d) value += kLineValue[(packed >> (4 * d)) & 15];
   return static_cast<int16_t>(value);
+}
+
+// A wrong call would corrupt the board for good: checking builds stop at it, a release build
+// compiles the check out.
+void Require(bool holds, const char* what, TSquareIndex square) {
+  if (!holds) StateCheckFailed(what, SquareX(square), SquareY(square));
 }
 
 }  // namespace
@@ -170,6 +179,9 @@ void TDeepBoard::SetStone(TSquareIndex square, TStone stone) {
 }
 
 void TDeepBoard::Move(TSquareIndex square) {
+  if constexpr (kCheckState)
+    Require(square < kSquareCount && stone_[square] == kEmpty,
+            "deep board: a move on an occupied square or off the board", square);
   TUndo& undo = history_[moveCount_++];
   undo = {square, static_cast<uint8_t>(sideToMove_), minX_, minY_, maxX_, maxY_};
   const int x = SquareX(square), y = SquareY(square);
@@ -186,9 +198,11 @@ void TDeepBoard::Move(TSquareIndex square) {
   SetStone(square, StoneOf(sideToMove_));
   hash_ ^= kZobrist.Keys[sideToMove_][square];
   sideToMove_ ^= 1;
+  if constexpr (kCheckState) CheckAroundSampled(square);
 }
 
 void TDeepBoard::Undo() {
+  if constexpr (kCheckState) Require(moveCount_ > 0, "deep board: an undo with no move", kNoSquare);
   const TUndo& undo = history_[--moveCount_];
   sideToMove_ = undo.Side;
   hash_ ^= kZobrist.Keys[sideToMove_][undo.Square];
@@ -198,9 +212,11 @@ void TDeepBoard::Undo() {
   minY_ = undo.MinY;
   maxX_ = undo.MaxX;
   maxY_ = undo.MaxY;
+  if constexpr (kCheckState) CheckAroundSampled(undo.Square);
 }
 
 void TDeepBoard::Place(TSquareIndex square, int side) {
+  if constexpr (kCheckState) Require(side == 0 || side == 1, "deep board: no such side", square);
   const int toMove = sideToMove_;
   sideToMove_ = side & 1;
   Move(square);
@@ -208,6 +224,7 @@ void TDeepBoard::Place(TSquareIndex square, int side) {
 }
 
 void TDeepBoard::SetSideToMove(int side) {
+  if constexpr (kCheckState) Require(side == 0 || side == 1, "deep board: no such side", kNoSquare);
   if (side == sideToMove_) return;
   sideToMove_ = side & 1;
   hash_ ^= ZobristKey(0, kNoSquare);  // the side to move is part of the key
@@ -240,11 +257,58 @@ TSquareIndex TDeepBoard::FindClass(int side, TPattern4 cls, TSquareIndex around)
   return kNoSquare;
 }
 
+void TDeepBoard::CheckAroundSampled(TSquareIndex square) const {
+  // An eighth of the positions, chosen by their key so that every depth of a search has its
+  // share: a check after every move would make the searches of the checking builds six times
+  // slower.
+  if ((hash_ & 7) == 0) CheckAround(square);
+}
+
+void TDeepBoard::CheckAround(TSquareIndex square) const {
+  const auto check = [this](TSquareIndex here) {
+    const int x = SquareX(here), y = SquareY(here);
+    if (!OnBoard(x, y)) return;
+    const auto expect = [x, y](bool holds, const char* what) {
+      if (!holds) StateCheckFailed(what, x, y);
+    };
+    std::array<uint32_t, 4> keys{};
+    int nearStones = 0;
+    for (int d = 0; d < 4; ++d) {
+      for (int offset = -kLineReach; offset <= kLineReach; ++offset) {
+        if (offset == 0) continue;
+        const uint8_t stone = stone_[here + offset * kDirection[d]];
+        keys[d] |= uint32_t{stone} << LineKeyShift(offset);
+        nearStones += std::abs(offset) <= 2 && (stone == kBlack || stone == kWhite);
+      }
+      expect(keys[d] == key_[d][here], "deep board: line key");
+    }
+    expect(nearStones == near_[here], "deep board: stones nearby");
+    if (stone_[here] != kEmpty) return;
+    for (int side = 0; side < 2; ++side) {
+      const uint16_t packed = PackedFor(*tables_, keys, side);
+      const uint8_t cls = class_[side][here];
+      expect(packed == packed_[side][here], "deep board: line patterns");
+      expect(tables_->Combine(packed) == cls, "deep board: class");
+      expect(ValueOf(packed) == value_[side][here], "deep board: value");
+      expect(((threats_[side][here / 64] >> (here % 64)) & 1) == (cls >= P4Flex3),
+             "deep board: threat set");
+    }
+  };
+  check(square);
+  for (int d = 0; d < 4; ++d) {
+    for (int k = 1; k <= kLineReach; ++k) {
+      check(static_cast<TSquareIndex>(square + k * kDirection[d]));
+      check(static_cast<TSquareIndex>(square - k * kDirection[d]));
+    }
+  }
+}
+
 bool TDeepBoard::SameAs(const TDeepBoard& fresh) const {
-  if (width_ != fresh.width_ || height_ != fresh.height_ || hash_ != fresh.hash_ ||
-      sideToMove_ != fresh.sideToMove_ || classCount_ != fresh.classCount_ ||
-      valueSum_ != fresh.valueSum_ || stone_ != fresh.stone_ || near_ != fresh.near_ ||
-      threats_ != fresh.threats_)
+  if (tables_ != fresh.tables_ || width_ != fresh.width_ || height_ != fresh.height_ ||
+      hash_ != fresh.hash_ || sideToMove_ != fresh.sideToMove_ || moveCount_ != fresh.moveCount_ ||
+      minX_ != fresh.minX_ || minY_ != fresh.minY_ || maxX_ != fresh.maxX_ ||
+      maxY_ != fresh.maxY_ || classCount_ != fresh.classCount_ || valueSum_ != fresh.valueSum_ ||
+      stone_ != fresh.stone_ || near_ != fresh.near_ || threats_ != fresh.threats_)
     return false;
   for (int y = 0; y < height_; ++y) {
     for (int x = 0; x < width_; ++x) {

@@ -114,8 +114,10 @@ class TDeepBoard {
   // lines through `around` first (where a new threat appears), then the stones' area.
   TSquareIndex FindClass(int side, TPattern4 cls, TSquareIndex around = kNoSquare) const;
 
-  // Whether every stone, line key, pattern, class, sum and count equals those of `fresh` (a
-  // board built from the same stones): the check that make and undo kept the state exact.
+  // Whether everything a rebuild recomputes equals that of `fresh` (a board built from the same
+  // stones): rule and size, stones, line keys, patterns, classes, values, threat sets, counts
+  // and sums, the key, the side to move, the stone area and the move count. The check that make
+  // and undo kept the state exact.
   bool SameAs(const TDeepBoard& fresh) const;
 
  private:
@@ -130,6 +132,10 @@ class TDeepBoard {
   void Forget(TSquareIndex square);
   void Recount(TSquareIndex square);
   void SetClass(int side, TSquareIndex square, uint8_t cls);
+  // Checking builds: the square and the squares whose lines pass within reach of it hold what a
+  // recomputation from the stones gives them; stops the program at the first disagreement.
+  void CheckAround(TSquareIndex square) const;
+  void CheckAroundSampled(TSquareIndex square) const;
 
   const TPatternTables* tables_;
   int width_, height_;

@@ -30,17 +30,6 @@ constexpr int kRazorMargin = 300;  // per ply of depth left
 constexpr int64_t kClockCheckNodes = 128;
 constexpr int kAspiration = 60;
 
-int ScoreToTable(int score, int ply) {
-  if (score > kWinBound) return score + ply;
-  if (score < -kWinBound) return score - ply;
-  return score;
-}
-int ScoreFromTable(int score, int ply) {
-  if (score > kWinBound) return score - ply;
-  if (score < -kWinBound) return score + ply;
-  return score;
-}
-
 bool IsQuiet(const TDeepBoard& board, TSquareIndex square) {
   const int me = board.SideToMove();
   return board.Class(square, me) < P4Flex3 && board.Class(square, Opponent(me)) < P4Flex3;

@@ -13,21 +13,13 @@
 #include "deep/deep_board.h"
 #include "deep/evaluation.h"
 #include "deep/pause_watch.h"
+#include "deep/score.h"
 #include "deep/threat_solver.h"
 #include "deep/time_manager.h"
 #include "deep/transposition.h"
 
 namespace zarvo::deep {
 
-inline constexpr int kWinScore = 20000;
-// Scores beyond this are wins or losses found by the search (kWinScore less the plies to go).
-inline constexpr int kWinBound = kWinScore - 1000;
-static_assert(kEvalLimit < kWinBound);
-// The plies to the five of a proven result: positive for a win of the side whose score it is,
-// negative for a loss, 0 for a score that proves nothing.
-constexpr int PliesToFive(int score) {
-  return score > kWinBound ? kWinScore - score : score < -kWinBound ? -(kWinScore + score) : 0;
-}
 inline constexpr int kMaxSearchDepth = 40;
 
 struct TSearchLimits {

@@ -1,6 +1,7 @@
 #include "deep/time_manager.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace zarvo::deep {
 namespace {
@@ -26,6 +27,32 @@ constexpr int64_t kDefendThreesMinMs = 250;
 
 }  // namespace
 
+std::optional<int64_t> GameTimeLeftMs(const TGameLimits& limits) {
+  const bool matchUnlimited = limits.TimeoutMatchMs && *limits.TimeoutMatchMs == 0;
+  if (matchUnlimited) return std::nullopt;
+  return limits.TimeLeftMs ? limits.TimeLeftMs : limits.TimeoutMatchMs;
+}
+
+int64_t TimeFileBudgetMs(int32_t amountMs, int64_t limitMs) {
+  const double third = static_cast<double>(amountMs) / 3.0;
+  const double budget = std::max(0.0, std::min(third, static_cast<double>(limitMs)));
+  return std::llround(budget);
+}
+
+int64_t MoveBudgetMs(const TGameLimits& limits, std::optional<int64_t> maxMoveMs) {
+  const int64_t leftMs = GameTimeLeftMs(limits).value_or(kUnlimitedMs);
+  // The time file's amount is 32 bits; 2147483647 already stands for "unlimited", and a third
+  // of it is far above any turn limit that matters.
+  const auto amountMs = static_cast<int32_t>(std::clamp<int64_t>(leftMs, INT32_MIN, kUnlimitedMs));
+  const int64_t budget =
+      TimeFileBudgetMs(amountMs, limits.TimeoutTurnMs.value_or(kDefaultTurnLimitMs));
+  return maxMoveMs ? std::min(budget, *maxMoveMs) : budget;
+}
+
+int64_t Swap2StoneBudgetMs(int64_t moveBudgetMs, int stone) {
+  return stone == 0 ? moveBudgetMs / 2 : moveBudgetMs;
+}
+
 TThinkingTime PlanThinkingTime(const TTimeSettings& settings) {
   const int64_t turn = std::max<int64_t>(0, settings.TurnMs.value_or(kDefaultTurnMs));
   const int64_t reserve = settings.ProcessPerMove ? ProcessReserveMs(turn) : 0;
@@ -41,6 +68,24 @@ TThinkingTime PlanThinkingTime(const TTimeSettings& settings) {
   hard = std::max<int64_t>(0, hard);
   soft = std::clamp<int64_t>(soft, 0, hard);
   return {soft, hard};
+}
+
+TTimeSettings GameMoveSettings(const TGameLimits& limits, int stonesOnBoard, int64_t budgetMs) {
+  TTimeSettings settings;
+  settings.TurnMs = limits.TimeoutTurnMs;
+  settings.LeftMs = GameTimeLeftMs(limits);
+  settings.StonesOnBoard = stonesOnBoard;
+  settings.CapMs = budgetMs;
+  return settings;
+}
+
+TTimeSettings ProcessMoveSettings(int64_t timeFileBudgetMs) {
+  TTimeSettings settings;
+  settings.TurnMs = timeFileBudgetMs >= kDefaultTurnLimitMs
+                        ? kDefaultTurnMs
+                        : std::max<int64_t>(0, timeFileBudgetMs);
+  settings.ProcessPerMove = true;
+  return settings;
 }
 
 TPhaseTimes SharePhases(const TThinkingTime& time) {

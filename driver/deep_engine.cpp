@@ -134,25 +134,17 @@ std::optional<TFolderPosition> ReadFolderPosition(const std::filesystem::path& f
   return position;
 }
 
-std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs,
+std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state,
                                          TMonotonicClock::time_point start) {
   const auto position = ReadFolderPosition(state.WorkDir);
   if (!position) return std::nullopt;
 
   TDeepPlayOptions options;
   options.Start = start;
-  deep::TTimeSettings time;
-  time.TurnMs = budgetMs;
-  time.ProcessPerMove = true;
-  options.Time = deep::PlanThinkingTime(time);
+  options.Time = deep::PlanThinkingTime(deep::ProcessMoveSettings(state.Time.TimeBudget.count()));
   // A process per move: a table no larger than this one search can fill.
   TDeepEngine engine(deep::TableBytesForTime(options.Time.HardMs));
   return engine.Play(position->Board, position->Side, options);
-}
-
-int64_t DeepBudgetMs(const TTimeControl& time) {
-  if (time.TimeBudget >= kDefaultTimeBudget) return deep::kDefaultTurnMs;
-  return std::max<int64_t>(0, time.TimeBudget.count());
 }
 
 bool DeepSearchRequested(const char* environmentValue) {

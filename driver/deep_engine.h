@@ -93,14 +93,11 @@ std::optional<TFolderPosition> ReadFolderPosition(const std::filesystem::path& f
                                                   std::filesystem::path* unreadable = nullptr);
 
 // Zarvo2 with the deep search: the move for the exchange files in the state's working directory
-// within `budgetMs` from `start` (the process's start: the manager's clock runs from there), or
-// nothing when a file cannot be read or no move was found.
-std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state, int64_t budgetMs,
+// within the state's time budget (the time manager's rule for a process per move) from `start`
+// (the process's start: the manager's clock runs from there), or nothing when a file cannot be
+// read or no move was found.
+std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state,
                                          TMonotonicClock::time_point start);
-
-// The deep search's budget in milliseconds for Zarvo2's time control: its budget, except that
-// without a time file (the one-hour default) a move takes deep::kDefaultTurnMs.
-int64_t DeepBudgetMs(const TTimeControl& time);
 
 // Whether ZARVO_SEARCH asks Zarvo2 for the deep search ("deep"); anything else keeps the classic.
 bool DeepSearchRequested(const char* environmentValue);

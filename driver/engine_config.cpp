@@ -1,12 +1,12 @@
 #include "driver/engine_config.h"
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <limits>
 
 #include "base/regular_file.h"
 #include "board/pattern_tables.h"
+#include "deep/time_manager.h"
 #include "driver/text_lines.h"
 #include "driver/zarvo_const.h"
 
@@ -39,19 +39,13 @@ int32_t MaxDepthForBudget(int64_t budgetMs) {
   return 0;
 }
 
-int64_t BudgetMs(int32_t amountMs, int64_t limitMs) {
-  const double third = static_cast<double>(amountMs) / 3.0;
-  const double budget = std::max(0.0, std::min(third, static_cast<double>(limitMs)));
-  return std::llround(budget);
-}
-
 void SetBudgetMs(TEngineState& state, int64_t budgetMs) {
   state.Time.TimeBudget = std::chrono::milliseconds(budgetMs);
   state.MaxDepth = MaxDepthForBudget(budgetMs);
 }
 
 void SetTimeBudget(TEngineState& state, int32_t amountMs, int64_t limitMs) {
-  SetBudgetMs(state, BudgetMs(amountMs, limitMs));
+  SetBudgetMs(state, deep::TimeFileBudgetMs(amountMs, limitMs));
 }
 
 std::pair<int32_t, int32_t> ReadTimeOutsFrom(std::istream& in) {

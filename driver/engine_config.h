@@ -20,9 +20,6 @@ std::string ExeBaseNameOf(std::string_view programPath);
 // Depth limit for a budget in milliseconds.
 int32_t MaxDepthForBudget(int64_t budgetMs);
 
-// Budget in milliseconds: max(0, min(amountMs / 3, limitMs)), rounded to the nearest integer.
-int64_t BudgetMs(int32_t amountMs, int64_t limitMs);
-
 // Sets TimeBudget and MaxDepth for a budget in milliseconds.
 void SetBudgetMs(TEngineState& state, int64_t budgetMs);
 

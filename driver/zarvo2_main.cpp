@@ -79,8 +79,7 @@ int main(int argc, char** argv) {
     // ZARVO_SEARCH=deep: the deep search, within the same budget counted from the process's
     // start; the classic choice if it finds nothing.
     if (DeepSearchRequested(std::getenv("ZARVO_SEARCH"))) {
-      if (const auto deepMove =
-              DeepMoveFromFiles(state, DeepBudgetMs(state.Time), ProcessStartTime())) {
+      if (const auto deepMove = DeepMoveFromFiles(state, ProcessStartTime())) {
         WriteMoveFile(state, deepMove->X, deepMove->Y);
         return 0;
       }

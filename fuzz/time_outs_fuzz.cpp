@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "deep/time_manager.h"
 #include "driver/engine_config.h"
 #include "fuzz/fuzz_check.h"
 
@@ -15,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The limit in 64 bits, as the engine forms it.
   const int64_t limitMs = int64_t{seconds} * 1000;
-  const int64_t budgetMs = BudgetMs(amountMs, limitMs);
+  const int64_t budgetMs = deep::TimeFileBudgetMs(amountMs, limitMs);
   FUZZ_CHECK(budgetMs >= 0, "budget %lld", static_cast<long long>(budgetMs));
   // Never more than a third of the amount (rounded) nor more than the limit.
   FUZZ_CHECK(budgetMs <= std::max<int64_t>(int64_t{amountMs} / 3 + 1, 0),

@@ -266,11 +266,13 @@ void TBrainSession::Swap2Done(std::vector<std::string>& out) {
       return out.push_back(SquareText(move));
     }
     case TSwap2Step::PlaceTwo: {
-      // White's best stone, then black's best answer; half the time for each. The engine then
-      // counts as black, the colour the other player leaves it when it moves on as white.
+      // White's best stone, then black's best answer, each in its part of the time. The engine
+      // then counts as black, the colour the other player leaves it when it moves on as white.
       std::vector<TSquare> five = stones;
-      five.push_back(EngineMove(Swap2Board(board_, five, true), budgetMs / 2));
-      five.push_back(EngineMove(Swap2Board(board_, five, false), budgetMs));
+      five.push_back(
+          EngineMove(Swap2Board(board_, five, true), deep::Swap2StoneBudgetMs(budgetMs, 0)));
+      five.push_back(
+          EngineMove(Swap2Board(board_, five, false), deep::Swap2StoneBudgetMs(budgetMs, 1)));
       board_ = Swap2Board(board_, five, false);
       return out.push_back(SquareText(five[3]) + " " + SquareText(five[4]));
     }
@@ -278,8 +280,7 @@ void TBrainSession::Swap2Done(std::vector<std::string>& out) {
 }
 
 int64_t TBrainSession::BudgetMs() const {
-  const int64_t budget = MoveBudgetMs(limits_);
-  return options_.MaxMoveMs ? std::min(budget, *options_.MaxMoveMs) : budget;
+  return deep::MoveBudgetMs(limits_, options_.MaxMoveMs);
 }
 
 bool TBrainSession::BoardSizeAllowed(int64_t width, int64_t height) const {
@@ -441,20 +442,13 @@ std::optional<TSquare> TBrainSession::DeepMove(const TBrainBoard& board,
                                                const TEngineBoard& engineBoard, int64_t budgetMs,
                                                std::vector<std::string>* messages) {
   if (!deepEngine_) deepEngine_ = std::make_unique<TDeepEngine>(tableBytes_);
-  // The game's clock: the turn limit, and what is left of the match unless it is unlimited.
-  deep::TTimeSettings time;
-  time.TurnMs = limits_.TimeoutTurnMs;
-  time.LeftMs = GameTimeLeftMs(limits_);
-  time.StonesOnBoard = board.StoneCount();
-  // A part of a move's time (the swap2 opening's several stones) is a limit of its own.
-  time.CapMs = budgetMs;
   TDeepPlayOptions play;
   play.Start = received_;
   play.Width = board.Width();
   play.Height = board.Height();
   play.Rule = rule_;
   play.MaxDepth = options_.MaxDepth;
-  play.Time = deep::PlanThinkingTime(time);
+  play.Time = deep::PlanThinkingTime(deep::GameMoveSettings(limits_, board.StoneCount(), budgetMs));
   play.Stop = options_.Stop;
   const auto tell = [this, messages](std::string line) {
     if (options_.Emit)

@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
+#include "deep/time_manager.h"
 #include "driver/deep_engine.h"
 #include "driver/engine.h"
 #include "pbrain/brain_board.h"
-#include "pbrain/brain_limits.h"
 
 namespace zarvo {
 
@@ -61,7 +61,7 @@ class TBrainSession {
   bool Ended() const { return ended_; }
 
   const TBrainBoard& Board() const { return board_; }
-  const TBrainLimits& Limits() const { return limits_; }
+  const deep::TGameLimits& Limits() const { return limits_; }
   // The deep search's engine once a game was started with it, else nullptr.
   const TDeepEngine* DeepEngine() const { return deepEngine_.get(); }
 
@@ -114,7 +114,7 @@ class TBrainSession {
   std::filesystem::path folder_;             // INFO folder: where the loss markers go
   // Before START no command plays on it; START and RECTSTART give it the game's size.
   TBrainBoard board_{kBoardSize, kBoardSize};
-  TBrainLimits limits_;
+  deep::TGameLimits limits_;
 };
 
 }  // namespace zarvo

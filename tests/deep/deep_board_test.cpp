@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <random>
 
+#include "board/state_check.h"
 #include "tests/deep/deep_test_support.h"
 
 namespace zarvo::deep {
@@ -25,7 +27,8 @@ TEST(DeepBoard, MovesAndUndosKeepTheBoardEqualToAFreshOne) {
     for (const int size : {15, 17, 20}) {
       auto board = std::make_unique<TDeepBoard>(size, size, rule);
       for (int game = 0; game < 6; ++game) {
-        // Stones crowd the middle so that long lines, fives and overlines appear.
+        // Stones crowd the middle so that long lines, fives and overlines appear; the later ones
+        // reach the edges, so taking them back shrinks the stone area.
         const int stones = 20 + static_cast<int>(random() % 120);
         for (int i = 0; i < stones && !board->Full(); ++i) {
           TSquareIndex square;
@@ -36,14 +39,98 @@ TEST(DeepBoard, MovesAndUndosKeepTheBoardEqualToAFreshOne) {
             square = SquareAt(x, y);
           } while (!board->IsEmpty(square));
           board->Move(square);
+          if (i % 8 == 0) {
+            ASSERT_TRUE(board->SameAs(*Rebuilt(*board))) << "move " << i;
+          }
         }
         ASSERT_TRUE(board->SameAs(*Rebuilt(*board))) << "size " << size << " game " << game;
-        for (int undo = static_cast<int>(random() % stones); undo > 0; --undo) board->Undo();
-        ASSERT_TRUE(board->SameAs(*Rebuilt(*board))) << "after undo, size " << size;
+        // Every position on the way back, down to the empty board, as a rebuild gives it.
+        for (int undo = static_cast<int>(random() % stones); undo > 0; --undo) {
+          board->Undo();
+          ASSERT_TRUE(board->SameAs(*Rebuilt(*board)))
+              << "after undo, size " << size << ", " << board->StoneCount() << " stones";
+        }
         while (board->StoneCount() > 0) board->Undo();
         ASSERT_TRUE(board->SameAs(TDeepBoard(size, size, rule)));
       }
     }
+  }
+}
+
+TEST(DeepBoard, SameAsSeesTheStateARebuildRecomputes) {
+  // Boards that differ from x at 7,7 and o at 8,8 (x to move) in one thing only.
+  const auto base = [] {
+    auto board = std::make_unique<TDeepBoard>(15, 15);
+    board->Move(SquareAt(7, 7));
+    board->Move(SquareAt(8, 8));
+    return board;
+  };
+  EXPECT_TRUE(base()->SameAs(*base()));
+  struct {
+    const char* What;
+    std::function<std::unique_ptr<TDeepBoard>()> Make;
+  } const cases[] = {
+      {"the side to move",
+       [&] {
+         auto board = base();
+         board->SetSideToMove(1);
+         return board;
+       }},
+      {"the rule",
+       [] {
+         auto board = std::make_unique<TDeepBoard>(15, 15, TRule::ExactlyFive);
+         board->Move(SquareAt(7, 7));
+         board->Move(SquareAt(8, 8));
+         return board;
+       }},
+      {"the size",
+       [] {
+         auto board = std::make_unique<TDeepBoard>(16, 16);
+         board->Move(SquareAt(7, 7));
+         board->Move(SquareAt(8, 8));
+         return board;
+       }},
+      {"the stones",
+       [] {
+         auto board = std::make_unique<TDeepBoard>(15, 15);
+         board->Move(SquareAt(7, 7));
+         board->Move(SquareAt(8, 7));
+         return board;
+       }},
+      {"the colours",
+       [] {
+         auto board = std::make_unique<TDeepBoard>(15, 15);
+         board->Move(SquareAt(8, 8));
+         board->Move(SquareAt(7, 7));
+         return board;
+       }},
+  };
+  for (const auto& c : cases) EXPECT_FALSE(c.Make()->SameAs(*base())) << c.What;
+}
+
+// A wrong call would corrupt the board: a checking build stops at it with a message saying
+// what was wrong; a release build trusts its callers.
+TEST(DeepBoardDeathTest, AWrongCallStopsACheckingBuild) {
+  if (!kCheckState) GTEST_SKIP() << "a release build leaves the checks out";
+  struct {
+    const char* What;
+    std::function<void(TDeepBoard&)> Call;
+  } const cases[] = {
+      {"occupied", [](TDeepBoard& b) { b.Move(SquareAt(7, 7)); }},
+      {"off the board", [](TDeepBoard& b) { b.Move(SquareAt(15, 3)); }},
+      {"off the board", [](TDeepBoard& b) { b.Move(kNoSquare); }},
+      {"no move", [](TDeepBoard& b) { b.Undo(), b.Undo(); }},
+      {"no such side", [](TDeepBoard& b) { b.Place(SquareAt(1, 1), 2); }},
+      {"no such side", [](TDeepBoard& b) { b.SetSideToMove(-1); }},
+  };
+  for (const auto& c : cases) {
+    EXPECT_DEATH(
+        {
+          auto board = std::make_unique<TDeepBoard>(15, 15);
+          board->Move(SquareAt(7, 7));
+          c.Call(*board);
+        },
+        c.What);
   }
 }
 

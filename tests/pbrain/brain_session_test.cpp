@@ -11,7 +11,6 @@
 #include "base/random.h"
 #include "driver/swap2.h"
 
-#include "pbrain/brain_limits.h"
 #include "pbrain/brain_session.h"
 #include "pbrain/brain_text.h"
 #include "tests/test_support.h"
@@ -85,29 +84,6 @@ TEST(BrainText, NumbersAndListsReadAnyBytesSafely) {
 
   EXPECT_EQ(Printable(std::string_view("a\r\nb\0\xff", 6)), "a??b??");
   EXPECT_EQ(Printable(std::string(100, 'z'), 5), "zzzzz...");
-}
-
-TEST(BrainLimits, BudgetFollowsTheTimeFileRule) {
-  struct Case {
-    const char* What;
-    TBrainLimits Limits;
-    int64_t BudgetMs;
-  } const cases[] = {
-      {"no INFO: one hour", {}, 3'600'000},
-      {"turn limit only", {5000, std::nullopt, std::nullopt}, 5000},
-      {"a third of the time left", {10'000, std::nullopt, 900}, 300},
-      {"the turn limit when smaller", {5000, std::nullopt, 30'000}, 5000},
-      {"time left alone, under the hour", {std::nullopt, std::nullopt, 30'000}, 10'000},
-      {"turn limit 0 plays at once", {0, std::nullopt, 100'000}, 0},
-      {"unlimited time left", {7000, 180'000, 2'147'483'647}, 7000},
-      {"negative time left", {7000, 180'000, -500}, 0},
-      {"time left beyond 32 bits is unlimited", {7000, std::nullopt, int64_t{1} << 40}, 7000},
-      {"match time before the first time_left", {100'000, 30'000, std::nullopt}, 10'000},
-      {"unlimited match ignores time_left", {4000, 0, 3}, 4000},
-      {"negative turn limit", {-5, std::nullopt, std::nullopt}, 0},
-      {"rounded like the time file", {1000, std::nullopt, 299}, 100},
-  };
-  for (const Case& c : cases) EXPECT_EQ(MoveBudgetMs(c.Limits), c.BudgetMs) << c.What;
 }
 
 TEST(BrainSession, INFOSetsTheBudgetHandedToTheEngine) {
