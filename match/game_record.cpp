@@ -173,7 +173,7 @@ std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error) {
 std::optional<TGameRecord> ParseGameSoFar(std::istream& in, std::string& error, bool& finished) {
   const std::string whole{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (!whole.empty() && whole.back() != '\n') {
-    error = "the text ends in the middle of a line (cut off while written?)";
+    error = "the text ends in the middle of a line, as a file cut off while written does";
     return std::nullopt;
   }
   std::istringstream lines(whole);
