@@ -40,6 +40,27 @@ void CheckRecord(const std::string& text) {
   FUZZ_CHECK(match::RecordText(*reread) == printed, "a record reads back otherwise");
 }
 
+// The same text as a watcher reads a game in progress: a game it reads is written back as the
+// same game, finished or not; a whole record is a finished game.
+void CheckGameSoFar(const std::string& text) {
+  std::istringstream in(text);
+  std::string error;
+  bool finished = false;
+  const auto game = match::ParseGameSoFar(in, error, finished);
+  if (!game) {
+    FUZZ_CHECK(!error.empty(), "a refused game without a reason");
+    return;
+  }
+  const std::string printed = finished ? match::RecordText(*game) : match::GameSoFarText(*game);
+  std::istringstream again(printed);
+  bool againFinished = !finished;
+  const auto reread = match::ParseGameSoFar(again, error, againFinished);
+  FUZZ_CHECK(reread.has_value() && againFinished == finished, "a game's own text reads otherwise");
+  std::istringstream asRecord(text);
+  if (match::ParseRecord(asRecord, error))
+    FUZZ_CHECK(finished, "a record read as a game so far is not finished");
+}
+
 template <typename TSquares>
 void CheckSquares(const TSquares& squares, const char* what) {
   std::set<std::pair<int, int>> seen;
@@ -110,6 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   switch (data[0] % 4) {
     case 0:
       CheckRecord(*text);
+      CheckGameSoFar(*text);
       break;
     case 1:
       CheckOpenings(*text);

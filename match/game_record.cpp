@@ -1,6 +1,7 @@
 #include "match/game_record.h"
 
 #include <array>
+#include <iterator>
 #include <sstream>
 #include <utility>
 
@@ -61,6 +62,9 @@ std::optional<TSquare> BoardSquare(std::string_view text, const TGameBoard& boar
   return square;
 }
 
+// The text form read back; finished says whether it had its result.
+std::optional<TGameRecord> ParseGameText(std::istream& in, std::string& error, bool& finished);
+
 // Indexed by ExactlyFive.
 constexpr std::array<std::string_view, 2> kRuleNames{"freestyle", "exactly five"};
 
@@ -100,9 +104,10 @@ std::vector<TSquare> TGameRecord::WinningLine() const {
   return FiveThrough(FinalBoard(), stones.back(), ExactlyFive);
 }
 
-std::string RecordText(const TGameRecord& record) {
-  std::ostringstream text;
-  text << "# zarvo match game record\n";
+namespace {
+
+// The game up to its last move (and the messages with the move to come).
+void WriteGame(std::ostream& text, const TGameRecord& record) {
   text << "Game: " << record.Number << '\n';
   text << "x: " << record.XEngine << '\n';
   text << "o: " << record.OEngine << '\n';
@@ -130,6 +135,21 @@ std::string RecordText(const TGameRecord& record) {
     ++stone;
   }
   messages(stone + 1);
+}
+
+}  // namespace
+
+std::string GameSoFarText(const TGameRecord& game) {
+  std::ostringstream text;
+  text << "# zarvo match game in progress\n";
+  WriteGame(text, game);
+  return text.str();
+}
+
+std::string RecordText(const TGameRecord& record) {
+  std::ostringstream text;
+  text << "# zarvo match game record\n";
+  WriteGame(text, record);
   text << "Result: " << OutcomeName(record.Outcome) << '\n';
   text << "Reason: " << ReasonName(record.Reason) << '\n';
   // One line: whatever an engine answered must not break the format.
@@ -141,6 +161,28 @@ std::string RecordText(const TGameRecord& record) {
 }
 
 std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error) {
+  bool finished = false;
+  auto record = ParseGameText(in, error, finished);
+  if (record && !finished) {
+    error = "incomplete record: needs Game, Opening, Result and Reason";
+    return std::nullopt;
+  }
+  return record;
+}
+
+std::optional<TGameRecord> ParseGameSoFar(std::istream& in, std::string& error, bool& finished) {
+  const std::string whole{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (!whole.empty() && whole.back() != '\n') {
+    error = "the text ends in the middle of a line, as a file cut off while written does";
+    return std::nullopt;
+  }
+  std::istringstream lines(whole);
+  return ParseGameText(lines, error, finished);
+}
+
+namespace {
+
+std::optional<TGameRecord> ParseGameText(std::istream& in, std::string& error, bool& finished) {
   TGameRecord record;
   TGameBoard board(record.BoardSize);
   bool haveGame = false, haveOpening = false, haveResult = false, haveReason = false;
@@ -248,11 +290,14 @@ std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error) {
       return fail("unknown key " + Shown(key));
     }
   }
-  if (!haveGame || !haveOpening || !haveResult || !haveReason) {
+  if (!haveGame || !haveOpening || haveResult != haveReason) {
     error = "incomplete record: needs Game, Opening, Result and Reason";
     return std::nullopt;
   }
+  finished = haveResult;
   return record;
 }
+
+}  // namespace
 
 }  // namespace zarvo::match

@@ -92,4 +92,13 @@ std::string RecordText(const TGameRecord& record);
 // missing result).
 std::optional<TGameRecord> ParseRecord(std::istream& in, std::string& error);
 
+// A game still being played, in the same form without the Result, Reason and Detail lines: what
+// 'zarvo match --records' keeps of each game in progress, for a watcher to follow.
+std::string GameSoFarText(const TGameRecord& game);
+
+// Reads a record or a game so far; finished says which it was. The same checks as ParseRecord,
+// the result alone may be missing; and the text must end at a line's end, so a file read while
+// it is written gives an earlier position of the game or an error, never a square cut short.
+std::optional<TGameRecord> ParseGameSoFar(std::istream& in, std::string& error, bool& finished);
+
 }  // namespace zarvo::match

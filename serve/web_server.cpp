@@ -9,6 +9,7 @@
 #include <random>
 #include <thread>
 
+#include "serve/match_watch.h"
 #include "serve/page_files.h"
 #include "serve/session_engine.h"
 #include "serve/web_requests.h"
@@ -33,6 +34,8 @@ uint64_t FirstGameId() {
 // Pages, live updates and keep-alive connections each hold a thread of the pool while open.
 constexpr std::size_t kServerThreads = 32;
 constexpr std::size_t kLargestRequest = std::size_t{1} << 20;  // a record is a few kilobytes
+// How often a watched match's folder is read: a move shows within a fifth of a second.
+constexpr auto kWatchPoll = 200ms;
 
 class TBoardServer {
  public:
@@ -41,6 +44,7 @@ class TBoardServer {
                  options.Engine ? options.EngineLabel : std::string(kBuiltInLabel), FirstGameId(),
                  !options.Engine || options.Engine->Pipe),
         engine_(options.Engine, options.EngineLabel, scratch) {
+    if (options.WatchDir) watch_.emplace(*options.WatchDir);
     Routes();
   }
 
@@ -55,7 +59,7 @@ class TBoardServer {
 
   // Until Stop.
   void Serve() {
-    std::thread worker([this] { WorkerLoop(); });
+    std::thread worker([this] { watch_ ? WatchLoop() : WorkerLoop(); });
     server_.listen_after_bind();
     {
       std::lock_guard lock(mutex_);
@@ -98,6 +102,18 @@ class TBoardServer {
     }
   }
 
+  // The watched folder, read again a few times a second; the pages hear of every change.
+  void WatchLoop() {
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+      if (watch_->Poll()) changed_.notify_all();
+      changed_.wait_for(lock, kWatchPoll, [this] { return stopping_; });
+    }
+  }
+
+  uint64_t Version() const { return watch_ ? watch_->Version() : session_.Version(); }
+  std::string StateJson() const { return watch_ ? watch_->StateJson() : session_.StateJson(); }
+
   static void Json(httplib::Response& response, int status, const std::string& body) {
     response.status = status;
     response.set_header("Cache-Control", "no-store");
@@ -125,7 +141,7 @@ class TBoardServer {
     // 2. The state now, and from then on at every change.
     server_.Get("/api/state", [this](const httplib::Request&, httplib::Response& response) {
       std::lock_guard lock(mutex_);
-      Json(response, 200, session_.StateJson());
+      Json(response, 200, StateJson());
     });
     server_.Get("/api/events", [this](const httplib::Request&, httplib::Response& response) {
       response.set_header("Cache-Control", "no-store");
@@ -135,11 +151,11 @@ class TBoardServer {
             std::string event;
             {
               std::unique_lock lock(mutex_);
-              changed_.wait_for(lock, 1s, [&] { return stopping_ || session_.Version() != sent; });
+              changed_.wait_for(lock, 1s, [&] { return stopping_ || Version() != sent; });
               if (stopping_) return false;
-              if (session_.Version() != sent) {
-                sent = session_.Version();
-                event = "data: " + session_.StateJson() + "\n\n";
+              if (Version() != sent) {
+                sent = Version();
+                event = "data: " + StateJson() + "\n\n";
               } else {
                 // A comment line: finds out soon when the page has gone.
                 event = ": waiting\n\n";
@@ -153,6 +169,7 @@ class TBoardServer {
     server_.Get("/api/record", [this](const httplib::Request&, httplib::Response& response) {
       std::lock_guard lock(mutex_);
       TRefusal refusal;
+      if (watch_) return Json(response, 409, WatchingJson());
       if (const auto text = session_.RecordText(refusal)) {
         response.set_header("Content-Disposition", "attachment; filename=\"zarvo-game.txt\"");
         response.set_content(*text, "text/plain; charset=utf-8");
@@ -167,6 +184,7 @@ class TBoardServer {
                    TResponse answer;
                    {
                      std::lock_guard lock(mutex_);
+                     if (watch_) return Json(response, 409, WatchingJson());
                      answer = HandleAction(session_, request.matches[1].str(), request.params);
                    }
                    changed_.notify_all();
@@ -174,11 +192,19 @@ class TBoardServer {
                  });
   }
 
+  // A watched match is the match's: the page changes nothing of it.
+  std::string WatchingJson() const {
+    return "{\"error\":\"This board only watches the match in its folder: nothing can be played "
+           "or saved here (the records are in the folder).\",\"state\":" +
+           watch_->StateJson() + "}";
+  }
+
   std::mutex mutex_;
   std::condition_variable changed_;
   bool stopping_ = false;
   TGameSession session_;
   TSessionEngine engine_;
+  std::optional<TMatchWatch> watch_;
   httplib::Server server_;
 };
 

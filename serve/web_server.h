@@ -1,8 +1,10 @@
 // The web board's server: the page, the requests, and the game's state sent live to every open
-// page as server-sent events. One game for all pages; a worker thread runs the engine's jobs.
+// page as server-sent events. One game for all pages; a worker thread runs the engine's jobs, or
+// reads the folder of the match the pages watch.
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -18,6 +20,8 @@ struct TServeOptions {
   TGameSettings Settings;
   std::optional<match::TEngineEntry> Engine;  // none: the built-in deep search
   std::string EngineLabel;                    // as the user named it
+  // Set: the page follows the match recorded in this folder and plays no game.
+  std::optional<std::filesystem::path> WatchDir;
 };
 
 // Serves until SIGINT or SIGTERM; says on out where, once it listens. Exit status: 0 stopped by

@@ -22,6 +22,7 @@
 #include "match/engine_player.h"
 #include "match/game_record.h"
 #include "match/game_rules.h"
+#include "match/match_folder.h"
 #include "match/match_runner.h"
 #include "match/openings.h"
 #include "match/sprt.h"
@@ -59,7 +60,8 @@ constexpr std::string_view kMatchUsage =
     "  --openings FILE   openings, one a line: X,Y squares in play order, x first ('-' alone:\n"
     "                    the empty board; '#' comments); used in turn\n"
     "  --seed N          seed of the random openings of 2 to 4 central stones (default 1)\n"
-    "  --records DIR     write every game as DIR/game-NNN.txt\n"
+    "  --records DIR     write every game as DIR/game-NNN.txt (and the games in progress, for\n"
+    "                    'zarvo serve --watch DIR')\n"
     "  --svg DIR         draw every game as DIR/game-NNN.svg\n"
     "  --dir1 DIR        the first engine's working folder (made if missing) instead of fresh\n"
     "                    ones: a brain runs there, a move-file engine gets its files there\n"
@@ -257,18 +259,37 @@ std::string Llr(double llr) {
   return text.str();
 }
 
-std::string GameFileName(int number, const char* extension) {
-  std::ostringstream name;
-  name << "game-" << std::setw(3) << std::setfill('0') << number << extension;
-  return name.str();
+// Whole or not at all: a watcher of the folder never reads half a record.
+bool WriteText(const std::filesystem::path& path, const std::string& text, std::ostream& err) {
+  std::string error;
+  if (ReplaceFile(path, text, error)) return true;
+  err << "zarvo match: " << error << '\n';
+  return false;
 }
 
-bool WriteText(const std::filesystem::path& path, const std::string& text, std::ostream& err) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  if (out.flush()) return true;
-  err << "zarvo match: cannot write '" << path.string() << "'\n";
-  return false;
+// The games left in progress by a match that ended (or an earlier one that was killed): no
+// watcher must take them for games still being played.
+void RemoveGamesSoFar(const std::filesystem::path& dir) {
+  std::error_code error;
+  for (auto entry = std::filesystem::directory_iterator(dir, error);
+       !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+    const std::filesystem::path& path = entry->path();
+    if (path.extension() == kGameSoFarExtension && path.filename().string().starts_with("game-")) {
+      std::error_code ignored;
+      std::filesystem::remove(path, ignored);
+    }
+  }
+}
+
+// match.live: what a watcher of the records folder is told of the match as a whole.
+bool WriteMatchState(const TMatchArgs& args, TMatchProgress progress, std::ostream& err) {
+  if (args.RecordsDir.empty()) return true;
+  const std::filesystem::path dir(args.RecordsDir);
+  if (progress == TMatchProgress::Playing) RemoveGamesSoFar(dir);
+  const bool written =
+      WriteText(dir / kMatchFileName, MatchStateText({args.Options.Games, progress}), err);
+  if (progress != TMatchProgress::Playing) RemoveGamesSoFar(dir);
+  return written;
 }
 
 // The progress line, the line per finished game, the records and pictures, and the sequential
@@ -288,6 +309,12 @@ class TReporter final : public TMatchObserver {
   TSprtVerdict Verdict() const { return verdict_; }
 
   void MovePlayed(const TGameRecord& game, const TMatchResult& soFar) override {
+    // The game so far, for a watcher; a failure is said once, not at every move.
+    if (!args_.RecordsDir.empty() && !liveWriteFailed_ &&
+        !WriteText(std::filesystem::path(args_.RecordsDir) /
+                       GameFileName(game.Number, kGameSoFarExtension),
+                   GameSoFarText(game), err_))
+      liveWriteFailed_ = writeFailed_ = true;
     // On a terminal the line is redrawn, at most ten times a second.
     if (!live_ || TClock::now() - lastDrawn_ < std::chrono::milliseconds(100)) return;
     Draw(soFar, "game " + std::to_string(game.Number) + " move " +
@@ -300,10 +327,14 @@ class TReporter final : public TMatchObserver {
          << EngineName(game, 'o') << " as o: " << OutcomeName(game.Outcome) << " ("
          << ReasonName(game.Reason) << (game.Detail.empty() ? "" : ": " + game.Detail) << ")\n"
          << std::flush;
-    if (!args_.RecordsDir.empty())
+    if (!args_.RecordsDir.empty()) {
+      const std::filesystem::path dir(args_.RecordsDir);
       writeFailed_ |=
-          !WriteText(std::filesystem::path(args_.RecordsDir) / GameFileName(game.Number, ".txt"),
-                     RecordText(game), err_);
+          !WriteText(dir / GameFileName(game.Number, kRecordExtension), RecordText(game), err_);
+      // After the record: a watcher finds the game in one file or the other at every moment.
+      std::error_code ignored;
+      std::filesystem::remove(dir / GameFileName(game.Number, kGameSoFarExtension), ignored);
+    }
     if (!args_.SvgDir.empty())
       writeFailed_ |=
           !WriteText(std::filesystem::path(args_.SvgDir) / GameFileName(game.Number, ".svg"),
@@ -367,6 +398,7 @@ class TReporter final : public TMatchObserver {
   bool live_;
   bool drawn_ = false;
   bool writeFailed_ = false;
+  bool liveWriteFailed_ = false;
 };
 
 void PrintSprt(std::ostream& out, const TSprtSettings& sprt, const TMatchResult& result,
@@ -603,6 +635,7 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
     entries[e] = std::move(*entry);
   }
 
+  if (!WriteMatchState(parsed, TMatchProgress::Playing, err)) return 1;
   const TScratchDir scratch;
   StopRequested.store(false);
   parsed.Options.Stop = &StopRequested;
@@ -619,11 +652,14 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
   } catch (const std::exception& error) {
     reporter.ClearLine();
     err << "zarvo match: " << error.what() << '\n';
+    WriteMatchState(parsed, TMatchProgress::Stopped, err);
     return 1;
   }
   reporter.ClearLine();
   // A stop the test asked for is its end, not an interruption.
   const bool interrupted = result.Stopped && reporter.Verdict() == TSprtVerdict::Continue;
+  const bool stateWritten = WriteMatchState(
+      parsed, interrupted ? TMatchProgress::Stopped : TMatchProgress::Finished, err);
   if (interrupted) out << "\nStopped after " << result.Games.size() << " games.\n";
   PrintResults(out, parsed, result);
   if (parsed.Sprt) PrintSprt(out, *parsed.Sprt, result, reporter.Verdict());
@@ -644,7 +680,7 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
            "losses by reason)\n";
     return 1;
   }
-  return reporter.WriteFailed() ? 1 : 0;
+  return reporter.WriteFailed() || !stateWritten ? 1 : 0;
 }
 
 }  // namespace zarvo::tool

@@ -15,6 +15,7 @@ namespace {
 constexpr std::string_view kServeUsage =
     "usage: zarvo serve [--port N] [--address A] [--engine ENGINE] [--colour x|o]\n"
     "                   [--board N] [--exact-five] [--move-time MS]\n"
+    "       zarvo serve [--port N] [--address A] --watch DIR\n"
     "\n"
     "Serves a board to play in the browser at http://127.0.0.1:N/: click a square for your\n"
     "stone; the engine's score and principal line show while it thinks. Take back, hint,\n"
@@ -33,6 +34,9 @@ constexpr std::string_view kServeUsage =
     "  --exact-five      only exactly five in a row wins\n"
     "  --move-time MS    the engine's time per move, hint and analysis (default 1000)\n"
     "The page's 'New game' sets colour, board, rule and time for the games after.\n"
+    "  --watch DIR       follow the match 'zarvo match --records DIR' plays: the game in\n"
+    "                    progress live, the finished games to step through; nothing is played\n"
+    "                    and the folder is only read (the game options do not go with it)\n"
     "\n"
     "exit status: 0 stopped by Ctrl-C, 1 the address could not be listened on, 2 bad usage\n";
 
@@ -47,24 +51,31 @@ int RunServe(TArgs args, std::ostream& out, std::ostream& err) {
   int port = 8020;
   serve::TGameSettings settings;
   std::optional<std::string> engine;
+  std::optional<std::string> watch;
+  std::string gameOption;  // the first option that sets up a game, refused with --watch
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     if (arg == "--help" || arg == "-h") {
       out << kServeUsage;
       return 0;
     }
+    if (arg != "--port" && arg != "--address" && arg != "--watch" && gameOption.empty())
+      gameOption = arg;
     if (arg == "--exact-five") {
       settings.ExactlyFive = true;
       continue;
     }
     if (arg != "--port" && arg != "--address" && arg != "--engine" && arg != "--colour" &&
-        arg != "--board" && arg != "--move-time")
+        arg != "--board" && arg != "--move-time" && arg != "--watch")
       return usage("unexpected argument '" + std::string(arg) + "'");
     if (i + 1 >= args.size()) return usage(std::string(arg) + " needs a value");
     const std::string_view value = args[++i];
     if (arg == "--address") {
       if (value.empty()) return usage("--address needs an address");
       address = value;
+    } else if (arg == "--watch") {
+      if (value.empty()) return usage("--watch needs a folder");
+      watch = std::string(value);
     } else if (arg == "--engine") {
       engine = std::string(value);
     } else if (arg == "--colour") {
@@ -86,6 +97,8 @@ int RunServe(TArgs args, std::ostream& out, std::ostream& err) {
         settings.MoveTimeMs = *number;
     }
   }
+  if (watch && !gameOption.empty())
+    return usage(gameOption + " sets up a game to play; --watch only follows a match");
   std::optional<match::TEngineEntry> entry;
   if (engine) {
     std::string error;
@@ -100,6 +113,7 @@ int RunServe(TArgs args, std::ostream& out, std::ostream& err) {
   options.Settings = settings;
   options.Engine = entry;
   options.EngineLabel = engine.value_or("");
+  if (watch) options.WatchDir = *watch;
 #ifdef ZARVO_HAVE_HTTPLIB
   return serve::RunWebServer(options, out, err);
 #else

@@ -11,6 +11,7 @@ let state = null;   // the server's last word
 let shown = 0;      // stones shown: all of them in play, a step of the record in review
 let staleTab = false;
 let answered = 0;   // requests answered and shown, for the browser test to wait on
+let picked = null;  // watching a match: the finished game stepped through, or null to follow
 
 const $ = (id) => document.getElementById(id);
 const board = $("board");
@@ -69,6 +70,11 @@ function clearMessage() {
 function apply(next) {
   // An answer to a request may come after a live update that is newer than it.
   if (staleTab || (state && next.version < state.version)) return;
+  if (next.mode === "watch") {
+    state = next;
+    renderWatch();
+    return;
+  }
   const newGame = !state || state.game !== next.game;
   const wasAtEnd = !state || shown === state.stones.length;
   state = next;
@@ -127,8 +133,9 @@ function lineText(line) {
   return line.map(([x, y]) => x + "," + y).join(" ");
 }
 
-function drawBoard() {
-  const n = state.boardSize;
+// The game drawn: the one in play or review (the state itself), or a watched match's game.
+function drawBoard(game) {
+  const n = game.boardSize;
   const size = 2 * MARGIN + (n - 1) * CELL;
   board.setAttribute("viewBox", "0 0 " + size + " " + size);
   board.dataset.size = String(n);
@@ -160,27 +167,27 @@ function drawBoard() {
       element("circle", { class: "star", cx: point(sx), cy: point(sy), r: 3 }, board);
 
   // Stones, the last one marked; in review the numbers show the order.
-  const stones = state.stones.slice(0, shown);
+  const stones = game.stones.slice(0, shown);
   stones.forEach(([x, y], index) => {
     const colour = colourOf(index);
     element("circle", {
       class: "stone " + colour, cx: point(x), cy: point(y), r: CELL * 0.46,
       "data-x": x, "data-y": y, "data-colour": colour,
     }, board);
-    if (state.mode === "review") {
+    if (game.mode === "review") {
       const number = element("text", { class: "stone-number on-" + colour, x: point(x), y: point(y) }, board);
       number.textContent = String(index + 1);
     }
   });
-  if (stones.length > 0 && state.mode === "play") {
+  if (stones.length > 0 && game.mode === "play") {
     const [x, y] = stones[stones.length - 1];
     element("circle", { class: "last-move", cx: point(x), cy: point(y), r: 5 }, board);
   } else if (stones.length > 0) {
     const [x, y] = stones[stones.length - 1];
     element("circle", { class: "five", cx: point(x), cy: point(y), r: CELL * 0.5 }, board);
   }
-  if (shown === state.stones.length)
-    for (const [x, y] of state.five)
+  if (shown === game.stones.length)
+    for (const [x, y] of game.five || [])
       element("circle", { class: "five", cx: point(x), cy: point(y), r: CELL * 0.5 }, board);
 
   // The search's line while it thinks, or the hint or analysis for the position shown.
@@ -219,7 +226,7 @@ function findingHere() {
 }
 
 function render() {
-  drawBoard();
+  drawBoard(state);
   const review = state.mode === "review";
   const toMove = colourOf(shown);
   const person = (c) => (c === "x" ? "x (black)" : "o (white)");
@@ -287,10 +294,89 @@ function render() {
   board.dataset.mode = state.mode;
 }
 
+// A watched match: the game in progress as it grows (or, between games and after the match, the
+// last one finished), or a finished game picked from the list to step through.
+function renderWatch() {
+  if (picked !== null && !state.finished.some((g) => g.number === picked)) picked = null;
+  const live = state.live.length > 0 ? state.live[0] : null;
+  const last = state.finished.length > 0 ? state.finished[state.finished.length - 1] : null;
+  const game = picked !== null ? state.finished.find((g) => g.number === picked) : live || last;
+  if (picked === null) shown = game ? game.stones.length : 0;
+  shown = Math.min(shown, game ? game.stones.length : 0);
+  const following = picked === null && game === live && live !== null;
+  const empty = { boardSize: 20, stones: [], five: [] };
+  drawBoard({ ...(game || empty), mode: following ? "play" : "review" });
+
+  $("mode-label").textContent = "match";
+  const person = (c) => (c === "x" ? "x (black)" : "o (white)");
+  $("players").textContent = game
+    ? person("x") + ": " + game.xPlayer + " · " + person("o") + ": " + game.oPlayer + " · " +
+      game.boardSize + " × " + game.boardSize + (game.exactlyFive ? ", exactly five" : "")
+    : "Folder " + state.folder;
+  let status = state.status;
+  if (game && following) status += " Game " + game.number + ", stone " + game.stones.length + ", " + colourOf(game.stones.length) + " to move.";
+  else if (game) {
+    status += " Game " + game.number + ": stone " + shown + " of " + game.stones.length;
+    if (shown === game.stones.length) status += " · " + game.result + " (" + game.reason + ")";
+  }
+  $("status").textContent = status;
+  $("message-text").textContent = state.problem;
+  $("message").classList.toggle("hidden", !state.problem);
+  $("notice").classList.add("hidden");
+  $("engine-info").classList.add("hidden");
+
+  // The list of finished games, the one shown marked.
+  const list = $("game-list");
+  list.replaceChildren();
+  for (const g of state.finished) {
+    const item = document.createElement("li");
+    const button = document.createElement("button");
+    button.type = "button";
+    button.dataset.game = String(g.number);
+    button.textContent = "Game " + g.number + ": " + g.result + " (" + g.reason + "), " + g.stones.length + " stones";
+    if (g === game && !following) button.classList.add("current");
+    button.addEventListener("click", () => {
+      picked = g.number;
+      shown = g.stones.length;
+      renderWatch();
+    });
+    item.appendChild(button);
+    list.appendChild(item);
+  }
+  $("follow").disabled = picked === null;
+
+  $("watch-panel").classList.remove("hidden");
+  $("play-buttons").classList.add("hidden");
+  $("record-buttons").classList.add("hidden");
+  $("new-game").classList.add("hidden");
+  $("review-buttons").classList.toggle("hidden", !game || following);
+  $("analyse").classList.add("hidden");
+  $("play-from").classList.add("hidden");
+  $("cursor").textContent = shown + " / " + (game ? game.stones.length : 0);
+  $("help").textContent = "Watching the match recorded in " + state.folder + ": pick a finished game to step through it.";
+  board.dataset.stones = String(shown);
+  board.dataset.mode = "watch";
+  board.dataset.game = game ? String(game.number) : "";
+  board.dataset.following = following ? "1" : "";
+  board.dataset.finished = String(state.finished.length);
+  board.dataset.match = state.match;
+}
+
+$("follow").addEventListener("click", () => {
+  picked = null;
+  renderWatch();
+});
+
+// The game stepped through: the state's in review, the picked one when watching a match.
+function stepped() {
+  if (state.mode !== "watch") return state;
+  return state.finished.find((g) => g.number === picked) || { stones: [] };
+}
+
 // 4. The person's input.
 
 board.addEventListener("click", (event) => {
-  if (!state || staleTab) return;
+  if (!state || staleTab || state.mode === "watch") return;
   if (state.mode === "review") {
     showMessage("This is a recorded game: step through it, or press 'Play from here' to play on.");
     return;
@@ -343,18 +429,20 @@ $("record-file").addEventListener("change", async () => {
 });
 
 function step(to) {
-  shown = Math.max(0, Math.min(state.stones.length, to));
-  render();
+  shown = Math.max(0, Math.min(stepped().stones.length, to));
+  if (state.mode === "watch") renderWatch();
+  else render();
 }
 $("first").addEventListener("click", () => step(0));
 $("prev").addEventListener("click", () => step(shown - 1));
 $("next").addEventListener("click", () => step(shown + 1));
-$("last").addEventListener("click", () => step(state.stones.length));
+$("last").addEventListener("click", () => step(stepped().stones.length));
 $("analyse").addEventListener("click", () => send("analyse", { ...view(), at: String(shown) }));
 $("play-from").addEventListener("click", () => send("play-from", { ...view(), at: String(shown) }));
 document.addEventListener("keydown", (event) => {
-  if (!state || state.mode !== "review" || event.target.tagName === "SELECT") return;
-  const moves = { ArrowLeft: shown - 1, ArrowRight: shown + 1, Home: 0, End: state.stones.length };
+  const reviewing = state && (state.mode === "review" || (state.mode === "watch" && picked !== null));
+  if (!reviewing || event.target.tagName === "SELECT") return;
+  const moves = { ArrowLeft: shown - 1, ArrowRight: shown + 1, Home: 0, End: stepped().stones.length };
   if (event.key in moves) step(moves[event.key]);
 });
 

@@ -1,11 +1,13 @@
 // The web board of 'zarvo serve' in a real Chromium: moves by clicks on the SVG, the engine's
 // answers, a whole game, take back, records saved and opened, and the bad inputs (a taken or
-// off-board point, a move while the engine thinks, a stale tab, engines that die or never start).
+// off-board point, a move while the engine thinks, a stale tab, engines that die or never start),
+// and a running match watched live from its records folder (with ZARVO_BRAIN set to the brain
+// program that plays it).
 //   node board_test.mjs ZARVO_EXE SCRIPTED_ENGINE [CHROMIUM]
 // Exits 77 (skipped) when Chromium or the npm modules are missing. Screenshots go to
 // screenshots/ beside this file.
 import { spawn } from "node:child_process";
-import { existsSync, mkdirSync, mkdtempSync, rmSync, symlinkSync, writeFileSync } from "node:fs";
+import { existsSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, symlinkSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import path from "node:path";
 import { after, before, describe, test } from "node:test";
@@ -345,4 +347,105 @@ describe("an engine that fails", () => {
       assert.equal(await stopServer(server), 0);
     });
   }
+});
+
+// 4. A match watched from its records folder: read only, every file that cannot be read named.
+
+describe("a match watched live", () => {
+  const watchState = (page) => page.$eval("#board", (svg) => ({ ...svg.dataset }));
+  const waitFor = (page, predicate, arg, timeout = 20000) =>
+    page.waitForFunction(predicate, { timeout, polling: 50 }, arg);
+
+  test("a missing folder, an empty one and files cut off get messages and no wrong board", async () => {
+    const folder = path.join(scratch, "watch-bad");
+    const server = await startServer("--watch", folder);
+    const page = await openPage(server.url);
+    assert.match(await text(page, "message-text"), /There is no folder .*watch-bad/);
+    assert.equal(await stones(page), 0);
+    mkdirSync(folder);
+    await waitFor(page, () => /No match in/.test(document.getElementById("status").textContent));
+    assert.ok(!(await visible(page, "message")));
+
+    // A record without its end and a game so far cut in the middle of a line.
+    const files = {
+      "match.live": "Games: 2\nState: playing\n",
+      "game-001.txt": "Game: 1\nx: a\no: b\nOpening: 9,9\nMove 2: o 3,3 10 ms\n",
+      "game-002.live": "Game: 2\nx: a\no: b\nOpening: 9,9 10,1",
+    };
+    for (const [name, content] of Object.entries(files)) writeFileSync(path.join(folder, name), content);
+    await waitFor(page, () => /game-002.live cannot be read/.test(document.getElementById("message-text").textContent));
+    assert.match(await text(page, "message-text"), /game-001.txt is left out: the game in it is not finished/);
+    assert.match(await text(page, "status"), /Between games: 0 of 2 finished/);
+    assert.equal(await stones(page), 0);
+    assert.equal(await page.$$eval("#game-list li", (items) => items.length), 0);
+
+    // Read whole once, then cut again: the last good board stays.
+    writeFileSync(path.join(folder, "game-002.live"), files["game-002.live"] + "0\nMove 3: x 5,5 10 ms\n");
+    await waitFor(page, () => document.getElementById("board").dataset.stones === "3");
+    assert.equal(await stoneAt(page, 10, 10), "o");
+    writeFileSync(path.join(folder, "game-002.live"), files["game-002.live"] + "0\nMove 3: x 5,5 10 ms\nMove 4: o 1");
+    await waitFor(page, () => /last good position/.test(document.getElementById("message-text").textContent));
+    assert.equal(await stones(page), 3);
+    await page.screenshot({ path: path.join(shots, "watch-bad-file.png") });
+    // Nothing on the page changes the match's files.
+    const refused = await page.evaluate(() => fetch("/api/move", { method: "POST", body: "x=1&y=1" }).then((r) => r.status));
+    assert.equal(refused, 409);
+    assert.deepEqual(readdirSync(folder).sort(), ["game-001.txt", "game-002.live", "match.live"]);
+    assert.equal(readFileSync(path.join(folder, "game-001.txt"), "utf8"), files["game-001.txt"]);
+    await page.close();
+    assert.equal(await stopServer(server), 0);
+  });
+
+  test("a real match: stones appear live, the finished games list grows, the end is said", async (t) => {
+    const brain = process.env.ZARVO_BRAIN;
+    if (!brain || !existsSync(brain)) {
+      t.skip("ZARVO_BRAIN names no brain program");
+      return;
+    }
+    const folder = path.join(scratch, "watch-match");
+    const server = await startServer("--watch", folder);
+    const page = await openPage(server.url);
+    const match = spawn(zarvo, ["match", `pipe:${brain}`, `pipe:${brain}`, "--games", "2", "--move-time", "150",
+      "--records", folder], { stdio: ["ignore", "pipe", "pipe"] });
+    servers.push(match);
+    const matchEnded = new Promise((resolve) => match.on("exit", (code) => resolve(code)));
+
+    // The game in progress grows on the board, stone by stone.
+    await waitFor(page, () => document.getElementById("board").dataset.following === "1");
+    const first = await stones(page);
+    await waitFor(page, (n) => Number(document.getElementById("board").dataset.stones) >= n + 2, first);
+    // Read in one go: the next move may come at any moment.
+    const live = await page.$eval("#board", (svg) => ({
+      drawn: svg.querySelectorAll("circle.stone").length,
+      stones: Number(svg.dataset.stones),
+      status: document.getElementById("status").textContent,
+    }));
+    assert.equal(live.drawn, live.stones);
+    // A slow machine may be in the second game already.
+    assert.match(live.status, /Playing game [12] of 2 \([01] finished\)\. Game [12], stone \d+, [xo] to move\./);
+    await page.screenshot({ path: path.join(shots, "watch-live.png") });
+
+    // Game 1 joins the list when it ends; then the match ends.
+    await waitFor(page, () => document.getElementById("board").dataset.finished === "1", undefined, 60000);
+    await waitFor(page, () => document.getElementById("board").dataset.match === "finished", undefined, 60000);
+    assert.equal(await matchEnded, 0);
+    assert.equal((await watchState(page)).finished, "2");
+    assert.match(await text(page, "status"), /^The match has ended: 2 games played\./);
+    assert.deepEqual(readdirSync(folder).sort(), ["game-001.txt", "game-002.txt", "match.live"]);
+
+    // A finished game stepped through: the same stones as its record.
+    const record = readFileSync(path.join(folder, "game-001.txt"), "utf8");
+    const total = record.match(/^Opening: (.*)$/m)[1].split(" ").length + (record.match(/^Move /gm) || []).length;
+    await page.click('#game-list button[data-game="1"]');
+    assert.equal((await watchState(page)).game, "1");
+    assert.equal(await text(page, "cursor"), `${total} / ${total}`);
+    await page.screenshot({ path: path.join(shots, "watch-ended.png") });
+    await page.click("#first");
+    assert.equal(await stones(page), 0);
+    await page.click("#next");
+    const [x, y] = record.match(/^Opening: (\d+),(\d+)/m).slice(1).map(Number);
+    assert.equal(await stoneAt(page, x, y), "x");
+    await page.close();
+    assert.equal(await stopServer(server), 0);
+  });
 });

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -80,6 +81,22 @@ TEST_F(MatchCommand, PrintsGamesTableScoreAndTimes) {
   // The progress line goes to stderr: games played, score, elapsed and time left.
   EXPECT_NE(run_->Err.find("games 2/2  A 2 - 0 B  elapsed 0:0"), std::string::npos) << run_->Err;
   EXPECT_NE(run_->Err.find("left ~"), std::string::npos) << run_->Err;
+}
+
+// What a watcher finds once the match is over: the records, the match ended, no game in progress
+// and no file half made.
+TEST_F(MatchCommand, TheRecordsFolderEndsWithTheMatchFinished) {
+  ASSERT_EQ(run_->Status, 0) << run_->Err;
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(records_))
+    names.insert(entry.path().filename().string());
+  EXPECT_EQ(names, (std::set<std::string>{"game-001.txt", "game-002.txt", "match.live"}));
+  EXPECT_NE(ReadFile(records_ + "/match.live").find("Games: 2\nState: finished\n"),
+            std::string::npos);
+  std::set<std::string> pictures;
+  for (const auto& entry : std::filesystem::directory_iterator(svg_))
+    pictures.insert(entry.path().filename().string());
+  EXPECT_EQ(pictures, (std::set<std::string>{"game-001.svg", "game-002.svg"}));
 }
 
 TEST_F(MatchCommand, RecordsReplayAsWritten) {

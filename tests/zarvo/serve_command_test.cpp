@@ -24,6 +24,10 @@ TEST(ServeCommand, WrongOptionsAreBadUsageWithTheirReason) {
       {{"serve", "--engine", "pipe:/no/such/brain"}, "no executable file"},
       {{"serve", "--engine", "file:/bin/true", "--board", "15"}, "move-file engine"},
       {{"serve", "--open-to-all"}, "unexpected argument '--open-to-all'"},
+      // Watching plays no game: the options of one would do nothing.
+      {{"serve", "--watch", "runs", "--board", "15"}, "--board sets up a game to play; --watch"},
+      {{"serve", "--exact-five", "--watch", "runs"}, "--exact-five sets up a game to play"},
+      {{"serve", "--watch", ""}, "--watch needs a folder"},
   };
   for (const TCase& c : cases) {
     const testing::TRun run = testing::RunTool(c.Args);
