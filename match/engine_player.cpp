@@ -436,6 +436,27 @@ class TPipePlayer final : public TPlayer {
 
 }  // namespace
 
+std::optional<TEndReason> LossOfAnswer(TAnswerKind kind) {
+  switch (kind) {
+    case TAnswerKind::Move:
+      return std::nullopt;
+    case TAnswerKind::BadAnswer:
+      return TEndReason::BadAnswer;
+    case TAnswerKind::Crash:
+    case TAnswerKind::Cancelled:
+      return TEndReason::Crash;
+    case TAnswerKind::NoAnswer:
+      return TEndReason::NoAnswer;
+    case TAnswerKind::Timeout:
+      return TEndReason::Timeout;
+    case TAnswerKind::EngineError:
+      return TEndReason::EngineError;
+    case TAnswerKind::Unknown:
+      return TEndReason::Unknown;
+  }
+  return TEndReason::Unknown;
+}
+
 int64_t WaitLimitMs(const TMoveRequest& request) {
   int64_t time = request.MoveTimeMs;
   if (request.TimeLeftMs) time = std::min(time, std::max<int64_t>(0, *request.TimeLeftMs));

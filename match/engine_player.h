@@ -14,6 +14,7 @@
 
 #include "base/square.h"
 #include "match/child_process.h"
+#include "match/game_record.h"
 
 namespace zarvo::match {
 
@@ -43,6 +44,10 @@ enum class TAnswerKind {
   EngineError,
   Unknown
 };
+
+// How a game is lost by an answer that is no move: a stop asked for counts as a crash; nothing
+// for a move.
+std::optional<TEndReason> LossOfAnswer(TAnswerKind kind);
 
 struct TAnswer {
   TAnswerKind Kind = TAnswerKind::Move;

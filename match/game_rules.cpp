@@ -72,4 +72,13 @@ std::optional<TSquare> ParseCoordinates(std::string_view text) {
   return TSquare{static_cast<int32_t>(*x), static_cast<int32_t>(*y)};
 }
 
+std::string RunText(const std::vector<TSquare>& run) {
+  std::string text;
+  for (const TSquare& square : run) {
+    if (!text.empty()) text += ' ';
+    text += SquareText(square);
+  }
+  return text;
+}
+
 }  // namespace zarvo::match

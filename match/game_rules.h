@@ -58,6 +58,9 @@ TGameBoard BoardOf(const std::vector<TSquare>& stones, int size);
 // With exactlyFive, only a run of exactly five counts.
 std::vector<TSquare> FiveThrough(const TGameBoard& board, TSquare square, bool exactlyFive = false);
 
+// A five's squares as a record's Detail line gives them: "7,8 8,8 9,8 10,8 11,8".
+std::string RunText(const std::vector<TSquare>& run);
+
 // "X,Y" of a square.
 std::string SquareText(TSquare square);
 

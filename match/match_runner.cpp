@@ -10,34 +10,6 @@
 namespace zarvo::match {
 namespace {
 
-TEndReason ReasonOfAnswer(TAnswerKind kind) {
-  switch (kind) {
-    case TAnswerKind::BadAnswer:
-      return TEndReason::BadAnswer;
-    case TAnswerKind::Crash:
-      return TEndReason::Crash;
-    case TAnswerKind::NoAnswer:
-      return TEndReason::NoAnswer;
-    case TAnswerKind::Timeout:
-      return TEndReason::Timeout;
-    case TAnswerKind::EngineError:
-      return TEndReason::EngineError;
-    case TAnswerKind::Unknown:
-      return TEndReason::Unknown;
-    default:
-      return TEndReason::IllegalMove;
-  }
-}
-
-std::string RunText(const std::vector<TSquare>& run) {
-  std::string text;
-  for (const TSquare& square : run) {
-    if (!text.empty()) text += ' ';
-    text += SquareText(square);
-  }
-  return text;
-}
-
 class TGame {
  public:
   TGame(int number, std::array<TPlayer*, 2> players, std::array<TEngineStats*, 2> stats,
@@ -87,7 +59,7 @@ class TGame {
       // 3. Whatever is not a legal move in time loses.
       const TOutcome otherWins = colour == 'x' ? TOutcome::OWins : TOutcome::XWins;
       if (answer.Kind != TAnswerKind::Move) {
-        End(otherWins, ReasonOfAnswer(answer.Kind), answer.Detail);
+        End(otherWins, *LossOfAnswer(answer.Kind), answer.Detail);
         return record_;
       }
       TEngineStats& stats = *stats_[side];

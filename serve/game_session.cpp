@@ -15,15 +15,6 @@ TOutcome WinOf(char colour) {
   return colour == 'x' ? TOutcome::XWins : TOutcome::OWins;
 }
 
-std::string RunText(const std::vector<TSquare>& run) {
-  std::string text;
-  for (const TSquare& square : run) {
-    if (!text.empty()) text += ' ';
-    text += SquareText(square);
-  }
-  return text;
-}
-
 std::string_view KindName(TJobKind kind) {
   switch (kind) {
     case TJobKind::Move:
@@ -342,23 +333,7 @@ void TGameSession::ApplyEngineAnswer(const TThinkJob& job, const TJobResult& res
   };
 
   // 1. An answer that is no move loses, as in a match.
-  switch (answer.Kind) {
-    case TAnswerKind::Move:
-      break;
-    case TAnswerKind::BadAnswer:
-      return lost(TEndReason::BadAnswer, answer.Detail);
-    case TAnswerKind::Crash:
-    case TAnswerKind::Cancelled:
-      return lost(TEndReason::Crash, answer.Detail);
-    case TAnswerKind::NoAnswer:
-      return lost(TEndReason::NoAnswer, answer.Detail);
-    case TAnswerKind::Timeout:
-      return lost(TEndReason::Timeout, answer.Detail);
-    case TAnswerKind::EngineError:
-      return lost(TEndReason::EngineError, answer.Detail);
-    case TAnswerKind::Unknown:
-      return lost(TEndReason::Unknown, answer.Detail);
-  }
+  if (const auto loss = LossOfAnswer(answer.Kind)) return lost(*loss, answer.Detail);
 
   // 2. So does a square off this board or a taken one: the board never shows it.
   const TSquare square = answer.Square;

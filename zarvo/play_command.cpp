@@ -340,23 +340,7 @@ class TPlayGame {
       End(humanWins, reason, std::move(detail));
       return false;
     };
-    switch (answer.Kind) {
-      case TAnswerKind::Move:
-        break;
-      case TAnswerKind::BadAnswer:
-        return lost(TEndReason::BadAnswer, answer.Detail);
-      case TAnswerKind::Crash:
-      case TAnswerKind::Cancelled:
-        return lost(TEndReason::Crash, answer.Detail);
-      case TAnswerKind::NoAnswer:
-        return lost(TEndReason::NoAnswer, answer.Detail);
-      case TAnswerKind::Timeout:
-        return lost(TEndReason::Timeout, answer.Detail);
-      case TAnswerKind::EngineError:
-        return lost(TEndReason::EngineError, answer.Detail);
-      case TAnswerKind::Unknown:
-        return lost(TEndReason::Unknown, answer.Detail);
-    }
+    if (const auto loss = LossOfAnswer(answer.Kind)) return lost(*loss, answer.Detail);
     if (answer.ElapsedMs > WaitLimitMs(request))
       return lost(TEndReason::Timeout,
                   "answered after " + std::to_string(answer.ElapsedMs) + " ms");
