@@ -31,11 +31,6 @@ char Other(char colour) {
 
 }  // namespace
 
-std::optional<int> ProvenPlies(int score) {
-  if (const int plies = deep::PliesToFive(score); plies != 0) return plies;
-  return std::nullopt;
-}
-
 std::string IterationJson(const deep::TIterationInfo& info) {
   return "{\"type\":\"iteration\",\"depth\":" + std::to_string(info.Depth) +
          ",\"score\":" + std::to_string(info.Score) +
@@ -47,7 +42,7 @@ std::string IterationJson(const deep::TIterationInfo& info) {
 std::string ResultJson(char toMove, const std::optional<deep::TSearchResult>& result) {
   std::string out = "{\"type\":\"result\",\"to_move\":\"" + std::string(1, toMove) + "\"";
   if (!result) return out + ",\"move\":null,\"decided_by\":\"full board\"}";
-  const std::optional<int> plies = ProvenPlies(result->Score);
+  const int plies = deep::PliesToFive(result->Score);
   out += ",\"move\":" + Quoted(SquareText(result->Move)) +
          ",\"decided_by\":" + Quoted(result->Reason) +
          ",\"score\":" + std::to_string(result->Score) +
@@ -55,9 +50,9 @@ std::string ResultJson(char toMove, const std::optional<deep::TSearchResult>& re
          ",\"nodes\":" + std::to_string(result->Nodes()) +
          ",\"solver_nodes\":" + std::to_string(result->SolverNodes) +
          ",\"time_ms\":" + std::to_string(result->ElapsedMs) + ",\"pv\":" + LineJson(result->Line);
-  if (plies)
-    out += ",\"win_in_plies\":" + std::to_string(std::abs(*plies)) + ",\"winner\":\"" +
-           std::string(1, *plies > 0 ? toMove : Other(toMove)) + "\"";
+  if (plies != 0)
+    out += ",\"win_in_plies\":" + std::to_string(std::abs(plies)) + ",\"winner\":\"" +
+           std::string(1, plies > 0 ? toMove : Other(toMove)) + "\"";
   else
     out += ",\"win_in_plies\":null,\"winner\":null";
   return out + "}";
@@ -67,23 +62,23 @@ std::string SummaryLine(char toMove, const std::optional<deep::TSearchResult>& r
                         std::optional<int> previousScore) {
   if (!result) return "no move: the board is full";
   std::string line = "best " + SquareText(result->Move) + " for " + std::string(1, toMove) + ": ";
-  const std::optional<int> plies = ProvenPlies(result->Score);
+  const int plies = deep::PliesToFive(result->Score);
   if (result->Depth == 0) {
     line +=
         std::string("decided by ") + result->Reason + ", score " + std::to_string(result->Score);
   } else {
     line += "score " + std::to_string(result->Score) + " at depth " + std::to_string(result->Depth);
     // Odd and even depths lean opposite ways; their mean is the steadier reading.
-    if (previousScore && !plies && !ProvenPlies(*previousScore))
+    if (previousScore && plies == 0 && deep::PliesToFive(*previousScore) == 0)
       line += " (depths " + std::to_string(result->Depth - 1) + " and " +
               std::to_string(result->Depth) + " average " +
               std::to_string((*previousScore + result->Score) / 2) + ")";
   }
   line += ", nodes " + std::to_string(result->Nodes()) + ", " + std::to_string(result->ElapsedMs) +
           " ms";
-  if (plies)
-    line += std::string("; ") + (*plies > 0 ? toMove : Other(toMove)) + " wins in " +
-            std::to_string(std::abs(*plies)) + (std::abs(*plies) == 1 ? " ply" : " plies");
+  if (plies != 0)
+    line += std::string("; ") + (plies > 0 ? toMove : Other(toMove)) + " wins in " +
+            std::to_string(std::abs(plies)) + (std::abs(plies) == 1 ? " ply" : " plies");
   return line;
 }
 

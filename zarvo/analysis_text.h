@@ -9,10 +9,6 @@
 
 namespace zarvo::tool {
 
-// A score of the side to move read as a proven result: plies until the five, positive when the
-// side to move wins, negative when it loses; nothing for an evaluation.
-std::optional<int> ProvenPlies(int score);
-
 // {"type":"iteration","depth":9,"score":112,"nodes":801234,"solver_nodes":203410,
 //  "time_ms":541,"pv":["9,10","10,11"]}
 std::string IterationJson(const deep::TIterationInfo& info);
