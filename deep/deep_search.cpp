@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <system_error>
 
 namespace zarvo::deep {
 namespace {
@@ -50,11 +51,115 @@ const TReductionTable kReductions;
 
 TDeepSearch::TDeepSearch(std::size_t tableBytes) : table_(tableBytes) {}
 
+TDeepSearch::TDeepSearch(TTranspositionTable& shared, int index)
+    : table_(0), shared_(&shared), helperIndex_(index) {}
+
+TDeepSearch::~TDeepSearch() {
+  StopHelpers();
+}
+
+void TDeepSearch::SetThreads(int count) {
+  count = std::clamp(count, 1, kMaxThreads);
+  while (Threads() > count) helpers_.pop_back();
+  while (Threads() < count)
+    helpers_.push_back(std::unique_ptr<TDeepSearch>(new TDeepSearch(table_, Threads())));
+}
+
 void TDeepSearch::Clear() {
   table_.Clear();
   solver_.Clear();
   for (auto& side : history_) side.fill(0);
   for (auto& pair : killers_) pair.fill(kNoSquare);
+  for (auto& helper : helpers_) helper->Clear();
+}
+
+void TDeepSearch::StartHelpers(const TDeepBoard& board) {
+  stopHelpers_.store(false);
+  for (auto& helper : helpers_) {
+    // The position, the limits and the root moves as this search has them now; this search's
+    // flag ends the helper (it watches the manager's).
+    helper->helperBoard_ = board;
+    helper->limits_ = limits_;
+    helper->limits_.Stop = &stopHelpers_;
+    helper->solver_.SetStop(&stopHelpers_);
+    helper->phases_ = phases_;
+    helper->rootAllowed_ = rootAllowed_;
+    helper->rootFiltered_ = rootFiltered_;
+    helper->finishedDepth_ = 0;
+    TDeepSearch* const search = helper.get();
+    try {
+      threads_.emplace_back([search] { search->Help(); });
+    } catch (const std::system_error&) {
+      break;  // no thread to be had: the threads started search without it
+    }
+  }
+}
+
+void TDeepSearch::StopHelpers() {
+  stopHelpers_.store(true);
+  for (std::thread& thread : threads_) thread.join();
+  threads_.clear();
+}
+
+int64_t TDeepSearch::HelperSearchNodes() const {
+  int64_t nodes = 0;
+  for (const auto& helper : helpers_)
+    nodes += helper->publishedNodes_.load(std::memory_order_relaxed);
+  return nodes;
+}
+
+int64_t TDeepSearch::HelperSolverNodes() const {
+  int64_t nodes = 0;
+  for (const auto& helper : helpers_)
+    nodes += helper->publishedSolverNodes_.load(std::memory_order_relaxed);
+  return nodes;
+}
+
+void TDeepSearch::Help() {
+  const auto now = std::chrono::steady_clock::now();
+  pauses_.NewMove(now);
+  pauses_.Resume(now);
+  stopped_ = false;
+  nodes_ = 0;
+  solverBase_ = lastClockCheck_ = solver_.Nodes();
+  for (auto& side : history_)
+    for (int& value : side) value /= 4;
+  finishedLine_.clear();
+
+  int score = 0;
+  // Every other helper starts a ply deeper, so that the threads' iterations interleave.
+  for (int depth = 1 + helperIndex_ % 2; depth <= limits_.MaxDepth; ++depth) {
+    const int found = Iterate(helperBoard_, depth, score);
+    if (stopped_) break;
+    score = found;
+    finishedDepth_ = depth;
+    finishedScore_ = score;
+    finishedLine_.assign(pv_[0].begin(), pv_[0].begin() + pvLength_[0]);
+    if (score > kWinBound || score < -kWinBound) break;
+    if (limits_.MaxNodes > 0 && nodes_ >= limits_.MaxNodes) break;
+  }
+  publishedNodes_.store(nodes_, std::memory_order_relaxed);
+  publishedSolverNodes_.store(solver_.Nodes() - solverBase_, std::memory_order_relaxed);
+}
+
+int TDeepSearch::Iterate(TDeepBoard& board, int depth, int lastScore) {
+  rootBest_ = {kNoSquare, 0};
+  int delta = kAspiration;
+  int alpha = depth >= 5 ? lastScore - delta : -kWinScore;
+  int beta = depth >= 5 ? lastScore + delta : kWinScore;
+  for (;;) {
+    const int found = Search(board, depth, alpha, beta, 0, true);
+    if (stopped_) return found;
+    if (found <= alpha && alpha > -kWinScore) {
+      alpha = std::max(-kWinScore, alpha - delta);
+      delta *= 3;
+    } else if (found >= beta && beta < kWinScore) {
+      beta = std::min(kWinScore, beta + delta);
+      delta *= 3;
+    } else {
+      return found;
+    }
+  }
 }
 
 int64_t TDeepSearch::ElapsedMs() const {
@@ -77,6 +182,8 @@ bool TDeepSearch::TimeUp() {
     };
     if (ms(now - limits_.Start) >= StopAtMs(limits_.HardMs, ms(pauses_.Longest()))) stopped_ = true;
     if (limits_.Stop && limits_.Stop->load(std::memory_order_relaxed)) stopped_ = true;
+    publishedNodes_.store(nodes_, std::memory_order_relaxed);
+    publishedSolverNodes_.store(solver_.Nodes() - solverBase_, std::memory_order_relaxed);
   }
   if (limits_.MaxNodes > 0 && nodes_ >= limits_.MaxNodes) stopped_ = true;
   return stopped_;
@@ -171,7 +278,7 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
   // 4. The transposition table: a cut off the principal variation, and the move to try first.
   TSquareIndex ttMove = kNoSquare;
   int staticEval = kNoEval;
-  if (const TTableEntry* entry = table_.Probe(board.Hash())) {
+  if (const std::optional<TTableEntry> entry = shared_->Probe(board.Hash())) {
     ttMove = entry->Move;
     staticEval = entry->Eval;
     if (!pvNode && entry->Depth >= depth) {
@@ -283,7 +390,7 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
   }
 
   const TBound bound = best >= beta ? kBoundLower : best > alphaIn ? kBoundExact : kBoundUpper;
-  table_.Store(board.Hash(), ScoreToTable(best, ply), bound, depth, bestMove, staticEval);
+  shared_->Store(board.Hash(), ScoreToTable(best, ply), bound, depth, bestMove, staticEval);
   return best;
 }
 
@@ -345,8 +452,12 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
   pauses_.NewMove(std::chrono::steady_clock::now());
   stopped_ = false;
   nodes_ = 0;
-  lastClockCheck_ = solver_.Nodes();
-  const int64_t solverNodesBefore = solver_.Nodes();
+  solverBase_ = lastClockCheck_ = solver_.Nodes();
+  const int64_t solverNodesBefore = solverBase_;
+  for (auto& helper : helpers_) {
+    helper->publishedNodes_.store(0);
+    helper->publishedSolverNodes_.store(0);
+  }
   table_.NewSearch();
   for (auto& side : history_)
     for (int& value : side) value /= 4;
@@ -356,8 +467,8 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
     result.Move = move;
     result.Score = score;
     result.Reason = reason;
-    result.SearchNodes = nodes_;
-    result.SolverNodes = solver_.Nodes() - solverNodesBefore;
+    result.SearchNodes = nodes_ + HelperSearchNodes();
+    result.SolverNodes = solver_.Nodes() - solverNodesBefore + HelperSolverNodes();
     result.ElapsedMs = ElapsedMs();
     return result;
   };
@@ -412,26 +523,10 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
   // 4. Iterative deepening with aspiration windows around the last score. The waits between
   // looks at the clock are measured from here: the root's solvers look on their own.
   pauses_.Resume(std::chrono::steady_clock::now());
+  StartHelpers(board);
   int score = 0;
   for (int depth = 1; depth <= limits.MaxDepth; ++depth) {
-    rootBest_ = {kNoSquare, 0};
-    int delta = kAspiration;
-    int alpha = depth >= 5 ? score - delta : -kWinScore;
-    int beta = depth >= 5 ? score + delta : kWinScore;
-    int found;
-    for (;;) {
-      found = Search(board, depth, alpha, beta, 0, true);
-      if (stopped_) break;
-      if (found <= alpha && alpha > -kWinScore) {
-        alpha = std::max(-kWinScore, alpha - delta);
-        delta *= 3;
-      } else if (found >= beta && beta < kWinScore) {
-        beta = std::min(kWinScore, beta + delta);
-        delta *= 3;
-      } else {
-        break;
-      }
-    }
+    const int found = Iterate(board, depth, score);
     if (stopped_) {
       // An abandoned iteration counts only when it already found a better move than the last.
       if (rootBest_.Square != kNoSquare && rootBest_.Score > score) {
@@ -450,8 +545,8 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
       TIterationInfo info;
       info.Depth = depth;
       info.Score = score;
-      info.SearchNodes = nodes_;
-      info.SolverNodes = solver_.Nodes() - solverNodesBefore;
+      info.SearchNodes = nodes_ + HelperSearchNodes();
+      info.SolverNodes = solver_.Nodes() - solverNodesBefore + HelperSolverNodes();
       info.ElapsedMs = ElapsedMs();
       info.Line = result.Line;
       onIteration(info);
@@ -466,6 +561,21 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
     }
     if (limits.MaxNodes > 0 && nodes_ >= limits.MaxNodes) break;
     if (ElapsedMs() > phases_.NextDepthMs) break;
+  }
+  StopHelpers();
+  // A helper that finished a deeper iteration than this thread saw further, unless a proven
+  // result is already in hand.
+  if (std::abs(result.Score) < kWinBound || result.Depth == 0) {
+    for (const auto& helper : helpers_) {
+      if (helper->finishedDepth_ > result.Depth && helper->finishedScore_ > -kWinBound &&
+          !helper->finishedLine_.empty()) {
+        result.Depth = helper->finishedDepth_;
+        result.Score = helper->finishedScore_;
+        result.Line = helper->finishedLine_;
+        result.Move = result.Line.front();
+        result.Reason = "search";
+      }
+    }
   }
   if (result.Move == kNoSquare || !board.IsEmpty(result.Move)) result.Move = fallback.Square;
   return finish(result.Move, result.Score, result.Reason);

@@ -1,6 +1,8 @@
 // The deep search: iterative deepening principal-variation alpha-beta over TDeepBoard, with a
 // transposition table, killer and history ordering, late-move reductions and the threat
 // solvers at the root and at the leaves. It plays to win within a soft and a hard time limit.
+// More threads search the same position beside it, sharing the table ("lazy SMP"): each has
+// its own board, move lists, history and threat solver, and starts its iterations a ply apart.
 #pragma once
 
 #include <array>
@@ -8,6 +10,8 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <thread>
 #include <vector>
 
 #include "deep/deep_board.h"
@@ -65,6 +69,15 @@ class TDeepSearch {
   using TIterationCallback = std::function<void(const TIterationInfo&)>;
 
   explicit TDeepSearch(std::size_t tableBytes = std::size_t{64} << 20);
+  ~TDeepSearch();
+  TDeepSearch(const TDeepSearch&) = delete;
+  TDeepSearch& operator=(const TDeepSearch&) = delete;
+
+  // The threads that search a move together (1 to kMaxThreads). One, the default, keeps a search
+  // with a node limit repeatable; more share the work and the table, so runs differ.
+  static constexpr int kMaxThreads = 64;
+  void SetThreads(int count);
+  int Threads() const { return 1 + static_cast<int>(helpers_.size()); }
 
   void SetTableBytes(std::size_t bytes) { table_.Resize(bytes); }
   std::size_t TableBytes() const { return table_.Bytes(); }
@@ -85,6 +98,18 @@ class TDeepSearch {
     int Score;
   };
 
+  // A helper thread's search: its iterations on its own copy of the position, storing into the
+  // main search's table, until `main` tells it to stop.
+  TDeepSearch(TTranspositionTable& shared, int index);
+  void Help();
+  void StartHelpers(const TDeepBoard& board);
+  void StopHelpers();
+  // The nodes of the helpers so far (search, solvers), as they last published them.
+  int64_t HelperSearchNodes() const;
+  int64_t HelperSolverNodes() const;
+
+  // One iteration at the root with an aspiration window around the last score.
+  int Iterate(TDeepBoard& board, int depth, int lastScore);
   int Search(TDeepBoard& board, int depth, int alpha, int beta, int ply, bool pvNode);
   int GenerateMoves(const TDeepBoard& board, TScoredMove* moves, int ply, TSquareIndex ttMove,
                     bool& forced);
@@ -94,8 +119,23 @@ class TDeepSearch {
   int64_t ElapsedMs() const;
   void UpdatePv(int ply, TSquareIndex move);
 
-  TTranspositionTable table_;
+  TTranspositionTable table_;  // a helper's own is empty: it searches its main search's
+  TTranspositionTable* shared_ = &table_;
   TThreatSolver solver_;
+  // Helper threads: their searches, the threads while a move is searched and the flag that
+  // ends them. A helper keeps its position, its last finished iteration and its published node
+  // counts here.
+  std::vector<std::unique_ptr<TDeepSearch>> helpers_;
+  std::vector<std::thread> threads_;
+  std::atomic<bool> stopHelpers_ = false;
+  int helperIndex_ = 0;
+  TDeepBoard helperBoard_;
+  int finishedDepth_ = 0;
+  int finishedScore_ = 0;
+  std::vector<TSquareIndex> finishedLine_;
+  std::atomic<int64_t> publishedNodes_ = 0, publishedSolverNodes_ = 0;
+  int64_t solverBase_ = 0;  // the solver's nodes when the move began
+
   TSearchLimits limits_;
   TPhaseTimes phases_;  // the limits' shares for the phases of this search
   TPauseWatch pauses_;  // kept from move to move: how busy the machine has been

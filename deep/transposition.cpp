@@ -1,6 +1,7 @@
 #include "deep/transposition.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 
 namespace zarvo::deep {
@@ -40,51 +41,97 @@ void TTranspositionTable::Allocate(std::size_t count) {
   ++allocations_;
 }
 
-const TTableEntry* TTranspositionTable::Probe(uint64_t key) const {
-  const TBucket& bucket = buckets_[key & mask_];
+namespace {
+
+uint32_t Data(const TTableEntry& entry) {
+  return static_cast<uint32_t>(entry.Move) | uint32_t{entry.Depth} << 16 |
+         uint32_t{entry.BoundAndAge} << 24;
+}
+uint32_t Values(const TTableEntry& entry) {
+  return static_cast<uint16_t>(entry.Score) |
+         static_cast<uint32_t>(static_cast<uint16_t>(entry.Eval)) << 16;
+}
+
+}  // namespace
+
+TTableEntry TTranspositionTable::Load(TBucket& bucket, int index) {
+  const auto word = [&](int k) {
+    return std::atomic_ref<uint32_t>(bucket.Words[3 * index + k]).load(std::memory_order_relaxed);
+  };
+  const uint32_t check = word(0), values = word(1), data = word(2);
+  TTableEntry entry;
+  entry.Check = check ^ values ^ data;
+  entry.Score = static_cast<int16_t>(values & 0xFFFF);
+  entry.Eval = static_cast<int16_t>(values >> 16);
+  entry.Move = static_cast<TSquareIndex>(data & 0xFFFF);
+  entry.Depth = static_cast<uint8_t>(data >> 16);
+  entry.BoundAndAge = static_cast<uint8_t>(data >> 24);
+  return entry;
+}
+
+void TTranspositionTable::Save(TBucket& bucket, int index, const TTableEntry& entry) {
+  const uint32_t values = Values(entry), data = Data(entry);
+  const auto word = [&](int k, uint32_t value) {
+    std::atomic_ref<uint32_t>(bucket.Words[3 * index + k]).store(value, std::memory_order_relaxed);
+  };
+  word(0, entry.Check ^ values ^ data);
+  word(1, values);
+  word(2, data);
+}
+
+std::optional<TTableEntry> TTranspositionTable::Probe(uint64_t key) const {
+  TBucket& bucket = buckets_[key & mask_];
   const auto check = static_cast<uint32_t>(key >> 32);
-  for (const TTableEntry& entry : bucket.Entries)
-    if (entry.Check == check && entry.Bound() != kBoundNone) return &entry;
-  return nullptr;
+  for (int i = 0; i < kEntries; ++i) {
+    const TTableEntry entry = Load(bucket, i);
+    if (entry.Check == check && entry.Bound() != kBoundNone) return entry;
+  }
+  return std::nullopt;
 }
 
 void TTranspositionTable::Store(uint64_t key, int score, TBound bound, int depth, TSquareIndex move,
                                 int eval) {
   TBucket& bucket = buckets_[key & mask_];
-  used_ = true;
+  if (!used_.load(std::memory_order_relaxed)) used_.store(true, std::memory_order_relaxed);
   const auto check = static_cast<uint32_t>(key >> 32);
   // The same position, else the entry worth least: old searches first, then shallow ones.
-  TTableEntry* target = &bucket.Entries[0];
+  int index = 0;
+  TTableEntry target = Load(bucket, 0);
   int worst = 1 << 30;
-  for (TTableEntry& entry : bucket.Entries) {
+  for (int i = 0; i < kEntries; ++i) {
+    const TTableEntry entry = Load(bucket, i);
     if (entry.Check == check || entry.Bound() == kBoundNone) {
-      target = &entry;
+      index = i;
+      target = entry;
       break;
     }
     const int age = (age_ - (entry.BoundAndAge >> 2)) & 63;
     const int worth = entry.Depth - 8 * age;
     if (worth < worst) {
       worst = worth;
-      target = &entry;
+      index = i;
+      target = entry;
     }
   }
-  if (target->Check == check && target->Bound() != kBoundNone) {
+  if (target.Check == check && target.Bound() != kBoundNone) {
     // A shallower result for the same position keeps the deeper move if it has none, and the
     // evaluation; a much shallower bound of this search leaves the deeper entry as it is.
-    if (move == kNoSquare) move = target->Move;
-    if (eval == kNoEval) eval = target->Eval;
-    const bool current = (target->BoundAndAge >> 2) == age_;
-    if (current && bound != kBoundExact && depth + 3 < target->Depth) {
-      target->Eval = static_cast<int16_t>(eval);
+    if (move == kNoSquare) move = target.Move;
+    if (eval == kNoEval) eval = target.Eval;
+    const bool current = (target.BoundAndAge >> 2) == age_;
+    if (current && bound != kBoundExact && depth + 3 < target.Depth) {
+      target.Eval = static_cast<int16_t>(eval);
+      Save(bucket, index, target);
       return;
     }
   }
-  target->Check = check;
-  target->Eval = static_cast<int16_t>(eval);
-  target->Score = static_cast<int16_t>(score);
-  target->Move = move;
-  target->Depth = static_cast<uint8_t>(std::clamp(depth, 0, 255));
-  target->BoundAndAge = static_cast<uint8_t>(bound | age_ << 2);
+  target.Check = check;
+  target.Eval = static_cast<int16_t>(eval);
+  target.Score = static_cast<int16_t>(score);
+  target.Move = move;
+  target.Depth = static_cast<uint8_t>(std::clamp(depth, 0, 255));
+  target.BoundAndAge = static_cast<uint8_t>(bound | age_ << 2);
+  Save(bucket, index, target);
 }
 
 }  // namespace zarvo::deep

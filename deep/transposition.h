@@ -1,10 +1,14 @@
 // The deep search's transposition table: a fixed array of five-entry buckets, one cache line
 // each, replaced by depth and age. Its pages come zeroed from the system as they are first used, so
-// neither a large table nor emptying one costs time before the search touches it.
+// neither a large table nor emptying one costs time before the search touches it. The threads of
+// one search share it without a lock: an entry's words are read and written one at a time, and
+// its check covers them all, so an entry half written by another thread reads as no entry.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "base/zeroed_pages.h"
 #include "deep/deep_board.h"
@@ -50,8 +54,8 @@ class TTranspositionTable {
   // A new move to search: entries of earlier searches give way first.
   void NewSearch() { age_ = static_cast<uint8_t>((age_ + 1) & 63); }
 
-  // The entry for the key, or nullptr.
-  const TTableEntry* Probe(uint64_t key) const;
+  // The entry for the key, or nothing.
+  std::optional<TTableEntry> Probe(uint64_t key) const;
   // Keeps a deeper result of the same position from this search unless the new one is exact.
   void Store(uint64_t key, int score, TBound bound, int depth, TSquareIndex move,
              int eval = kNoEval);
@@ -61,18 +65,22 @@ class TTranspositionTable {
   int Allocations() const { return allocations_; }
 
  private:
-  // One probe reads one cache line.
+  // One probe reads one cache line. An entry is three words: the check, tied to the other two
+  // so that a torn entry fails it; the score and the evaluation; the move, depth, bound and age.
+  static constexpr int kEntries = 5;
   struct alignas(64) TBucket {
-    TTableEntry Entries[5];
+    uint32_t Words[3 * kEntries + 1];
   };
   static_assert(sizeof(TBucket) == 64);
+  static TTableEntry Load(TBucket& bucket, int index);
+  static void Save(TBucket& bucket, int index, const TTableEntry& entry);
   void Allocate(std::size_t count);
 
   TZeroedPages pages_;
   TBucket* buckets_ = nullptr;  // in pages_
   uint64_t mask_ = 0;
   uint8_t age_ = 0;
-  bool used_ = false;  // something was stored since the table was made
+  std::atomic<bool> used_ = false;  // something was stored since the table was made
   int allocations_ = 0;
 };
 

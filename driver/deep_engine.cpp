@@ -93,6 +93,7 @@ void TDeepEngine::NewGame() {
   deep::TPatternTables::For(deep::TRule::Freestyle);
   deep::TPatternTables::For(deep::TRule::ExactlyFive);
   search_->SetTableBytes(tableBytes_);
+  search_->SetThreads(threads_);
   search_->Clear();
 }
 
@@ -106,6 +107,7 @@ std::optional<TSquare> TDeepEngine::Play(const TBoardText& board, int side,
   // A size set since the last move takes effect inside this move's time, which counts from
   // options.Start: fresh pages cost nothing until the search touches them.
   search_->SetTableBytes(tableBytes_);
+  search_->SetThreads(threads_);
   deep::TSearchLimits limits;
   limits.Start = options.Start;
   limits.SoftMs = options.Time.SoftMs;

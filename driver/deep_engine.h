@@ -67,6 +67,9 @@ class TDeepEngine {
   void SetTableBytes(std::size_t bytes) { tableBytes_ = bytes; }
   // The table in use.
   std::size_t TableBytes() const { return search_->TableBytes(); }
+  // The threads that search a move, from the next move on (1 to TDeepSearch::kMaxThreads).
+  void SetThreads(int count) { threads_ = count; }
+  int Threads() const { return search_->Threads(); }
   int TableAllocations() const { return search_->TableAllocations(); }
   // A new game: an empty table of the size last set, and the line tables of every rule built
   // (once per process; the rule may come after the game starts), so no move pays for them.
@@ -79,6 +82,7 @@ class TDeepEngine {
  private:
   std::unique_ptr<deep::TDeepSearch> search_;  // large: move lists and tables for every ply
   std::size_t tableBytes_;                     // for the table from the next game or move on
+  int threads_ = 1;                            // for the next move on
 };
 
 // The side to move ("Tah.dat") and the board ("Plocha.dat") of a working folder, read as Zarvo2

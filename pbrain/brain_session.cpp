@@ -1,6 +1,7 @@
 #include "pbrain/brain_session.h"
 
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 #include "base/random.h"
@@ -67,11 +68,36 @@ constexpr const char* kNoGame = "ERROR no game: START 20 first";
 
 }  // namespace
 
+int UsableThreads(int64_t wanted) {
+  // More threads than cores only take time from each other.
+  const auto cores = static_cast<int64_t>(std::thread::hardware_concurrency());
+  const int64_t most = std::min<int64_t>(deep::TDeepSearch::kMaxThreads, cores > 0 ? cores : 1);
+  return static_cast<int>(std::clamp<int64_t>(wanted, 1, most));
+}
+
+namespace {}  // namespace
+
 TBrainSession::TBrainSession(TBrainOptions options, TPlayFunction play)
     : options_(std::move(options)) {
   deep_ = !play && !options_.Classic;
   play_ = play ? std::move(play) : TPlayFunction(PlayPosition);
-  tableBytes_ = std::min(tableBytes_, options_.MaxTableBytes);
+  threads_ = UsableThreads(options_.Threads);
+  ApplyMemoryAndThreads();
+}
+
+void TBrainSession::ApplyMemoryAndThreads() {
+  // Beside the table, the program needs about 24 MB, and each thread past the first 2 MB more
+  // (its move lists, history and threat solver).
+  constexpr int64_t kOtherMemory = int64_t{24} << 20, kThreadMemory = int64_t{2} << 20;
+  int64_t table = int64_t{TDeepEngine::kDefaultTableBytes};
+  if (maxMemory_ && *maxMemory_ > 0)
+    table = std::max<int64_t>(*maxMemory_ - kOtherMemory - kThreadMemory * (threads_ - 1), 1 << 20);
+  tableBytes_ = static_cast<std::size_t>(
+      std::min<uint64_t>(static_cast<uint64_t>(table), options_.MaxTableBytes));
+  if (deepEngine_) {
+    deepEngine_->SetTableBytes(tableBytes_);
+    deepEngine_->SetThreads(threads_);
+  }
 }
 
 std::vector<std::string> TBrainSession::HandleLine(std::string_view line) noexcept {
@@ -303,6 +329,7 @@ void TBrainSession::NewGame(int width, int height) {
   // The deep search is made ready now, not in the first move's time.
   if (deep_) {
     if (!deepEngine_) deepEngine_ = std::make_unique<TDeepEngine>(tableBytes_);
+    deepEngine_->SetThreads(threads_);
     deepEngine_->NewGame();
   }
 }
@@ -329,12 +356,13 @@ void TBrainSession::Info(std::string_view args, std::vector<std::string>& out) {
   } else if (key == "MAX_MEMORY") {
     // Bytes for the whole brain (0: no limit); the table takes what the rest leaves.
     if (number && *number >= 0) {
-      constexpr int64_t kOtherMemory = int64_t{24} << 20;
-      const int64_t table = *number == 0 ? int64_t{TDeepEngine::kDefaultTableBytes}
-                                         : std::max<int64_t>(*number - kOtherMemory, 1 << 20);
-      tableBytes_ = static_cast<std::size_t>(
-          std::min<uint64_t>(static_cast<uint64_t>(table), options_.MaxTableBytes));
-      if (deepEngine_) deepEngine_->SetTableBytes(tableBytes_);
+      maxMemory_ = *number;
+      ApplyMemoryAndThreads();
+    }
+  } else if (key == "THREAD_NUM") {
+    if (number) {
+      threads_ = UsableThreads(*number);
+      ApplyMemoryAndThreads();
     }
   } else if (key == "RULE") {
     // Bit 1 exactly five, 4 renju, 8 caro change what wins; bit 2 (continuous game) does not.
@@ -441,7 +469,10 @@ void TBrainSession::AnswerMove(std::vector<std::string>& out) {
 std::optional<TSquare> TBrainSession::DeepMove(const TBrainBoard& board,
                                                const TEngineBoard& engineBoard, int64_t budgetMs,
                                                std::vector<std::string>* messages) {
-  if (!deepEngine_) deepEngine_ = std::make_unique<TDeepEngine>(tableBytes_);
+  if (!deepEngine_) {
+    deepEngine_ = std::make_unique<TDeepEngine>(tableBytes_);
+    deepEngine_->SetThreads(threads_);
+  }
   TDeepPlayOptions play;
   play.Start = received_;
   play.Width = board.Width();

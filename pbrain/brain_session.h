@@ -36,6 +36,8 @@ struct TBrainOptions {
   std::optional<int64_t> MaxMoveMs{};
   std::optional<int32_t> MaxDepth{};
   std::size_t MaxTableBytes = TDeepEngine::kDefaultTableBytes * 16;
+  // The deep search's threads until INFO thread_num says otherwise (--threads).
+  int Threads = 1;
   // Where the MESSAGE lines go the moment each is made (the caller writes and flushes them);
   // without it they come among the answers, before the move.
   std::function<void(const std::string&)> Emit{};
@@ -43,6 +45,9 @@ struct TBrainOptions {
   // at once (its answer is then not wanted).
   const std::atomic<bool>* Stop = nullptr;
 };
+
+// The threads the deep search is given for `wanted`: at least one, at most the machine's cores.
+int UsableThreads(int64_t wanted);
 
 class TBrainSession {
  public:
@@ -104,6 +109,11 @@ class TBrainSession {
   deep::TRule rule_ = deep::TRule::Freestyle;  // what the deep search counts as five
   bool deep_ = false;                          // the deep search chooses the moves
   std::size_t tableBytes_ = TDeepEngine::kDefaultTableBytes;
+  std::optional<int64_t> maxMemory_;  // INFO max_memory: bytes for the whole brain, 0 no limit
+  int threads_ = 1;
+  // The table's size and the thread count as the INFO values last given make them, for the
+  // engine's next move.
+  void ApplyMemoryAndThreads();
   std::unique_ptr<TDeepEngine> deepEngine_;  // made for the first move, kept for the game
   TMonotonicClock::time_point received_;     // when the line being handled came in
   bool started_ = false;

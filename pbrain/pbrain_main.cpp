@@ -21,13 +21,16 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pbrain-zarvo2 [--classic] [--no-messages] [--seed N] [--help | --version]\n"
+    "usage: pbrain-zarvo2 [--classic] [--no-messages] [--seed N] [--threads N]\n"
+    "                     [--help | --version]\n"
     "Speaks the brain protocol on standard input and output, with the deep search.\n"
     "--classic plays the move choice of Zarvo2 instead, exactly as Zarvo2 would.\n"
     "--no-messages leaves out the MESSAGE line the deep search writes for every finished\n"
     "iteration (depth, score, nodes, speed, time and principal variation).\n"
     "--seed N (or the environment variable ZARVO_SEED=N) seeds every move with N instead of\n"
-    "the clock, so a game can be replayed move for move.\n";
+    "the clock, so a game can be replayed move for move.\n"
+    "--threads N searches each move with N threads (default 1; at most the machine's cores),\n"
+    "as INFO thread_num N does; one thread keeps a search with a fixed depth repeatable.\n";
 
 // Decimal digits only, the same spelling Zarvo2 accepts in ZARVO_SEED.
 std::optional<uint32_t> ParseSeed(std::string_view text) {
@@ -56,6 +59,14 @@ int main(int argc, char** argv) {
                   << "' (a whole number from 0 to 4294967295)\n";
         return 2;
       }
+    } else if (argument == "--threads") {
+      const auto count = i + 1 < argc ? ParseDigits(argv[i + 1], INT32_MAX) : std::nullopt;
+      if (!count || *count < 1) {
+        std::cerr << "pbrain-zarvo2: --threads needs a whole number of at least 1\n" << kUsage;
+        return 2;
+      }
+      ++i;
+      options.Threads = UsableThreads(static_cast<int64_t>(*count));
     } else if (argument == "--classic") {
       options.Classic = true;
     } else if (argument == "--no-messages") {

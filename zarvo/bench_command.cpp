@@ -29,7 +29,7 @@ namespace {
 
 constexpr std::string_view kBenchUsage =
     "usage: zarvo bench [--depth N] [--budget MS] [--seed S] [--suite FILE]\n"
-    "       zarvo bench --search deep [--depth N] [--suite FILE]\n"
+    "       zarvo bench --search deep [--depth N] [--threads T] [--suite FILE]\n"
     "       zarvo bench --search deep --depth-profile [--nodes N] [--depth D] [--cap N]\n"
     "                   [--suite FILE]\n"
     "       zarvo bench --generate GAMES [--depth N] [--seed S]\n"
@@ -52,6 +52,9 @@ constexpr std::string_view kBenchUsage =
     "own\n"
     "                  signature (the alpha-beta nodes; the threat solvers' apart), and the\n"
     "                  nodes per second with the evaluation on\n"
+    "  --threads T     with --search deep: T threads search each position together (default\n"
+    "                  1); the time to the depth and the nodes per second of them all. Only one\n"
+    "                  thread gives the signature: with more, the nodes differ from run to run\n"
     "  --depth-profile\n"
     "                  with --search deep: over middle-game positions from matches (their\n"
     "                  own built-in set), the depth finished within --nodes N alpha-beta nodes\n"
@@ -234,6 +237,7 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
   std::string process;
   std::string search = "classic";
   int load = 0;
+  int threads = 1;
   bool depthProfile = false, profileLimits = false;
   TDepthProfileLimits profile;
   std::vector<std::string_view> given;  // the options named, "--search deep" as one
@@ -250,7 +254,7 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     const bool takesValue = arg == "--depth" || arg == "--budget" || arg == "--seed" ||
                             arg == "--suite" || arg == "--generate" || arg == "--process" ||
                             arg == "--load" || arg == "--search" || arg == "--nodes" ||
-                            arg == "--cap";
+                            arg == "--cap" || arg == "--threads";
     if (!takesValue) {
       err << "zarvo bench: unknown argument '" << arg << "' (see 'zarvo bench --help')\n";
       return 2;
@@ -283,6 +287,13 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
     if (arg == "--seed") seed = static_cast<uint32_t>(*number);
     if (arg == "--generate") generate = static_cast<int>(*number);
     if (arg == "--load") load = static_cast<int>(std::min<int64_t>(*number, 64));
+    if (arg == "--threads") {
+      if (*number < 1 || *number > deep::TDeepSearch::kMaxThreads) {
+        err << "zarvo bench: --threads takes 1 to " << deep::TDeepSearch::kMaxThreads << '\n';
+        return 2;
+      }
+      threads = static_cast<int>(*number);
+    }
     if (arg == "--nodes" || arg == "--cap") {
       if (*number < 1) {
         err << "zarvo bench: " << arg << " must be at least 1\n";
@@ -310,6 +321,10 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
   }
   if (generate && !process.empty()) {
     err << "zarvo bench: --generate and --process exclude each other\n";
+    return 2;
+  }
+  if (threads != 1 && (search != "deep" || depthProfile)) {
+    err << "zarvo bench: --threads goes with --search deep (without --depth-profile)\n";
     return 2;
   }
   if (std::find(given.begin(), given.end(), "--load") != given.end() && process.empty()) {
@@ -385,7 +400,7 @@ int RunBench(TArgs args, std::ostream& out, std::ostream& err) {
       if (depth) profile.Depth = std::max(1, *depth);
       return RunDepthProfile(positions, profile, out);
     }
-    return RunDeepBench(positions, depth.value_or(kDeepBenchDepth), out);
+    return RunDeepBench(positions, depth.value_or(kDeepBenchDepth), out, threads);
   }
   if (!process.empty()) {
     // Checked before anything is printed, so a wrong path gets one line and no table.

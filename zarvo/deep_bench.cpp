@@ -9,11 +9,13 @@
 
 namespace zarvo::tool {
 
-int RunDeepBench(const std::vector<std::vector<TSquare>>& suite, int depth, std::ostream& out) {
+int RunDeepBench(const std::vector<std::vector<TSquare>>& suite, int depth, std::ostream& out,
+                 int threads) {
   out << std::setw(4) << "#" << std::setw(8) << "stones" << std::setw(8) << "move" << std::setw(7)
       << "depth" << std::setw(12) << "nodes" << std::setw(12) << "solver" << std::setw(10) << "ms"
       << '\n';
   auto search = std::make_unique<deep::TDeepSearch>(std::size_t{16} << 20);
+  search->SetThreads(threads);
   auto board = std::make_unique<deep::TDeepBoard>();
   uint64_t searchNodes = 0, solverNodes = 0;
   double totalMs = 0;
@@ -45,7 +47,11 @@ int RunDeepBench(const std::vector<std::vector<TSquare>>& suite, int depth, std:
       << "\nsolver nodes: " << solverNodes << "\ntime: " << std::fixed << std::setprecision(0)
       << totalMs << " ms\nnodes per second: "
       << static_cast<uint64_t>(totalMs > 0 ? nodes / (totalMs / 1000) : 0)
-      << " (solver nodes included)\nBench: " << searchNodes << '\n';
+      << " (solver nodes included)\n";
+  if (threads == 1)
+    out << "Bench: " << searchNodes << '\n';
+  else
+    out << "threads: " << threads << '\n';
   return 0;
 }
 

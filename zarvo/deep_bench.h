@@ -18,7 +18,9 @@ inline constexpr uint64_t kDeepBenchSignature = 49292;
 
 // Searches every position (moves in play order, x first) to `depth` with a fresh table, no time
 // limit and the root solvers on; prints a line per position (alpha-beta and solver nodes) and
-// the totals, "Bench: N" (the alpha-beta nodes) last.
-int RunDeepBench(const std::vector<std::vector<TSquare>>& suite, int depth, std::ostream& out);
+// the totals, "Bench: N" (the alpha-beta nodes) last. With more than one thread the nodes are
+// those of all threads, and "Bench:" is left out: it would differ from run to run.
+int RunDeepBench(const std::vector<std::vector<TSquare>>& suite, int depth, std::ostream& out,
+                 int threads = 1);
 
 }  // namespace zarvo::tool

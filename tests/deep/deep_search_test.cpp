@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -193,6 +194,50 @@ TEST(DeepSearch, AllocatesNothingPerNode) {
   EXPECT_GT(result.Nodes(), 10'000);
   // The principal variation of each iteration is copied out; nothing else.
   EXPECT_LE(allocations, 2 * limits.MaxDepth + 4) << result.Nodes() << " nodes";
+}
+
+// Helper threads share the table: the answers stay sound (the forced defence, the proven win,
+// a legal move at the hard limit and at once when told to stop), and going back to one thread
+// gives the very search one thread always gave.
+TEST(DeepSearch, MoreThreadsSearchTogetherAndOneStaysRepeatable) {
+  auto search = std::make_unique<TDeepSearch>(std::size_t{16} << 20);
+  search->SetThreads(2);
+  ASSERT_EQ(search->Threads(), 2);
+  for (const auto& puzzle : Puzzles("save")) {
+    auto board = std::make_unique<TDeepBoard>(puzzle.Board());
+    EXPECT_EQ(search->Think(*board, Unhurried(2)).Move, SquareAt(puzzle.MoveX, puzzle.MoveY))
+        << puzzle.Name();
+  }
+  TDeepBoard attack = BoardOf({".", ".", ".", ".", ".", ".", ".........x", "......x..xx",
+                               "......o.oox", "......o.o", "......o....x"},
+                              'x');
+  // One thread proves the win at depth 10; two, whose table entries come in a different order,
+  // may need a ply or two more.
+  TSearchLimits noSolvers = Unhurried(14);
+  noSolvers.RootSolvers = false;
+  const TSearchResult won = search->Think(attack, noSolvers);
+  EXPECT_EQ(won.Move, SquareAt(8, 7));
+  EXPECT_GT(won.Score, kWinBound) << won.Depth << " " << won.Reason;
+
+  TDeepBoard quiet = BoardOf(
+      {".", ".", ".", ".", ".", ".", ".", ".", "........ox", ".........x", "..........o"}, 'x');
+  for (const bool told : {false, true}) {
+    std::atomic<bool> stop = told;
+    TSearchLimits limits;
+    limits.SoftMs = limits.HardMs = told ? int64_t{1} << 40 : 200;
+    limits.Stop = &stop;
+    const TSearchResult result = search->Think(quiet, limits);
+    EXPECT_LT(std::chrono::steady_clock::now() - limits.Start, std::chrono::milliseconds(1700));
+    EXPECT_TRUE(quiet.IsEmpty(result.Move)) << told;
+  }
+
+  search->SetThreads(1);
+  search->Clear();
+  auto fresh = std::make_unique<TDeepSearch>(std::size_t{16} << 20);
+  const TSearchResult again = search->Think(quiet, Unhurried(7));
+  const TSearchResult alone = fresh->Think(quiet, Unhurried(7));
+  EXPECT_EQ(again.SearchNodes, alone.SearchNodes);
+  EXPECT_EQ(again.Move, alone.Move);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ int RoundTrip(int score, int storePly, int readPly) {
   TTranspositionTable table(64 << 10);
   constexpr uint64_t kKey = 0x1234'5678'9ABC'DEF0;
   table.Store(kKey, ScoreToTable(score, storePly), kBoundExact, 1, kNoSquare);
-  const TTableEntry* entry = table.Probe(kKey);
+  const std::optional<TTableEntry> entry = table.Probe(kKey);
   return entry ? ScoreFromTable(entry->Score, readPly) : INT32_MIN;
 }
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/random.h"
@@ -146,6 +147,39 @@ TEST(BrainSession, MaxMemoryChangesTheTableAtTheNextMoveOnlyWhenTheSizeDoes) {
     EXPECT_EQ(engine->TableAllocations(), made + (step.Anew ? 1 : 0)) << step.Info;
     EXPECT_LE(engine->TableBytes(), step.MaxTableBytes) << step.Info;
     EXPECT_GT(engine->TableBytes(), step.MaxTableBytes / 2) << step.Info;
+  }
+}
+
+// thread_num, like max_memory, applies from the next move; it is held to the machine's cores,
+// and each thread past the first takes its share out of the memory the manager allows.
+TEST(BrainSession, ThreadNumSetsTheSearchThreadsFromTheNextMove) {
+  const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  TBrainOptions quiet;
+  quiet.Messages = false;
+  TBrainSession session(quiet);
+  Feed(session, {"START 20", "INFO timeout_turn 20"});
+  const TDeepEngine* engine = session.DeepEngine();
+  ASSERT_NE(engine, nullptr);
+  EXPECT_EQ(engine->Threads(), 1);
+  struct {
+    const char* Info;
+    int Threads;
+  } const steps[] = {{"INFO thread_num 2", std::min(2, cores)},
+                     {"INFO thread_num junk", std::min(2, cores)},
+                     {"INFO thread_num 0", 1},
+                     {"INFO thread_num -3", 1},
+                     {"INFO thread_num 100000", cores},
+                     {"INFO thread_num 1", 1}};
+  for (const auto& step : steps) {
+    const int before = engine->Threads();
+    EXPECT_EQ(Feed(session, {step.Info}), TLines{});
+    EXPECT_EQ(engine->Threads(), before) << step.Info << ": changed at INFO";
+    ASSERT_EQ(Feed(session, {"SUGGEST"}).size(), 1u);
+    EXPECT_EQ(engine->Threads(), step.Threads) << step.Info;
+  }
+  if (cores >= 2) {
+    Feed(session, {"INFO thread_num 2", "INFO max_memory 52428800", "SUGGEST"});
+    EXPECT_LE(engine->TableBytes(), std::size_t{52428800 - (24 << 20) - (2 << 20)});
   }
 }
 
