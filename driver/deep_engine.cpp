@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "base/regular_file.h"
 #include "board/stones.h"
@@ -87,6 +88,12 @@ std::string MoveText(const deep::TSearchResult& result) {
   text.append(" score ").append(ScoreText(result.Score));
   text.append(" ").append(NodesText(result.SearchNodes, result.SolverNodes, result.ElapsedMs));
   return text;
+}
+
+int UsableThreads(int64_t wanted) {
+  const auto cores = static_cast<int64_t>(std::thread::hardware_concurrency());
+  const int64_t most = std::min<int64_t>(deep::TDeepSearch::kMaxThreads, cores > 0 ? cores : 1);
+  return static_cast<int>(std::clamp<int64_t>(wanted, 1, most));
 }
 
 void TDeepEngine::NewGame() {

@@ -55,6 +55,10 @@ std::string IterationText(const deep::TIterationInfo& info);
 // nps 1330000 time 955".
 std::string MoveText(const deep::TSearchResult& result);
 
+// The threads the deep search is given for `wanted`: at least one, at most the machine's cores
+// (more only take time from each other).
+int UsableThreads(int64_t wanted);
+
 class TDeepEngine {
  public:
   explicit TDeepEngine(std::size_t tableBytes = kDefaultTableBytes)

@@ -1,7 +1,6 @@
 #include "pbrain/brain_session.h"
 
 #include <algorithm>
-#include <thread>
 #include <utility>
 
 #include "base/random.h"
@@ -67,15 +66,6 @@ std::optional<TSquare> ParseSquare(std::string_view command, std::string_view ar
 constexpr const char* kNoGame = "ERROR no game: START 20 first";
 
 }  // namespace
-
-int UsableThreads(int64_t wanted) {
-  // More threads than cores only take time from each other.
-  const auto cores = static_cast<int64_t>(std::thread::hardware_concurrency());
-  const int64_t most = std::min<int64_t>(deep::TDeepSearch::kMaxThreads, cores > 0 ? cores : 1);
-  return static_cast<int>(std::clamp<int64_t>(wanted, 1, most));
-}
-
-namespace {}  // namespace
 
 TBrainSession::TBrainSession(TBrainOptions options, TPlayFunction play)
     : options_(std::move(options)) {

@@ -46,9 +46,6 @@ struct TBrainOptions {
   const std::atomic<bool>* Stop = nullptr;
 };
 
-// The threads the deep search is given for `wanted`: at least one, at most the machine's cores.
-int UsableThreads(int64_t wanted);
-
 class TBrainSession {
  public:
   // The classic engine call; tests put a recorder in its place, and a session given one plays

@@ -44,6 +44,7 @@ constexpr std::string_view kAnalyseUsage =
     "\n"
     "  --time MS       thinking time (default 1000)\n"
     "  --depth N       stop after this iteration (1..40)\n"
+    "  --threads N     search with N threads (default 1, at most the machine's cores)\n"
     "  --board N       with DIR or --moves: an N x N board, 15 to 20 (default 20)\n"
     "  --exact-five    with DIR or --moves: only exactly five in a row wins\n"
     "  --move N        with --record: the position before stone N (1 is the empty board)\n"
@@ -60,6 +61,7 @@ struct TAnalyseArgs {
   std::optional<int64_t> Move;
   int64_t TimeMs = 1000;
   std::optional<int> Depth;
+  int Threads = 1;
   std::optional<int> Board;
   bool ExactlyFive = false;
   bool Json = false;
@@ -78,7 +80,8 @@ std::optional<std::string> ParseArgs(TArgs args, TAnalyseArgs& parsed, bool& hel
       continue;
     }
     const bool text = arg == "--svg" || arg == "--moves" || arg == "--record";
-    const bool number = arg == "--time" || arg == "--depth" || arg == "--board" || arg == "--move";
+    const bool number = arg == "--time" || arg == "--depth" || arg == "--board" ||
+                        arg == "--move" || arg == "--threads";
     if (text || number) {
       if (i + 1 >= args.size()) return std::string(arg) + " needs a value";
       const std::string_view value = args[++i];
@@ -88,10 +91,11 @@ std::optional<std::string> ParseArgs(TArgs args, TAnalyseArgs& parsed, bool& hel
       if (text) continue;
       const auto n = ParseNumber(value);
       const int64_t low = arg == "--board" ? deep::kMinBoardSize : 1;
-      const int64_t high = arg == "--time"    ? 3'600'000
-                           : arg == "--board" ? deep::kMaxBoardSize
-                           : arg == "--move"  ? kBoardSize * kBoardSize + 1
-                                              : 40;
+      const int64_t high = arg == "--time"      ? 3'600'000
+                           : arg == "--board"   ? deep::kMaxBoardSize
+                           : arg == "--move"    ? kBoardSize * kBoardSize + 1
+                           : arg == "--threads" ? deep::TDeepSearch::kMaxThreads
+                                                : 40;
       if (!n || *n < low || *n > high)
         return std::string(arg) + " takes a whole number from " + std::to_string(low) + " to " +
                std::to_string(high) + ", not '" + std::string(value) + "'";
@@ -99,6 +103,7 @@ std::optional<std::string> ParseArgs(TArgs args, TAnalyseArgs& parsed, bool& hel
       if (arg == "--depth") parsed.Depth = static_cast<int>(*n);
       if (arg == "--board") parsed.Board = static_cast<int>(*n);
       if (arg == "--move") parsed.Move = *n;
+      if (arg == "--threads") parsed.Threads = UsableThreads(*n);
       continue;
     }
     if (arg.starts_with("-") || parsed.Dir) return "unexpected argument '" + std::string(arg) + "'";
@@ -186,6 +191,7 @@ int RunAnalyse(TArgs args, std::ostream& out, std::ostream& err) {
 
   // 2. The search, a line per iteration.
   TDeepEngine engine;
+  engine.SetThreads(parsed.Threads);
   engine.NewGame();
   TDeepPlayOptions options;
   options.Time = {parsed.TimeMs, parsed.TimeMs};

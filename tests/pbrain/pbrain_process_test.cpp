@@ -183,15 +183,19 @@ TEST(PbrainProcess, ScriptedSessions) {
 
 // END is heard while the engine thinks: the search stops at once, the move it has so far is
 // answered, and the process ends, here long before the ten seconds of the turn.
+// With more threads, every one of them stops.
 TEST(PbrainProcess, EndWhileThinkingEndsAtOnce) {
-  const auto start = std::chrono::steady_clock::now();
-  const TBrainRun run = RunBrain("START 20\nINFO timeout_turn 10000\nTURN 10,10\nEND\n", "");
-  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start);
-  EXPECT_EQ(run.Status, 0);
-  EXPECT_LT(seconds.count(), 5.0);
-  ASSERT_GE(run.Lines.size(), 2u) << run.Output;
-  EXPECT_EQ(run.Lines.front(), "OK");
-  EXPECT_TRUE(IsMove(run.Lines.back())) << run.Output;
+  for (const char* arguments : {"", "--threads 2"}) {
+    const auto start = std::chrono::steady_clock::now();
+    const TBrainRun run =
+        RunBrain("START 20\nINFO timeout_turn 10000\nTURN 10,10\nEND\n", arguments);
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start);
+    EXPECT_EQ(run.Status, 0) << arguments;
+    EXPECT_LT(seconds.count(), 5.0) << arguments;
+    ASSERT_GE(run.Lines.size(), 2u) << run.Output;
+    EXPECT_EQ(run.Lines.front(), "OK");
+    EXPECT_TRUE(IsMove(run.Lines.back())) << run.Output;
+  }
 }
 
 TEST(PbrainProcess, AnswersTheLastEmptySquaresOnly) {
@@ -257,7 +261,8 @@ TEST(PbrainProcess, LossMarkerPipeIsSkipped) {
 }
 
 TEST(PbrainProcess, BadArgumentsStopBeforeTheProtocol) {
-  for (const char* arguments : {"--seed", "--seed x", "--seed -1", "--seed 4294967296", "--fast"})
+  for (const char* arguments : {"--seed", "--seed x", "--seed -1", "--seed 4294967296", "--fast",
+                                "--threads", "--threads 0", "--threads two"})
     EXPECT_EQ(RunBrain("ABOUT\n", arguments).Status, 2) << arguments;
   EXPECT_EQ(RunBrain("ABOUT\n", "--seed 4294967295").Lines.size(), 1u);
 }
