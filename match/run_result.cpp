@@ -197,8 +197,9 @@ std::optional<TRunResult> ParseRunResult(std::istream& in, std::string& error) {
       if (key == "Engine A" || key == "Engine B") {
         match.Engines[key == "Engine A" ? 0 : 1] = value;
       } else if (key == "Games") {
+        // As many as a match plays at most: a merge lists each game missing.
         const auto n = NumberOf<int>(value);
-        good = n && *n >= 1;
+        good = n && *n >= 1 && *n <= kMaxMatchGames;
         match.Games = n.value_or(0);
       } else if (key == "Openings") {
         match.Openings = value;
@@ -230,7 +231,8 @@ std::optional<TRunResult> ParseRunResult(std::istream& in, std::string& error) {
         const std::vector<std::string_view> parts = Split(value, '/');
         const auto index = NumberOf<int>(parts[0]);
         const auto count = parts.size() == 2 ? NumberOf<int>(parts[1]) : std::nullopt;
-        good = index && count && *index >= 0 && *count >= 1 && *index < *count;
+        good = index && count && *index >= 0 && *count >= 1 && *index < *count &&
+               *count <= kMaxMatchGames;
         run.ShardIndex = index.value_or(0);
         run.ShardCount = count.value_or(1);
       }

@@ -37,6 +37,9 @@
 
 namespace zarvo::match {
 
+// The most games a match has ('zarvo match --games' and a result file alike).
+inline constexpr int kMaxMatchGames = 1000000;
+
 // All that makes two runs parts of one match: the same engines, the same games.
 struct TMatchIdentity {
   std::array<std::string, 2> Engines;  // as named: A, then B
@@ -79,7 +82,8 @@ std::string GameResultLine(const TGameRecord& game, const std::array<TEngineStat
 std::string RunEndLine(TMatchProgress progress);
 
 // Nothing, with the reason in error, for text that is not a run's result: a line out of place, a
-// field that does not read, a game that is not of the run's shard or is there twice.
+// field that does not read (Games and the shard count at most kMaxMatchGames), a game that is not
+// of the run's shard or is there twice.
 std::optional<TRunResult> ParseRunResult(std::istream& in, std::string& error);
 
 }  // namespace zarvo::match

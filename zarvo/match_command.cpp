@@ -192,9 +192,10 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
       const auto index = ParseNumber(value.substr(0, slash));
       const auto count =
           slash == std::string_view::npos ? std::nullopt : ParseNumber(value.substr(slash + 1));
-      if (!index || !count || *count < 1 || *count > 1000000 || *index < 0 || *index >= *count)
-        return "--shard takes I/N, whole numbers with 0 <= I < N <= 1000000; not '" +
-               std::string(value) + "'";
+      if (!index || !count || *count < 1 || *count > kMaxMatchGames || *index < 0 ||
+          *index >= *count)
+        return "--shard takes I/N, whole numbers with 0 <= I < N <= " +
+               std::to_string(kMaxMatchGames) + "; not '" + std::string(value) + "'";
       parsed.Options.ShardIndex = static_cast<int>(*index);
       parsed.Options.ShardCount = static_cast<int>(*count);
     }
@@ -206,7 +207,7 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
     const auto n = ParseNumber(value);
     // Whole milliseconds up to a day, game counts up to a million: enough, and no overflow.
     const int64_t most = arg == "--seed"          ? 4294967295
-                         : arg == "--games"       ? 1000000
+                         : arg == "--games"       ? kMaxMatchGames
                          : arg == "--concurrency" ? 64
                                                   : 86400000;
     if (!n || *n < 0 || *n > most)

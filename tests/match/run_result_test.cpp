@@ -145,7 +145,15 @@ TEST(RunResult, TextThatIsNoRunIsRefused) {
     EXPECT_FALSE(Parse(c.Text, error)) << c.Text;
     EXPECT_NE(error.find(c.Error), std::string::npos) << c.Text << "\n" << error;
   }
-  for (const char* shard : {"3/3", "1/0", "-1/3", "1", "1/3/5"}) {
+  // A merge lists every game missing: a count past any match is refused, not taken at its word.
+  for (const char* games : {"0", "1000001", "2147483647", "x"}) {
+    std::string text = header;
+    text.replace(text.find("Games: 7"), 8, std::string("Games: ") + games);
+    std::string error;
+    EXPECT_FALSE(Parse(text, error)) << games;
+    EXPECT_NE(error.find("bad Games"), std::string::npos) << error;
+  }
+  for (const char* shard : {"3/3", "1/0", "-1/3", "1", "1/3/5", "1/1000001"}) {
     std::string text = header;
     text.replace(text.find("Shard: 1/3"), 10, std::string("Shard: ") + shard);
     std::string error;
