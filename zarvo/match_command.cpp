@@ -95,8 +95,9 @@ constexpr std::string_view kMatchUsage =
     "points (0, 1/2, 1, 3/2, 2), the LLR with its bounds and the verdict.\n"
     "exit status: 0 done (with --sprt whichever the verdict: H1, H0 or inconclusive),\n"
     "1 no game was played out (every game ended by an engine's fault),\n"
-    "a record or picture could not be written, a replay or openings file could not be read;\n"
-    "2 bad usage, 130 stopped by a signal\n";
+    "a record or picture could not be written, a replay or openings file could not be read,\n"
+    "with --merge a folder without a readable match.result or runs of different matches;\n"
+    "2 bad usage, 130 stopped by a signal (with --merge: 0 whatever games are missing)\n";
 
 struct TMatchArgs {
   bool Help = false;
