@@ -87,11 +87,14 @@ slurmctld -D -c >"$work/log/slurmctld.out" 2>&1 &
 pids+=($!)
 slurmd -D -N ci >"$work/log/slurmd.out" 2>&1 &
 pids+=($!)
+state=""
 for _ in $(seq 60); do
-  [[ $(sinfo -h -n ci -o %T 2>/dev/null) == idle ]] && break
+  state=$(sinfo -h -n ci -o %T 2>/dev/null || true)
+  [[ $state == idle ]] && break
   sleep 0.5
 done
 sinfo
+[[ $state == idle ]] || { echo "ci_check.sh: the node is '$state', not idle" >&2; exit 1; }
 
 # 4. Eight shards of a sixteen-game match, two job arrays of four, merged.
 for name in pipe-legal file-line; do ln -s "$build/match_scripted_engine" "$work/engines/$name"; done
