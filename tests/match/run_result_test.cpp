@@ -73,9 +73,10 @@ TEST(RunResult, ReadsBackAsWrittenWithTheGamesScoredByColour) {
     const TGameResult& two = run->Games[0];
     EXPECT_EQ(two.Number, 2);
     EXPECT_EQ(two.Reason, TEndReason::Five);
+    const std::array<TEngineStats, 2> figures = Figures(2);
     for (int e = 0; e < 2; ++e) {
       const TEngineStats& s = two.Engines[static_cast<std::size_t>(e)];
-      const TEngineStats& written = Figures(2)[static_cast<std::size_t>(e)];
+      const TEngineStats& written = figures[static_cast<std::size_t>(e)];
       EXPECT_EQ(s.Moves, written.Moves);
       EXPECT_EQ(s.ThinkSumMs, written.ThinkSumMs);
       EXPECT_EQ(s.ThinkMaxMs, written.ThinkMaxMs);
