@@ -96,9 +96,11 @@ done
 sinfo
 [[ $state == idle ]] || { echo "ci_check.sh: the node is '$state', not idle" >&2; exit 1; }
 
-# 4. Eight shards of a sixteen-game match, two job arrays of four, merged.
+# 4. Eight shards of a sixteen-game match, two job arrays of four, merged. The engines are named
+# as a person would from the folder they submit in, relative to it.
 for name in pipe-legal file-line; do ln -s "$build/match_scripted_engine" "$work/engines/$name"; done
-match=("pipe:$work/engines/pipe-legal" "file:$work/engines/file-line" --games 16 --seed 7
+cd "$work"
+match=(pipe:engines/pipe-legal file:engines/file-line --games 16 --seed 7
        --move-time 1000 --tolerance 5000 --sprt "0,5")
 "$here/run_match.sh" --dir "$work/cluster" --shards 8 --batch 4 --zarvo "$build/zarvo" \
   --sbatch "--time=10" -- "${match[@]}"

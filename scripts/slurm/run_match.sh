@@ -36,6 +36,7 @@ fi
 batch=${batch:-$shards}
 [[ $batch =~ ^[1-9][0-9]*$ ]] || { echo "run_match.sh: --batch takes a number" >&2; exit 2; }
 zarvo=$(command -v "${zarvo:-zarvo}") || { echo "run_match.sh: no zarvo program" >&2; exit 2; }
+zarvo=$(realpath "$zarvo")
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 
@@ -55,7 +56,8 @@ while ((offset < shards)); do
   # --wait: back when every task of the array has ended. A failed task is the merge's to report
   # (its games are missing), not a reason to stop the match.
   # shellcheck disable=SC2086 # the sbatch options are meant to split into words
-  sbatch --wait --quiet --array="0-$((size - 1))" --chdir="$dir" $sbatch_options \
+  # The tasks start in this folder, so engines named by relative paths are found as here.
+  sbatch --wait --quiet --array="0-$((size - 1))" $sbatch_options \
     --export="ALL,ZARVO=$zarvo,MATCH_DIR=$dir,SHARD_OFFSET=$offset,SHARD_COUNT=$shards" \
     "$here/match_shard.sh" "$@" || echo "run_match.sh: a task of the batch failed" >&2
   offset=$((offset + size))
