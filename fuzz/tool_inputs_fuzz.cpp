@@ -1,8 +1,9 @@
 // Any bytes as a file the zarvo tool is given; the first byte chooses its kind: a game record,
-// an openings file, a bench suite or a book text. Each is written to a file and read back by the
-// tool's reader, then parsed as the command parses it. What a parser accepts must hold together:
-// a record prints to a text that reads back the same, openings and suites name squares of the
-// board once each, and a book built from the text is read back whole by the engine's book reader.
+// an openings file, a bench suite, a book text or a match's result file. Each is written to a file
+// and read back by the tool's reader, then parsed as the command parses it. What a parser accepts
+// must hold together: a record prints to a text that reads back the same, openings and suites name
+// squares of the board once each, a book built from the text is read back whole by the engine's
+// book reader, and a match result prints to a text that reads back the same and merges with itself.
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
@@ -17,6 +18,8 @@
 #include "fuzz/fuzz_check.h"
 #include "match/game_record.h"
 #include "match/openings.h"
+#include "match/run_merge.h"
+#include "match/run_result.h"
 #include "zarvo/bench_suite.h"
 #include "zarvo/book_text.h"
 #include "zarvo/input_file.h"
@@ -111,6 +114,43 @@ void CheckBookText(const std::string& text) {
   }
 }
 
+// The text of a run as zarvo match writes it.
+std::string RunText(const match::TRunResult& run) {
+  std::string text = match::RunHeaderText(run.Match, run.ShardIndex, run.ShardCount);
+  for (const match::TGameResult& game : run.Games) {
+    match::TGameRecord record;
+    record.Number = game.Number;
+    record.Outcome = game.Outcome;
+    record.Reason = game.Reason;
+    text += match::GameResultLine(record, game.Engines);
+  }
+  if (run.End) text += match::RunEndLine(*run.End);
+  return text;
+}
+
+void CheckRunResult(const std::string& text) {
+  std::istringstream in(text);
+  std::string error;
+  const auto run = match::ParseRunResult(in, error);
+  if (!run) {
+    FUZZ_CHECK(!error.empty(), "a refused result without a reason");
+    return;
+  }
+  const std::string printed = RunText(*run);
+  std::istringstream again(printed);
+  const auto reread = match::ParseRunResult(again, error);
+  FUZZ_CHECK(reread.has_value(), "a result's own text is refused: %s", error.c_str());
+  FUZZ_CHECK(RunText(*reread) == printed, "a result reads back otherwise");
+  // A run merged with itself: every game once, each of them there twice, the rest missing.
+  const auto merged = match::MergeRuns({*run, *run}, error);
+  FUZZ_CHECK(merged.has_value(), "a run is of another match than itself: %s", error.c_str());
+  FUZZ_CHECK(
+      merged->Result.Games.size() == run->Games.size() &&
+          merged->Duplicated.size() == run->Games.size() &&
+          merged->Missing.size() + run->Games.size() == static_cast<std::size_t>(run->Match.Games),
+      "a run merged with itself counts %zu games", merged->Result.Games.size());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -128,7 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(text && *text == bytes, "the reader changed the file: %s", err.str().c_str());
 
   // 2. Parsed as its kind.
-  switch (data[0] % 4) {
+  switch (data[0] % 5) {
     case 0:
       CheckRecord(*text);
       CheckGameSoFar(*text);
@@ -141,6 +181,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       break;
     case 3:
       CheckBookText(*text);
+      break;
+    case 4:
+      CheckRunResult(*text);
       break;
   }
   return 0;

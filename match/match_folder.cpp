@@ -14,6 +14,16 @@ constexpr std::array<std::string_view, 3> kProgressNames{"playing", "finished", 
 
 }  // namespace
 
+std::string_view ProgressName(TMatchProgress progress) {
+  return kProgressNames[static_cast<std::size_t>(progress)];
+}
+
+std::optional<TMatchProgress> ProgressOfName(std::string_view name) {
+  for (std::size_t i = 0; i < kProgressNames.size(); ++i)
+    if (kProgressNames[i] == name) return static_cast<TMatchProgress>(i);
+  return std::nullopt;
+}
+
 std::string GameFileName(int number, std::string_view extension) {
   std::ostringstream name;
   name << "game-" << std::setw(3) << std::setfill('0') << number << extension;
@@ -44,8 +54,8 @@ bool ReplaceFile(const std::filesystem::path& path, std::string_view text, std::
 
 std::string MatchStateText(const TMatchState& state) {
   return "# zarvo match: the match the records in this folder belong to\nGames: " +
-         std::to_string(state.Games) +
-         "\nState: " + std::string(kProgressNames[static_cast<std::size_t>(state.Progress)]) + "\n";
+         std::to_string(state.Games) + "\nState: " + std::string(ProgressName(state.Progress)) +
+         "\n";
 }
 
 std::optional<TMatchState> ParseMatchState(std::string_view text, std::string& error) {
@@ -64,12 +74,9 @@ std::optional<TMatchState> ParseMatchState(std::string_view text, std::string& e
       haveGames = true;
     } else if (line.starts_with("State: ")) {
       const std::string_view name = std::string_view(line).substr(7);
-      haveState = false;
-      for (std::size_t i = 0; i < kProgressNames.size(); ++i) {
-        if (kProgressNames[i] != name) continue;
-        state.Progress = static_cast<TMatchProgress>(i);
-        haveState = true;
-      }
+      const auto progress = ProgressOfName(name);
+      haveState = progress.has_value();
+      if (progress) state.Progress = *progress;
       if (!haveState) {
         error = "unknown state '" + std::string(name.substr(0, 40)) + "'";
         return std::nullopt;

@@ -2,6 +2,7 @@
 //   game-NNN.txt   the record of finished game NNN
 //   game-NNN.live  game NNN so far, replaced after every move; removed once its record is there
 //   match.live     the match itself: how many games, and whether it plays, ended or was stopped
+//   match.result   the results of the games played, for 'zarvo match --merge' (match/run_result.h)
 // Every file is written whole to a temporary name beside it and renamed into place, so a reader
 // sees the old text or the new one, never a part.
 #pragma once
@@ -16,6 +17,7 @@ namespace zarvo::match {
 inline constexpr std::string_view kRecordExtension = ".txt";
 inline constexpr std::string_view kGameSoFarExtension = ".live";
 inline constexpr std::string_view kMatchFileName = "match.live";
+inline constexpr std::string_view kResultFileName = "match.result";
 
 // "game-007.txt" for game 7 and ".txt".
 std::string GameFileName(int number, std::string_view extension);
@@ -25,6 +27,8 @@ std::string GameFileName(int number, std::string_view extension);
 bool ReplaceFile(const std::filesystem::path& path, std::string_view text, std::string& error);
 
 enum class TMatchProgress { Playing, Finished, Stopped };
+std::string_view ProgressName(TMatchProgress progress);  // "playing", "finished", "stopped"
+std::optional<TMatchProgress> ProgressOfName(std::string_view name);
 
 struct TMatchState {
   int Games = 0;  // the games the match was asked for

@@ -130,22 +130,27 @@ class TGame {
   std::array<std::optional<int64_t>, 2> timeLeft_;
 };
 
-// The opening of every game: each one twice, in turn from the list or drawn from the seed.
-std::vector<TOpening> OpeningsOfGames(const TMatchOptions& options) {
-  std::vector<TOpening> openings;
+// The opening of each of the games numbered: each one twice, in turn from the list or drawn
+// from the seed. The generator runs through every pair before the last one played, so a shard
+// gets the openings the whole match gives its games.
+std::map<int, TOpening> OpeningsOfGames(const TMatchOptions& options,
+                                        const std::vector<int>& numbers) {
+  std::map<int, TOpening> openings;
+  if (numbers.empty()) return openings;
   TRandom random(options.Seed);
-  for (int game = 0; game < options.Games; ++game) {
-    if (game % 2 == 1) {
-      openings.push_back(openings.back());
-    } else if (options.Openings.empty()) {
-      openings.push_back(RandomOpening(random, options.BoardSize));
-    } else {
-      openings.push_back(
-          options.Openings[static_cast<std::size_t>(game / 2) % options.Openings.size()]);
-    }
+  std::size_t next = 0;  // into numbers
+  for (int pair = 0; next < numbers.size(); ++pair) {
+    const TOpening opening =
+        !options.Openings.empty()
+            ? options.Openings[static_cast<std::size_t>(pair) % options.Openings.size()]
+            : RandomOpening(random, options.BoardSize);
+    for (; next < numbers.size() && (numbers[next] + 1) / 2 == pair + 1; ++next)
+      openings[numbers[next]] = opening;
   }
   return openings;
 }
+
+}  // namespace
 
 void AddStats(TEngineStats& into, const TEngineStats& from) {
   for (int colour = 0; colour < 2; ++colour) {
@@ -160,6 +165,8 @@ void AddStats(TEngineStats& into, const TEngineStats& from) {
   into.LateMoves += from.LateMoves;
   into.LateMaxMs = std::max(into.LateMaxMs, from.LateMaxMs);
 }
+
+namespace {
 
 // Passes a game's moves on to the observer one thread at a time, with the shared result.
 class TLockedObserver final : public TMatchObserver {
@@ -180,12 +187,23 @@ class TLockedObserver final : public TMatchObserver {
 
 }  // namespace
 
+std::vector<int> GamesOfShard(const TMatchOptions& options) {
+  std::vector<int> numbers;
+  const int count = std::max(1, options.ShardCount);
+  for (int pair = options.ShardIndex; 2 * pair < options.Games; pair += count) {
+    numbers.push_back(2 * pair + 1);
+    if (2 * pair + 2 <= options.Games) numbers.push_back(2 * pair + 2);
+  }
+  return numbers;
+}
+
 TMatchResult RunMatch(const TPlayerFactory& makePlayer, const TMatchOptions& options,
                       TMatchObserver* observer) {
-  const std::vector<TOpening> openings = OpeningsOfGames(options);
+  const std::vector<int> numbers = GamesOfShard(options);
+  const std::map<int, TOpening> openings = OpeningsOfGames(options, numbers);
   TMatchResult result;
   std::mutex lock;
-  int nextGame = 0;
+  std::size_t nextGame = 0;  // into numbers
   bool stopped = false;
   std::string failure;  // what went wrong in a thread, thrown again once all have ended
   TLockedObserver moves(observer, lock, result);
@@ -199,10 +217,10 @@ TMatchResult RunMatch(const TPlayerFactory& makePlayer, const TMatchOptions& opt
           stopped = true;
           return;
         }
-        if (nextGame >= options.Games) return;
-        game = nextGame++;
+        if (nextGame >= numbers.size()) return;
+        game = numbers[nextGame++];
       }
-      const bool firstIsX = game % 2 == 0;
+      const bool firstIsX = game % 2 == 1;
       std::array<TEngineStats, 2> stats;  // by engine, added to the result when the game is over
       std::array<TPlayer*, 2> players{first.get(), second.get()};
       std::array<TEngineStats*, 2> byColour{&stats[0], &stats[1]};
@@ -210,7 +228,7 @@ TMatchResult RunMatch(const TPlayerFactory& makePlayer, const TMatchOptions& opt
         std::swap(players[0], players[1]);
         std::swap(byColour[0], byColour[1]);
       }
-      TGame play(game + 1, players, byColour, openings[static_cast<std::size_t>(game)], options);
+      TGame play(game, players, byColour, openings.at(game), options);
       std::optional<TGameRecord> record = play.Play(&moves, result);
       const std::lock_guard<std::mutex> guard(lock);
       if (!record) {
@@ -218,6 +236,7 @@ TMatchResult RunMatch(const TPlayerFactory& makePlayer, const TMatchOptions& opt
         return;
       }
       for (int engine = 0; engine < 2; ++engine) AddStats(result.Engines[engine], stats[engine]);
+      result.GameStats[record->Number] = stats;
       result.Games.push_back(std::move(*record));
       if (observer) observer->GameFinished(result.Games.back(), result);
     }

@@ -29,6 +29,10 @@ struct TMatchOptions {
   int Concurrency = 1;         // games played at the same time, each by its own pair of players
   int BoardSize = kBoardSize;  // the board is BoardSize x BoardSize (brain engines only below 20)
   bool ExactlyFive = false;    // only exactly five wins; six or more in a row do not
+  // A shard plays the pairs k with k % ShardCount == ShardIndex (pair k: games 2k + 1 and
+  // 2k + 2), each game as the whole match would play it. Whole pairs, so the pair-based test
+  // counts every pair of a shard; the shards of one match play each of its games once.
+  int ShardIndex = 0, ShardCount = 1;
 };
 
 // Indexed by colour: 0 as x, 1 as o.
@@ -48,9 +52,14 @@ struct TEngineStats {
   int TotalDraws() const { return Draws[0] + Draws[1]; }
 };
 
+// Adds a game's or a match's figures to another's.
+void AddStats(TEngineStats& into, const TEngineStats& from);
+
 struct TMatchResult {
   std::array<TEngineStats, 2> Engines;  // 0 the first engine named, 1 the second
   std::vector<TGameRecord> Games;
+  // By game number: each engine's part in that game alone (what Engines adds up).
+  std::map<int, std::array<TEngineStats, 2>> GameStats;
   bool Stopped = false;  // ended early by the stop request; the game then running is not kept
 };
 
@@ -61,11 +70,15 @@ class TMatchObserver {
   virtual void GameFinished(const TGameRecord& /*game*/, const TMatchResult& /*so far*/) {}
 };
 
+// The numbers (from 1) of the games the options' shard plays, in order.
+std::vector<int> GamesOfShard(const TMatchOptions& options);
+
 // Game k (from 0) starts from opening k / 2; in even games the first engine plays x, in odd
 // games the second. Judging: five or more in a row wins, a full board is a draw, and the side to
 // move loses on an off-board or occupied square, an answer that is no move, a crash, no answer,
 // or an answer later than its time (the move time, or what is left of the game time when that is
-// less) plus the tolerance.
+// less) plus the tolerance. The random openings come from one generator seeded with Seed, one
+// draw per pair in pair order, so a game's opening depends on the seed and its number alone.
 TMatchResult RunMatch(TPlayer& first, TPlayer& second, const TMatchOptions& options,
                       TMatchObserver* observer = nullptr);
 

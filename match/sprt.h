@@ -25,6 +25,8 @@ struct TSprtSettings {
   double Elo0 = 0, Elo1 = 5;
   double Alpha = 0.05;  // the chance of accepting H1 when Elo0 holds
   double Beta = 0.05;   // the chance of accepting H0 when Elo1 holds
+
+  bool operator==(const TSprtSettings&) const = default;
 };
 
 enum class TSprtVerdict { Continue, AcceptH1, AcceptH0 };

@@ -24,8 +24,8 @@ enum : int {
   kColumns
 };
 
-std::vector<double> RowOf(const TEvalSample& sample) {
-  std::vector<double> row(kColumns, 0.0);
+void FillRow(const TEvalSample& sample, std::span<double> row) {
+  std::fill(row.begin(), row.end(), 0.0);
   const deep::TEvalTerms& t = sample.Terms;
   // Squares of no class are left out: they only count the empty board.
   for (int c = 1; c < kPattern4Count; ++c) {
@@ -41,7 +41,6 @@ std::vector<double> RowOf(const TEvalSample& sample) {
   row[kUnansweredColumn] = t.UnansweredOpenFours;
   row[kFirstToMoveColumn] = sample.FirstToMove;
   row[kConstantColumn] = 1;
-  return row;
 }
 
 deep::TEvalWeights WeightsOf(const std::vector<double>& b, double scale) {
@@ -70,15 +69,43 @@ double Sigmoid(double z) {
 }
 
 // The mean log loss of evaluations read as win probabilities at the given scale.
-double MeanLoss(std::span<const TEvalSample> samples, const deep::TEvalWeights& weights,
+double MeanLoss(std::span<const TPackedSample> samples, const deep::TEvalWeights& weights,
                 double scale) {
   double sum = 0;
-  for (const TEvalSample& s : samples)
+  for (const TPackedSample& packed : samples) {
+    const TEvalSample s = Unpack(packed);
     sum += LogLoss(Sigmoid(deep::Evaluate(s.Terms, weights) / scale), s.Result);
+  }
   return samples.empty() ? 0 : sum / static_cast<double>(samples.size());
 }
 
 }  // namespace
+
+TPackedSample Pack(const TEvalSample& sample) {
+  TPackedSample packed;
+  for (int c = 0; c < deep::kPattern4Count; ++c) {
+    packed.Own[c] = static_cast<uint16_t>(sample.Terms.Own[c]);
+    packed.Opponent[c] = static_cast<uint16_t>(sample.Terms.Opponent[c]);
+  }
+  packed.LineValueDiff = sample.Terms.LineValueDiff;
+  packed.UnansweredOpenFours = static_cast<uint16_t>(sample.Terms.UnansweredOpenFours);
+  packed.FirstToMove = sample.FirstToMove;
+  packed.HalfPoints = static_cast<uint8_t>(std::lround(sample.Result * 2));
+  return packed;
+}
+
+TEvalSample Unpack(const TPackedSample& packed) {
+  TEvalSample sample;
+  for (int c = 0; c < deep::kPattern4Count; ++c) {
+    sample.Terms.Own[c] = packed.Own[c];
+    sample.Terms.Opponent[c] = packed.Opponent[c];
+  }
+  sample.Terms.LineValueDiff = packed.LineValueDiff;
+  sample.Terms.UnansweredOpenFours = packed.UnansweredOpenFours;
+  sample.FirstToMove = packed.FirstToMove != 0;
+  sample.Result = static_cast<float>(packed.HalfPoints) / 2;
+  return sample;
+}
 
 std::vector<TEvalSample> SamplesOf(const match::TGameRecord& game) {
   using namespace deep;
@@ -116,18 +143,26 @@ std::vector<TEvalSample> SamplesOf(const match::TGameRecord& game) {
 
 std::vector<double> FitLogistic(std::span<const std::vector<double>> rows,
                                 std::span<const double> results) {
-  const std::size_t n = rows.empty() ? 0 : rows.front().size();
-  std::vector<double> b(n, 0.0);
+  return FitLogistic(rows.size(), rows.empty() ? 0 : rows.front().size(),
+                     [&](std::size_t r, std::span<double> x) {
+                       std::copy(rows[r].begin(), rows[r].end(), x.begin());
+                       return results[r];
+                     });
+}
+
+std::vector<double> FitLogistic(std::size_t rowCount, std::size_t columns, const TRowSource& row) {
+  const std::size_t n = rowCount == 0 ? 0 : columns;
+  std::vector<double> b(n, 0.0), x(n, 0.0);
   constexpr int kMaxIterations = 40;
   constexpr double kRidge = 1e-2;
   for (int iteration = 0; iteration < kMaxIterations; ++iteration) {
     // Gradient and Hessian of the negative log likelihood with the ridge.
     std::vector<double> g(n, 0.0), h(n * n, 0.0);
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-      const std::vector<double>& x = rows[r];
+    for (std::size_t r = 0; r < rowCount; ++r) {
+      const double result = row(r, x);
       double z = 0;
       for (std::size_t i = 0; i < n; ++i) z += b[i] * x[i];
-      const double p = Sigmoid(z), w = p * (1 - p), e = p - results[r];
+      const double p = Sigmoid(z), w = p * (1 - p), e = p - result;
       for (std::size_t i = 0; i < n; ++i) {
         if (x[i] == 0) continue;
         g[i] += e * x[i];
@@ -164,7 +199,7 @@ std::vector<double> FitLogistic(std::span<const std::vector<double>> rows,
   return b;
 }
 
-TEvalFit FitEvalWeights(std::span<const TEvalSample> train, std::span<const TEvalSample> test,
+TEvalFit FitEvalWeights(std::span<const TPackedSample> train, std::span<const TPackedSample> test,
                         const deep::TEvalWeights& current) {
   TEvalFit fit;
   fit.TrainSamples = train.size();
@@ -178,19 +213,17 @@ TEvalFit FitEvalWeights(std::span<const TEvalSample> train, std::span<const TEva
       fit.Scale = scale;
     }
   }
-  std::vector<std::vector<double>> rows;
-  std::vector<double> results;
-  rows.reserve(train.size());
-  results.reserve(train.size());
-  for (const TEvalSample& s : train) {
-    rows.push_back(RowOf(s));
-    results.push_back(s.Result);
-  }
-  const std::vector<double> b = FitLogistic(rows, results);
+  // Each row made from its packed sample when the step needs it: the samples are all the fit keeps.
+  const std::vector<double> b =
+      FitLogistic(train.size(), kColumns, [&](std::size_t r, std::span<double> x) {
+        const TEvalSample sample = Unpack(train[r]);
+        FillRow(sample, x);
+        return static_cast<double>(sample.Result);
+      });
   fit.Weights = WeightsOf(b, fit.Scale);
 
   double coin = 0;
-  for (const TEvalSample& s : test) coin += LogLoss(0.5, s.Result);
+  for (const TPackedSample& s : test) coin += LogLoss(0.5, s.HalfPoints / 2.0);
   fit.CoinLoss = test.empty() ? 0 : coin / static_cast<double>(test.size());
   fit.FittedLoss = MeanLoss(test, fit.Weights, fit.Scale);
   fit.CurrentLoss = MeanLoss(test, current, fit.Scale);

@@ -89,7 +89,8 @@ int RunFitEval(TArgs args, std::ostream& out, std::ostream& err) {
     }
   }
 
-  std::vector<tune::TEvalSample> train, test;
+  // One record at a time; only its positions are kept, packed.
+  std::vector<tune::TPackedSample> train, test;
   int games = 0, leftOut = 0;
   for (const auto& file : files) {
     const auto record = ReadRecordFile(file, "fit-eval", err);
@@ -100,7 +101,7 @@ int RunFitEval(TArgs args, std::ostream& out, std::ostream& err) {
       continue;
     }
     auto& into = games++ % 5 == 4 ? test : train;
-    into.insert(into.end(), samples.begin(), samples.end());
+    for (const tune::TEvalSample& sample : samples) into.push_back(tune::Pack(sample));
   }
   if (train.empty() || test.empty()) {
     err << "zarvo fit-eval: too few positions to fit (" << games

@@ -23,6 +23,8 @@ inline constexpr TInputKind kOpeningsInput{"an openings file", std::size_t{16} <
 inline constexpr TInputKind kBenchSuiteInput{"a bench suite", std::size_t{16} << 20};
 inline constexpr TInputKind kBookTextInput{"a book text", std::size_t{64} << 20};  // ~1M lines
 inline constexpr TInputKind kBookFileInput{"a book file", std::size_t{64} << 20};
+// A line of about 60 bytes a game: a million games.
+inline constexpr TInputKind kMatchResultInput{"a match result", std::size_t{128} << 20};
 
 // The bytes of the file; empty optional after "zarvo COMMAND: cannot read 'PATH': REASON" on err.
 std::optional<std::string> ReadInput(const std::filesystem::path& path, const TInputKind& kind,

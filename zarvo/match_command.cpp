@@ -1,5 +1,6 @@
 // zarvo match: games between two engines with a progress line, a result table, records and
-// pictures; and --replay, which shows a recorded game again.
+// pictures; --shard, which plays a part of a match, and --merge, which puts the parts together;
+// and --replay, which shows a recorded game again.
 #include <signal.h>
 #include <unistd.h>
 
@@ -25,6 +26,8 @@
 #include "match/match_folder.h"
 #include "match/match_runner.h"
 #include "match/openings.h"
+#include "match/run_merge.h"
+#include "match/run_result.h"
 #include "match/sprt.h"
 #include "zarvo/board_text.h"
 #include "zarvo/commands.h"
@@ -40,6 +43,7 @@ using namespace zarvo::match;
 
 constexpr std::string_view kMatchUsage =
     "usage: zarvo match ENGINE1 ENGINE2 [options]\n"
+    "       zarvo match --merge DIR...\n"
     "       zarvo match --replay RECORD [--each]\n"
     "\n"
     "Plays games between two engines, each named as\n"
@@ -61,7 +65,10 @@ constexpr std::string_view kMatchUsage =
     "                    the empty board; '#' comments); used in turn\n"
     "  --seed N          seed of the random openings of 2 to 4 central stones (default 1)\n"
     "  --records DIR     write every game as DIR/game-NNN.txt (and the games in progress, for\n"
-    "                    'zarvo serve --watch DIR')\n"
+    "                    'zarvo serve --watch DIR'), and the results as DIR/match.result\n"
+    "  --shard I/N       play only the pairs of games k with k % N == I (pair k: games 2k+1 and\n"
+    "                    2k+2, from 0), as the whole match would play them; needs --records.\n"
+    "                    With --sprt a shard plays all its games: the merge decides\n"
     "  --svg DIR         draw every game as DIR/game-NNN.svg\n"
     "  --dir1 DIR        the first engine's working folder (made if missing) instead of fresh\n"
     "                    ones: a brain runs there, a move-file engine gets its files there\n"
@@ -75,6 +82,9 @@ constexpr std::string_view kMatchUsage =
     "                    a sequential test on game pairs: ends once H1 (A - B is ELO1) or H0\n"
     "                    (it is ELO0) is accepted, ALPHA and BETA their error rates (default\n"
     "                    0.05 each); the LLR and its bounds show on the progress line\n"
+    "  --merge DIR...    the result of the runs whose records are in the folders (the shards of\n"
+    "                    one match, in any number): the table as below, and the games missing\n"
+    "                    or there twice\n"
     "  --replay RECORD   show a recorded game: the final board with move numbers\n"
     "  --each            with --replay: the board after every move instead\n"
     "  --help            show this text\n"
@@ -85,8 +95,9 @@ constexpr std::string_view kMatchUsage =
     "points (0, 1/2, 1, 3/2, 2), the LLR with its bounds and the verdict.\n"
     "exit status: 0 done (with --sprt whichever the verdict: H1, H0 or inconclusive),\n"
     "1 no game was played out (every game ended by an engine's fault),\n"
-    "a record or picture could not be written, a replay or openings file could not be read;\n"
-    "2 bad usage, 130 stopped by a signal\n";
+    "a record or picture could not be written, a replay or openings file could not be read,\n"
+    "with --merge a folder without a readable match.result or runs of different matches;\n"
+    "2 bad usage, 130 stopped by a signal (with --merge: 0 whatever games are missing)\n";
 
 struct TMatchArgs {
   bool Help = false;
@@ -98,6 +109,7 @@ struct TMatchArgs {
   std::string Replay;
   bool Each = false;
   std::optional<TSprtSettings> Sprt;
+  bool Merge = false;  // the positional arguments are folders to merge
   bool GamesGiven = false;
   std::vector<std::string> Given;  // the options of a match that were named
 };
@@ -152,12 +164,17 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
       parsed.Options.ExactlyFive = true;
       continue;
     }
+    if (arg == "--merge") {
+      parsed.Merge = true;
+      continue;
+    }
     if (!arg.starts_with("--")) {
       parsed.Engines.emplace_back(arg);
       continue;
     }
     const bool text = arg == "--openings" || arg == "--records" || arg == "--svg" ||
-                      arg == "--replay" || arg == "--dir1" || arg == "--dir2" || arg == "--sprt";
+                      arg == "--replay" || arg == "--dir1" || arg == "--dir2" || arg == "--sprt" ||
+                      arg == "--shard";
     const bool number = arg == "--games" || arg == "--move-time" || arg == "--game-time" ||
                         arg == "--tolerance" || arg == "--seed" || arg == "--concurrency" ||
                         arg == "--board";
@@ -171,6 +188,18 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
     if (arg == "--sprt") {
       if (const auto error = ParseSprt(value, parsed.Sprt.emplace())) return error;
     }
+    if (arg == "--shard") {
+      const std::size_t slash = value.find('/');
+      const auto index = ParseNumber(value.substr(0, slash));
+      const auto count =
+          slash == std::string_view::npos ? std::nullopt : ParseNumber(value.substr(slash + 1));
+      if (!index || !count || *count < 1 || *count > kMaxMatchGames || *index < 0 ||
+          *index >= *count)
+        return "--shard takes I/N, whole numbers with 0 <= I < N <= " +
+               std::to_string(kMaxMatchGames) + "; not '" + std::string(value) + "'";
+      parsed.Options.ShardIndex = static_cast<int>(*index);
+      parsed.Options.ShardCount = static_cast<int>(*count);
+    }
     if (arg == "--dir1" || arg == "--dir2") {
       if (value.empty()) return std::string(arg) + " needs a folder";
       parsed.WorkDirs[arg == "--dir1" ? 0 : 1] = value;
@@ -179,7 +208,7 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
     const auto n = ParseNumber(value);
     // Whole milliseconds up to a day, game counts up to a million: enough, and no overflow.
     const int64_t most = arg == "--seed"          ? 4294967295
-                         : arg == "--games"       ? 1000000
+                         : arg == "--games"       ? kMaxMatchGames
                          : arg == "--concurrency" ? 64
                                                   : 86400000;
     if (!n || *n < 0 || *n > most)
@@ -210,16 +239,31 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
     return std::nullopt;
   }
   if (parsed.Each) return "--each goes with --replay";
+  if (parsed.Merge) {
+    if (parsed.Given.size() > 1)
+      return parsed.Given.front() == "--merge" ? parsed.Given[1] + " does not go with --merge"
+                                               : parsed.Given.front() + " does not go with --merge";
+    if (parsed.Engines.empty()) return "--merge needs the folders of the runs to merge";
+    return std::nullopt;
+  }
   const auto named = [&](std::string_view option) {
     return std::find(parsed.Given.begin(), parsed.Given.end(), option) != parsed.Given.end();
   };
   if (named("--seed") && !parsed.OpeningsFile.empty())
     return "--seed chooses random openings; with --openings none are drawn";
+  if (named("--shard") && parsed.RecordsDir.empty())
+    return "--shard needs --records, the folder its results are merged from";
   if (parsed.Options.KeepMessages && parsed.RecordsDir.empty())
     return "--messages keeps the brains' MESSAGE lines in the records: it needs --records";
   if (parsed.Sprt && !parsed.GamesGiven) parsed.Options.Games = 20000;
   if (parsed.Engines.size() != 2) return "two engines needed, each file:PATH or pipe:PATH";
   if (parsed.Options.Games == 0) return "--games must be at least 1";
+  // An empty shard would be a run of no game: more shards than pairs is a mistake in the count.
+  if (parsed.Options.ShardIndex >= (parsed.Options.Games + 1) / 2)
+    return "--shard " + std::to_string(parsed.Options.ShardIndex) + "/" +
+           std::to_string(parsed.Options.ShardCount) + " has no game: a match of " +
+           std::to_string(parsed.Options.Games) + " games has " +
+           std::to_string((parsed.Options.Games + 1) / 2) + " pairs";
   if (parsed.Options.MoveTimeMs == 0) return "--move-time must be at least 1";
   if (parsed.Options.Concurrency == 0) return "--concurrency must be at least 1";
   // The move files hold a 20 x 20 board: a move-file engine cannot be told another.
@@ -281,14 +325,39 @@ void RemoveGamesSoFar(const std::filesystem::path& dir) {
   }
 }
 
-// match.live: what a watcher of the records folder is told of the match as a whole.
+// The games this run plays: the match's, or its shard's.
+int PlannedGames(const TMatchArgs& args) {
+  return static_cast<int>(GamesOfShard(args.Options).size());
+}
+
+// Adds text at the end of the file; a run killed meanwhile leaves at most a line cut short,
+// which a reader of the file leaves out.
+bool AppendText(const std::filesystem::path& path, const std::string& text, std::ostream& err) {
+  std::ofstream out(path, std::ios::binary | std::ios::app);
+  out << text;
+  if (out.flush()) return true;
+  err << "zarvo match: cannot write '" << path.string() << "'\n";
+  return false;
+}
+
+// match.live: what a watcher of the records folder is told of the match as a whole; and the
+// result file for merging, begun with the match's header and ended with how the run ended.
 bool WriteMatchState(const TMatchArgs& args, TMatchProgress progress, std::ostream& err) {
   if (args.RecordsDir.empty()) return true;
   const std::filesystem::path dir(args.RecordsDir);
   if (progress == TMatchProgress::Playing) RemoveGamesSoFar(dir);
-  const bool written =
-      WriteText(dir / kMatchFileName, MatchStateText({args.Options.Games, progress}), err);
-  if (progress != TMatchProgress::Playing) RemoveGamesSoFar(dir);
+  bool written =
+      WriteText(dir / kMatchFileName, MatchStateText({PlannedGames(args), progress}), err);
+  if (progress == TMatchProgress::Playing) {
+    const TMatchIdentity match =
+        IdentityOf({args.Engines[0], args.Engines[1]}, args.Options, args.Sprt);
+    written &=
+        WriteText(dir / kResultFileName,
+                  RunHeaderText(match, args.Options.ShardIndex, args.Options.ShardCount), err);
+  } else {
+    written &= AppendText(dir / kResultFileName, RunEndLine(progress), err);
+    RemoveGamesSoFar(dir);
+  }
   return written;
 }
 
@@ -301,6 +370,7 @@ class TReporter final : public TMatchObserver {
         stop_(stop),
         out_(out),
         err_(err),
+        planned_(PlannedGames(args)),
         start_(TClock::now()),
         live_(::isatty(2) == 1) {}
 
@@ -334,12 +404,15 @@ class TReporter final : public TMatchObserver {
       // After the record: a watcher finds the game in one file or the other at every moment.
       std::error_code ignored;
       std::filesystem::remove(dir / GameFileName(game.Number, kGameSoFarExtension), ignored);
+      writeFailed_ |= !AppendText(dir / kResultFileName,
+                                  GameResultLine(game, soFar.GameStats.at(game.Number)), err_);
     }
     if (!args_.SvgDir.empty())
       writeFailed_ |=
           !WriteText(std::filesystem::path(args_.SvgDir) / GameFileName(game.Number, ".svg"),
                      GameSvg(game), err_);
-    if (args_.Sprt && verdict_ == TSprtVerdict::Continue) {
+    // A shard plays all its games: whether the test is decided is the merge's to say.
+    if (args_.Sprt && args_.Options.ShardCount == 1 && verdict_ == TSprtVerdict::Continue) {
       // No new game once a bound is crossed; those running are given up.
       verdict_ =
           SprtVerdictOf(SprtLlr(PairsOfGames(soFar.Games), *args_.Sprt), SprtBounds(*args_.Sprt));
@@ -368,7 +441,7 @@ class TReporter final : public TMatchObserver {
     const int64_t elapsed =
         std::chrono::duration_cast<std::chrono::seconds>(TClock::now() - start_).count();
     std::ostringstream line;
-    line << "games " << played << '/' << args_.Options.Games;
+    line << "games " << played << '/' << planned_;
     if (!inGame.empty()) line << " (" << inGame << ')';
     line << "  A " << Score(Points(soFar.Engines[0])) << " - " << Score(Points(soFar.Engines[1]))
          << " B";
@@ -381,7 +454,7 @@ class TReporter final : public TMatchObserver {
     if (played == 0)
       line << '?';
     else
-      line << '~' << Clock(elapsed * (args_.Options.Games - played) / played);
+      line << '~' << Clock(elapsed * (planned_ - played) / played);
     if (live_) err_ << "\r\033[K";
     err_ << line.str() << std::flush;
     drawn_ = true;
@@ -393,6 +466,7 @@ class TReporter final : public TMatchObserver {
   std::ostream& out_;
   std::ostream& err_;
   TSprtVerdict verdict_ = TSprtVerdict::Continue;
+  int planned_;  // the games this run plays
   TClock::time_point start_;
   TClock::time_point lastDrawn_{};
   bool live_;
@@ -429,10 +503,11 @@ void PrintSprt(std::ostream& out, const TSprtSettings& sprt, const TMatchResult&
   }
 }
 
-void PrintResults(std::ostream& out, const TMatchArgs& args, const TMatchResult& result) {
+void PrintResults(std::ostream& out, const std::array<std::string, 2>& engines,
+                  const TMatchResult& result) {
   const char* names[2] = {"A", "B"};
   out << "\nEngines\n";
-  for (int e = 0; e < 2; ++e) out << "  " << names[e] << "  " << args.Engines[e] << '\n';
+  for (int e = 0; e < 2; ++e) out << "  " << names[e] << "  " << engines[e] << '\n';
 
   out << "\nResults        games   wins  losses  draws\n";
   for (int e = 0; e < 2; ++e) {
@@ -520,6 +595,66 @@ class TStopSignals {
   struct sigaction oldTerm_ {};
 };
 
+// "3-8, 15, 20-21" for 3 4 5 6 7 8 15 20 21 (sorted); "none" for none.
+std::string NumberRanges(const std::vector<int>& numbers) {
+  if (numbers.empty()) return "none";
+  std::string text;
+  for (std::size_t i = 0; i < numbers.size();) {
+    std::size_t j = i;
+    while (j + 1 < numbers.size() && numbers[j + 1] == numbers[j] + 1) ++j;
+    text += (text.empty() ? "" : ", ") + std::to_string(numbers[i]);
+    if (j > i) text += "-" + std::to_string(numbers[j]);
+    i = j + 1;
+  }
+  return text;
+}
+
+// The runs' folders as a message lists them.
+std::string FolderList(const TMatchArgs& args, const std::vector<std::size_t>& runs) {
+  std::string text;
+  for (const std::size_t run : runs) text += (text.empty() ? "" : ", ") + args.Engines[run];
+  return text;
+}
+
+int Merge(const TMatchArgs& args, std::ostream& out, std::ostream& err) {
+  std::vector<TRunResult> runs;
+  for (const std::string& dir : args.Engines) {
+    const std::filesystem::path path = std::filesystem::path(dir) / kResultFileName;
+    const auto text = ReadInput(path, kMatchResultInput, "match", err);
+    if (!text) return 1;
+    std::istringstream in(*text);
+    std::string error;
+    auto run = ParseRunResult(in, error);
+    if (!run) {
+      err << "zarvo match: '" << path.string() << "': " << error << '\n';
+      return 1;
+    }
+    runs.push_back(std::move(*run));
+  }
+  std::string error;
+  const auto merged = MergeRuns(runs, error);
+  if (!merged) {
+    err << "zarvo match: " << error << " (" << args.Engines[0] << " and the others named)\n";
+    return 1;
+  }
+  const int games = merged->Match.Games;
+  out << "Merged " << runs.size() << (runs.size() == 1 ? " run" : " runs") << " of a match of "
+      << games << " games: " << merged->Result.Games.size() << " games in\n"
+      << "Missing games: " << NumberRanges(merged->Missing) << '\n'
+      << "Games in more than one run (counted once): " << NumberRanges(merged->Duplicated) << '\n';
+  if (!merged->Unended.empty())
+    out << "Runs still playing, or killed: " << FolderList(args, merged->Unended) << '\n';
+  if (!merged->Stopped.empty())
+    out << "Runs stopped early: " << FolderList(args, merged->Stopped) << '\n';
+  PrintResults(out, merged->Match.Engines, merged->Result);
+  if (merged->Match.Sprt) {
+    const TSprtSettings& sprt = *merged->Match.Sprt;
+    PrintSprt(out, sprt, merged->Result,
+              SprtVerdictOf(SprtLlr(PairsOfGames(merged->Result.Games), sprt), SprtBounds(sprt)));
+  }
+  return 0;
+}
+
 int Replay(const TMatchArgs& args, std::ostream& out, std::ostream& err) {
   const auto record = ReadRecordFile(args.Replay, "match", err);
   if (!record) return 1;
@@ -585,6 +720,7 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
     return 0;
   }
   if (!parsed.Replay.empty()) return Replay(parsed, out, err);
+  if (parsed.Merge) return Merge(parsed, out, err);
 
   if (!parsed.OpeningsFile.empty()) {
     auto text = ReadInput(parsed.OpeningsFile, kOpeningsInput, "match", err);
@@ -661,7 +797,7 @@ int RunMatch(TArgs args, std::ostream& out, std::ostream& err) {
   const bool stateWritten = WriteMatchState(
       parsed, interrupted ? TMatchProgress::Stopped : TMatchProgress::Finished, err);
   if (interrupted) out << "\nStopped after " << result.Games.size() << " games.\n";
-  PrintResults(out, parsed, result);
+  PrintResults(out, {parsed.Engines[0], parsed.Engines[1]}, result);
   if (parsed.Sprt) PrintSprt(out, *parsed.Sprt, result, reporter.Verdict());
   if (!parsed.RecordsDir.empty() && parsed.RecordsDir == parsed.SvgDir) {
     out << "\nRecords and pictures in " << parsed.RecordsDir << '\n';

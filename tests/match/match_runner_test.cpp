@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -363,6 +365,63 @@ TEST(MatchRunner, ConcurrentGamesAreTheSequentialOnes) {
     EXPECT_EQ(parallel.Engines[e].Moves, sequential.Engines[e].Moves);
   }
   EXPECT_EQ(ProcessesStartedFrom(engines.Dir().Path()), 0);
+}
+
+// The shards of a match play each of its games once, in whole pairs, each game as the whole
+// match plays it (opening, colours and, with engines that play by the board alone, every move);
+// an odd last game is a pair of its own. Each game's figures add up to the shard's table.
+TEST(MatchRunner, ShardsPlayTheMatchsGamesOnceInWholePairs) {
+  const TScriptedEngines engines;
+  const TScratchDir scratch;
+  TMatchOptions options = FastOptions(7);
+  options.Openings.clear();  // random ones from the seed: each shard must draw them alike
+  options.Seed = 5;
+  std::string error;
+  const auto a = ParseEngineEntry(engines.Entry("pipe-legal"), error);
+  const auto b = ParseEngineEntry(engines.Entry("pipe-line"), error);
+  ASSERT_TRUE(a && b) << error;
+  const auto factory = [&](int engine) {
+    return MakePlayer(engine == 0 ? *a : *b, engine == 0 ? "A" : "B", scratch.Path());
+  };
+  const TMatchResult whole = RunMatch(factory, options);
+  ASSERT_EQ(whole.Games.size(), 7u);
+  std::map<int, const TGameRecord*> played;
+  std::array<TMatchResult, 3> parts;
+  options.ShardCount = 3;
+  const std::vector<std::vector<int>> expected = {{1, 2, 7, 8}, {3, 4}, {5, 6}};
+  for (int shard = 0; shard < 3; ++shard) {
+    SCOPED_TRACE("shard " + std::to_string(shard));
+    options.ShardIndex = shard;
+    TMatchResult& part = parts[static_cast<std::size_t>(shard)];
+    part = RunMatch(factory, options);
+    std::vector<int> numbers;
+    TEngineStats summed;
+    for (const TGameRecord& game : part.Games) {
+      numbers.push_back(game.Number);
+      EXPECT_TRUE(played.emplace(game.Number, &game).second) << game.Number;
+      AddStats(summed, part.GameStats.at(game.Number)[0]);
+    }
+    std::vector<int> want = expected[static_cast<std::size_t>(shard)];
+    std::erase_if(want, [](int number) { return number > 7; });
+    EXPECT_EQ(numbers, want);
+    EXPECT_EQ(GamesOfShard(options), want);
+    EXPECT_EQ(summed.Wins, part.Engines[0].Wins);
+    EXPECT_EQ(summed.Moves, part.Engines[0].Moves);
+    EXPECT_EQ(summed.ThinkSumMs, part.Engines[0].ThinkSumMs);
+  }
+  ASSERT_EQ(played.size(), 7u);
+  for (const TGameRecord& game : whole.Games) {
+    const TGameRecord& shardGame = *played.at(game.Number);
+    EXPECT_EQ(shardGame.XEngine, game.XEngine) << game.Number;
+    EXPECT_EQ(shardGame.Opening, game.Opening) << game.Number;
+    EXPECT_EQ(shardGame.Stones(), game.Stones()) << game.Number;
+    EXPECT_EQ(shardGame.Outcome, game.Outcome) << game.Number;
+  }
+  // More shards than pairs: the ones left over play nothing.
+  options.ShardCount = 9;
+  options.ShardIndex = 8;
+  EXPECT_TRUE(GamesOfShard(options).empty());
+  EXPECT_TRUE(RunMatch(factory, options).Games.empty());
 }
 
 TEST(MatchRunner, EntriesThatNameNoEngineAreRefused) {

@@ -41,6 +41,29 @@ TEST(EvalFit, SamplesArePositionsTheSearchWouldEvaluate) {
   EXPECT_TRUE(SamplesOf(small).empty());
 }
 
+// A fit keeps its samples packed: what it reads back is the sample, at the extremes a board
+// allows too (every square of one class, a line value below zero, a draw).
+TEST(EvalFit, PackedSamplesReadBackWhole) {
+  std::vector<TEvalSample> samples = SamplesOf(ColumnWin());
+  TEvalSample extreme;
+  extreme.Terms.Own.fill(400);
+  extreme.Terms.Opponent[deep::P4Flex2] = 399;
+  extreme.Terms.LineValueDiff = -123456;
+  extreme.Terms.UnansweredOpenFours = 200;
+  extreme.FirstToMove = true;
+  extreme.Result = 0.5f;
+  samples.push_back(extreme);
+  for (const TEvalSample& sample : samples) {
+    const TEvalSample back = Unpack(Pack(sample));
+    EXPECT_EQ(back.Terms.Own, sample.Terms.Own);
+    EXPECT_EQ(back.Terms.Opponent, sample.Terms.Opponent);
+    EXPECT_EQ(back.Terms.LineValueDiff, sample.Terms.LineValueDiff);
+    EXPECT_EQ(back.Terms.UnansweredOpenFours, sample.Terms.UnansweredOpenFours);
+    EXPECT_EQ(back.FirstToMove, sample.FirstToMove);
+    EXPECT_EQ(back.Result, sample.Result);
+  }
+}
+
 TEST(EvalFit, LogisticRegressionRecoversTheModel) {
   // Results drawn from known odds: 0.5 - 0.8 u + 1.2 v; a column that is always zero stays zero.
   std::mt19937 random(7);

@@ -90,7 +90,8 @@ TEST_F(MatchCommand, TheRecordsFolderEndsWithTheMatchFinished) {
   std::set<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(records_))
     names.insert(entry.path().filename().string());
-  EXPECT_EQ(names, (std::set<std::string>{"game-001.txt", "game-002.txt", "match.live"}));
+  EXPECT_EQ(names,
+            (std::set<std::string>{"game-001.txt", "game-002.txt", "match.live", "match.result"}));
   EXPECT_NE(ReadFile(records_ + "/match.live").find("Games: 2\nState: finished\n"),
             std::string::npos);
   std::set<std::string> pictures;
@@ -305,6 +306,103 @@ TEST(MatchCommandSprt, EndsAtTheVerdictOrTheLastGame) {
       << sweep.Out;
 }
 
+// The merge's table without its first line and the thinking times, which differ from run to run.
+std::string MergedTable(const std::string& out) {
+  std::istringstream in(out);
+  std::string line, table;
+  bool times = false;
+  std::getline(in, line);  // "Merged N runs ..."
+  while (std::getline(in, line)) {
+    if (line.starts_with("Thinking time")) times = true;
+    if (line.empty()) times = false;
+    if (!times) table += line + "\n";
+  }
+  return table;
+}
+
+// "Game N: result | reason" of each game in a run's result file, sorted.
+std::set<std::string> GameResults(const std::filesystem::path& dir) {
+  std::istringstream in(ReadFile(dir / "match.result"));
+  std::set<std::string> games;
+  for (std::string line; std::getline(in, line);)
+    if (line.starts_with("Game ") && line.find(" | A ") != std::string::npos)
+      games.insert(line.substr(0, line.find(" | A ")));
+  return games;
+}
+
+// Three shards of a nine-game match with the sequential test, merged, are the match played
+// whole: the same games with the same results, the same table, Elo and test; a shard plays all
+// its games whatever its own pairs say. Shards left out or given twice are said.
+TEST(MatchCommandShards, MergedShardsAreTheWholeMatch) {
+  const TScriptedEngines engines;
+  const std::vector<std::string> match = {"match",
+                                          engines.Entry("pipe-legal"),
+                                          engines.Entry("file-line"),
+                                          "--games",
+                                          "9",
+                                          "--seed",
+                                          "3",
+                                          "--move-time",
+                                          "1000",
+                                          "--tolerance",
+                                          "3000",
+                                          "--sprt",
+                                          "0,5"};
+  const auto play = [&](const std::string& records, std::vector<std::string> extra) {
+    std::vector<std::string> args = match;
+    args.insert(args.end(), {"--records", records});
+    args.insert(args.end(), extra.begin(), extra.end());
+    const TRun run = RunTool(args);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+  };
+  const std::string whole = (engines.Dir() / "whole").string();
+  std::array<std::string, 3> shards;
+  play(whole, {});
+  for (int k = 0; k < 3; ++k) {
+    shards[k] = (engines.Dir() / ("shard" + std::to_string(k))).string();
+    play(shards[k], {"--shard", std::to_string(k) + "/3"});
+  }
+  std::set<std::string> shardGames;
+  for (const std::string& shard : shards) shardGames.merge(GameResults(shard));
+  EXPECT_EQ(shardGames.size(), 9u) << ::testing::PrintToString(shardGames);
+  EXPECT_EQ(shardGames, GameResults(whole));
+
+  const TRun one = RunTool({"match", "--merge", whole});
+  const TRun all = RunTool({"match", "--merge", shards[2], shards[0], shards[1]});
+  ASSERT_EQ(one.Status, 0) << one.Err;
+  ASSERT_EQ(all.Status, 0) << all.Err;
+  EXPECT_NE(all.Out.find("Merged 3 runs of a match of 9 games: 9 games in\n"
+                         "Missing games: none\n"
+                         "Games in more than one run (counted once): none\n"),
+            std::string::npos)
+      << all.Out;
+  EXPECT_EQ(MergedTable(all.Out), MergedTable(one.Out));
+  EXPECT_NE(all.Out.find("Score A - B: "), std::string::npos) << all.Out;
+  EXPECT_NE(all.Out.find("LLR "), std::string::npos) << all.Out;
+  EXPECT_NE(all.Out.find("(4 pairs)"), std::string::npos) << all.Out;
+
+  const TRun some = RunTool({"match", "--merge", shards[0], shards[2], shards[0]});
+  ASSERT_EQ(some.Status, 0) << some.Err;
+  EXPECT_NE(some.Out.find("Merged 3 runs of a match of 9 games: 6 games in\n"
+                          "Missing games: 3-4, 9\n"
+                          "Games in more than one run (counted once): 1-2, 7-8\n"),
+            std::string::npos)
+      << some.Out;
+
+  // Another seed is another match: its runs are not merged with these.
+  const std::string other = (engines.Dir() / "other").string();
+  std::vector<std::string> args = match;
+  args[6] = "4";
+  args.insert(args.end(), {"--records", other, "--shard", "1/3"});
+  ASSERT_EQ(RunTool(args).Status, 0);
+  const TRun mixed = RunTool({"match", "--merge", shards[0], other});
+  EXPECT_EQ(mixed.Status, 1);
+  EXPECT_NE(mixed.Err.find("run 2 is of another match than run 1: 'Openings: seed 4' against "
+                           "'Openings: seed 3'"),
+            std::string::npos)
+      << mixed.Err;
+}
+
 TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
   const TScriptedEngines engines;
   const std::string legal = engines.Entry("file-legal");
@@ -352,6 +450,15 @@ TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
        "move-file engines send none"},
       {{"match", "--replay", notRecord}, 1, "no game record"},
       {{"match", "--replay", "/no/such/record"}, 1, "cannot read"},
+      {{"match", legal, legal, "--shard", "1/2"}, 2, "--shard needs --records"},
+      {{"match", legal, legal, "--shard", "2/2", "--records", "x"}, 2, "0 <= I < N"},
+      {{"match", legal, legal, "--shard", "1", "--records", "x"}, 2, "--shard takes I/N"},
+      {{"match", legal, legal, "--games", "5", "--shard", "3/4", "--records", "x"},
+       2,
+       "--shard 3/4 has no game: a match of 5 games has 3 pairs"},
+      {{"match", "--merge"}, 2, "--merge needs the folders"},
+      {{"match", "--merge", "x", "--games", "2"}, 2, "--games does not go with --merge"},
+      {{"match", "--merge", engines.Dir().Path().string()}, 1, "cannot read"},
       {{"show"}, 2, "no record given"},
       {{"show", notRecord}, 1, "no game record"},
   };
