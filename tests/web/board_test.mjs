@@ -431,7 +431,7 @@ describe("a match watched live", () => {
     assert.equal(await matchEnded, 0);
     assert.equal((await watchState(page)).finished, "2");
     assert.match(await text(page, "status"), /^The match has ended: 2 games played\./);
-    assert.deepEqual(readdirSync(folder).sort(), ["game-001.txt", "game-002.txt", "match.live"]);
+    assert.deepEqual(readdirSync(folder).sort(), ["game-001.txt", "game-002.txt", "match.live", "match.result"]);
 
     // A finished game stepped through: the same stones as its record.
     const record = readFileSync(path.join(folder, "game-001.txt"), "utf8");
