@@ -71,6 +71,12 @@ class TLineClassifier {
   std::vector<uint8_t> memo_;
 };
 
+// The rule a side's lines are read by: under renju black plays exactly five, white freestyle.
+TRule LineRule(TRule rule, int side) {
+  if (rule != TRule::Renju) return rule;
+  return side == 0 ? TRule::ExactlyFive : TRule::Freestyle;
+}
+
 TSeenLine SeenBy(uint32_t key, int side, TRule rule) {
   TSeenLine line{};
   const uint32_t own = side == 0 ? kCodeBlack : kCodeWhite;
@@ -78,7 +84,7 @@ TSeenLine SeenBy(uint32_t key, int side, TRule rule) {
     if (offset == 0) continue;
     uint32_t code = (key >> LineKeyShift(offset)) & 3;
     // Freestyle never looks five squares away: a five through the centre lies within four.
-    if (rule == TRule::Freestyle && (offset == -5 || offset == 5)) code = kCodeWall;
+    if (LineRule(rule, side) == TRule::Freestyle && (offset == -5 || offset == 5)) code = kCodeWall;
     line[kCentre + offset] = code == kCodeEmpty ? kSeenEmpty : code == own ? kSeenOwn : kSeenStop;
   }
   line[kCentre] = kSeenOwn;
@@ -89,13 +95,14 @@ TSeenLine SeenBy(uint32_t key, int side, TRule rule) {
 
 TPatternTables::TPatternTables(TRule rule)
     : rule_(rule),
-      combination_(&Combination()),
+      combination_{rule == TRule::Renju ? &RenjuBlackCombination() : &Combination(),
+                   &Combination()},
       keyMask_(rule == TRule::Freestyle ? 0xFFFFu : 0xFFFFFu) {
   lines_.assign(static_cast<std::size_t>(keyMask_) + 1, 0);
-  TLineClassifier classifier(rule);
+  TLineClassifier blackLines(LineRule(rule, 0)), whiteLines(LineRule(rule, 1));
   for (uint32_t key = 0; key <= keyMask_; ++key) {
-    const TPattern black = classifier.Classify(SeenBy(key, 0, rule));
-    const TPattern white = classifier.Classify(SeenBy(key, 1, rule));
+    const TPattern black = blackLines.Classify(SeenBy(key, 0, rule));
+    const TPattern white = whiteLines.Classify(SeenBy(key, 1, rule));
     lines_[key] = static_cast<uint8_t>(black | white << 4);
   }
 }
@@ -103,8 +110,12 @@ TPatternTables::TPatternTables(TRule rule)
 const TPatternTables& TPatternTables::For(TRule rule) {
   static const TPatternTables freestyle(TRule::Freestyle);
   if (rule == TRule::Freestyle) return freestyle;
-  static const TPatternTables exactlyFive(TRule::ExactlyFive);
-  return exactlyFive;
+  if (rule == TRule::ExactlyFive) {
+    static const TPatternTables exactlyFive(TRule::ExactlyFive);
+    return exactlyFive;
+  }
+  static const TPatternTables renju(TRule::Renju);
+  return renju;
 }
 
 TPattern4 TPatternTables::CombineOf(const std::array<TPattern, 4>& patterns) {
@@ -124,21 +135,42 @@ TPattern4 TPatternTables::CombineOf(const std::array<TPattern, 4>& patterns) {
   return P4None;
 }
 
-const std::array<TPattern4, 1 << 16>& TPatternTables::Combination() {
-  static const auto table = [] {
-    std::array<TPattern4, 1 << 16> combined{};
-    for (uint32_t packed = 0; packed < combined.size(); ++packed) {
-      std::array<TPattern, 4> patterns{};
-      bool valid = true;
-      for (int d = 0; d < 4; ++d) {
-        const uint32_t p = (packed >> (4 * d)) & 15;
-        valid = valid && p < kPatternCount;
-        patterns[d] = static_cast<TPattern>(p);
-      }
-      combined[packed] = valid ? CombineOf(patterns) : P4None;
+TPattern4 TPatternTables::RenjuBlackCombineOf(const std::array<TPattern, 4>& patterns) {
+  std::array<int, kPatternCount> n{};
+  for (TPattern pattern : patterns) ++n[pattern];
+  if (n[PFive]) return P4Five;
+  if (n[PFlex4] + n[PBlock4] >= 2 || n[PFlex3] >= 2) return P4None;
+  return CombineOf(patterns);
+}
+
+namespace {
+
+// Every packed set of four patterns combined by `combine` (codes beyond the patterns: P4None).
+template <class TCombine>
+std::array<TPattern4, 1 << 16> CombinationBy(TCombine combine) {
+  std::array<TPattern4, 1 << 16> combined{};
+  for (uint32_t packed = 0; packed < combined.size(); ++packed) {
+    std::array<TPattern, 4> patterns{};
+    bool valid = true;
+    for (int d = 0; d < 4; ++d) {
+      const uint32_t p = (packed >> (4 * d)) & 15;
+      valid = valid && p < kPatternCount;
+      patterns[d] = static_cast<TPattern>(p);
     }
-    return combined;
-  }();
+    combined[packed] = valid ? combine(patterns) : P4None;
+  }
+  return combined;
+}
+
+}  // namespace
+
+const TPatternTables::TCombination& TPatternTables::Combination() {
+  static const TCombination table = CombinationBy(CombineOf);
+  return table;
+}
+
+const TPatternTables::TCombination& TPatternTables::RenjuBlackCombination() {
+  static const TCombination table = CombinationBy(RenjuBlackCombineOf);
   return table;
 }
 

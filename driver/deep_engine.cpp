@@ -92,6 +92,7 @@ std::string MoveText(const deep::TSearchResult& result) {
 void TDeepEngine::NewGame() {
   deep::TPatternTables::For(deep::TRule::Freestyle);
   deep::TPatternTables::For(deep::TRule::ExactlyFive);
+  deep::TPatternTables::For(deep::TRule::Renju);
   search_->SetTableBytes(tableBytes_);
   search_->Clear();
 }
