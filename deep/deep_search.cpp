@@ -364,8 +364,9 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
 
   TSearchResult result;
   const auto finish = [&](TSquareIndex move, int score, const char* reason) {
-    // Never a forbidden square while an allowed one is left (black under renju, lost or not).
-    if (ForbiddenFor(board, board.SideToMove(), move)) {
+    // Never a forbidden square nor no move while an allowed square is left (black under renju,
+    // lost or not: a four whose block is forbidden leaves the search nothing to play).
+    if (ForbiddenFor(board, board.SideToMove(), move) || (move == kNoSquare && !board.Full())) {
       bool forced = false;
       TScoredMove* moves = moveStack_[0].data();
       const int count = GenerateMoves(board, moves, 0, kNoSquare, forced);

@@ -80,7 +80,7 @@ bool MakesStraightFour(TStonesOnTop& stones, int square, int extra, int step) {
   return straight;
 }
 
-bool ForbiddenOnTop(TStonesOnTop& stones, int square);
+TForbidden ForbiddenOnTop(TStonesOnTop& stones, int square);
 
 // Whether the stone on `square` makes a three along a line: a straight four is one allowed move
 // away. `judgeExtra` false only asks whether a straight four is one move away at all.
@@ -88,15 +88,16 @@ bool ThreeAlong(TStonesOnTop& stones, int square, int step, bool judgeExtra) {
   for (int k = -kNear; k <= kNear; ++k) {
     const int extra = square + k * step;
     if (k == 0 || !stones.Empty(extra) || !MakesStraightFour(stones, square, extra, step)) continue;
-    if (!judgeExtra || stones.Full() || !ForbiddenOnTop(stones, extra)) return true;
+    if (!judgeExtra || stones.Full() || ForbiddenOnTop(stones, extra) == TForbidden::None)
+      return true;
   }
   return false;
 }
 
 // Black on the empty square `square` of `stones`.
-bool ForbiddenOnTop(TStonesOnTop& stones, int square) {
+TForbidden ForbiddenOnTop(TStonesOnTop& stones, int square) {
   stones.Push(square);
-  const auto decided = [&stones](bool forbidden) {
+  const auto decided = [&stones](TForbidden forbidden) {
     stones.Pop();
     return forbidden;
   };
@@ -104,33 +105,33 @@ bool ForbiddenOnTop(TStonesOnTop& stones, int square) {
   std::array<int, 4> lengths{};
   for (int d = 0; d < 4; ++d) {
     lengths[d] = RunThrough(stones, square, kDirection[d]).Length();
-    if (lengths[d] == 5) return decided(false);
+    if (lengths[d] == 5) return decided(TForbidden::None);
   }
   for (int length : lengths)
-    if (length > 5) return decided(true);
+    if (length > 5) return decided(TForbidden::Overline);
   // 2. Two fours. A line with a four holds no three of the same stone.
   int fours = 0, threeLines = 0;
   std::array<int, 4> maybeThree{};
   for (int d = 0; d < 4; ++d) {
     const int along = FoursAlong(stones, square, kDirection[d]);
     fours += along;
-    if (fours >= 2) return decided(true);
+    if (fours >= 2) return decided(TForbidden::FourFour);
     if (along == 0 && ThreeAlong(stones, square, kDirection[d], false))
       maybeThree[threeLines++] = kDirection[d];
   }
   // 3. Two threes, each judged by whether its straight-four square is allowed (the recursion,
   // only run when two lines could be threes at all).
-  if (threeLines < 2) return decided(false);
+  if (threeLines < 2) return decided(TForbidden::None);
   int threes = 0;
   for (int i = 0; i < threeLines && threes < 2; ++i)
     threes += ThreeAlong(stones, square, maybeThree[i], true) ? 1 : 0;
-  return decided(threes >= 2);
+  return decided(threes >= 2 ? TForbidden::ThreeThree : TForbidden::None);
 }
 
 }  // namespace
 
-bool IsForbidden(const TDeepBoard& board, TSquareIndex square) {
-  if (!board.IsEmpty(square)) return false;
+TForbidden ForbiddenKind(const TDeepBoard& board, TSquareIndex square) {
+  if (!board.IsEmpty(square)) return TForbidden::None;
   // 1. The board's patterns for black see every five exactly and every four and three with a
   // few more besides (a three whose four squares are forbidden, a five that is an overline
   // beyond their reach). A square with a five, or with fewer than two lines of a three or more
@@ -140,7 +141,7 @@ bool IsForbidden(const TDeepBoard& board, TSquareIndex square) {
     bool twoFoursOnALine = false;
     for (int d = 0; d < 4; ++d) {
       const TPattern pattern = board.LinePattern(square, 0, d);
-      if (pattern == PFive) return false;
+      if (pattern == PFive) return TForbidden::None;
       strongLines += pattern >= PFlex3;
       twoFoursOnALine = twoFoursOnALine || pattern == PFlex4;
     }
@@ -148,8 +149,8 @@ bool IsForbidden(const TDeepBoard& board, TSquareIndex square) {
       TStonesOnTop stones(board);
       stones.Push(square);
       for (int d = 0; d < 4; ++d)
-        if (RunThrough(stones, square, kDirection[d]).Length() > 5) return true;
-      return false;
+        if (RunThrough(stones, square, kDirection[d]).Length() > 5) return TForbidden::Overline;
+      return TForbidden::None;
     }
   }
   // 2. The whole look at the lines.

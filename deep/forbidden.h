@@ -4,14 +4,22 @@
 // straight four (four in a row with both ends making five), so the check recurses.
 #pragma once
 
+#include <cstdint>
+
 #include "deep/deep_board.h"
 
 namespace zarvo::deep {
 
-// Whether black may not play the square (an empty board square; anything else is not
+// Why black may not play a square, the first that holds in this order.
+enum class TForbidden : uint8_t { None, Overline, FourFour, ThreeThree };
+
+// Whether (and why) black may not play the square (an empty board square; anything else is not
 // forbidden). Reads the stones only, whatever the board's rule: the line patterns of a board
 // under renju or exactly five only let the quick cases answer without a look at the lines.
-bool IsForbidden(const TDeepBoard& board, TSquareIndex square);
+TForbidden ForbiddenKind(const TDeepBoard& board, TSquareIndex square);
+inline bool IsForbidden(const TDeepBoard& board, TSquareIndex square) {
+  return ForbiddenKind(board, square) != TForbidden::None;
+}
 
 // Whether `side` may not play the square: only black under renju has forbidden squares.
 inline bool ForbiddenFor(const TDeepBoard& board, int side, TSquareIndex square) {

@@ -23,7 +23,7 @@ using testing::TPlainBoard;
 struct TForbiddenCase {
   const char* Name;
   std::vector<std::string_view> Rows;  // '?' is the square judged
-  bool Forbidden;
+  TForbidden Kind;
 };
 
 // The rows' '?' square.
@@ -36,30 +36,38 @@ TSquareIndex Marked(const std::vector<std::string_view>& rows) {
 
 TEST(Forbidden, TableOfPositions) {
   const std::vector<TForbiddenCase> cases = {
-      {"three-three", {".", ".", ".", "....x", "....x", "..xx?", "."}, true},
-      {"three-three of split threes", {".", ".", "....x", ".", "....x", "...x?.x", "."}, true},
-      {"three and a closed three", {".", ".", ".", "....x", "....x", ".oxx?", "."}, false},
-      {"four-four", {".", "....o", "....x", "....x", "....x", "oxxx?", "."}, true},
-      {"four-four on one line", {".", ".", ".x.x?x.x", "."}, true},
-      {"four-four on one line, three apart", {".", ".", ".xxx.?.xxx", "."}, true},
-      {"four-three", {".", ".", ".", "....x", "....x", "oxxx?", "."}, false},
-      {"straight four alone", {".", ".", "..xx?x..", "."}, false},
-      {"overline", {".", ".", ".xxx?xx", "."}, true},
-      {"overline that is only a six away", {".", ".", ".xx?xxx", "."}, true},
-      {"five beats a three-three", {".", ".", "....x", "....x", "..xx?", "....x", "....x"}, false},
-      {"five beats an overline", {".", ".", "....x", "....x", "xxxx?xx", "....x", "....x"}, false},
+      {"three-three", {".", ".", ".", "....x", "....x", "..xx?", "."}, TForbidden::ThreeThree},
+      {"three-three of split threes",
+       {".", ".", "....x", ".", "....x", "...x?.x", "."},
+       TForbidden::ThreeThree},
+      {"three and a closed three",
+       {".", ".", ".", "....x", "....x", ".oxx?", "."},
+       TForbidden::None},
+      {"four-four", {".", "....o", "....x", "....x", "....x", "oxxx?", "."}, TForbidden::FourFour},
+      {"four-four on one line", {".", ".", ".x.x?x.x", "."}, TForbidden::FourFour},
+      {"four-four on one line, three apart", {".", ".", ".xxx.?.xxx", "."}, TForbidden::FourFour},
+      {"four-three", {".", ".", ".", "....x", "....x", "oxxx?", "."}, TForbidden::None},
+      {"straight four alone", {".", ".", "..xx?x..", "."}, TForbidden::None},
+      {"overline", {".", ".", ".xxx?xx", "."}, TForbidden::Overline},
+      {"overline that is only a six away", {".", ".", ".xx?xxx", "."}, TForbidden::Overline},
+      {"five beats a three-three",
+       {".", ".", "....x", "....x", "..xx?", "....x", "....x"},
+       TForbidden::None},
+      {"five beats an overline",
+       {".", ".", "....x", "....x", "xxxx?xx", "....x", "....x"},
+       TForbidden::None},
       {"a three whose fours would be overlines is none",
        {".", ".", ".", ".....x", ".....x", "x..xx?..x", "."},
-       false},
+       TForbidden::None},
       // The horizontal three's only straight-four square, 6,7, would make two fours once 5,7 is
       // black: no three, so the vertical three is alone. Without the closed vertical four
       // there, a three-three.
       {"three whose straight-four square is forbidden",
        {".", ".", ".", "......o", "......x", ".....xx", ".....xx", ".o.xx?", "."},
-       false},
+       TForbidden::None},
       {"three whose straight-four square is allowed",
        {".", ".", ".", ".", ".", ".....x", ".....x", ".o.xx?", "."},
-       true},
+       TForbidden::ThreeThree},
       // Two levels: the horizontal three needs 5,7, which would make a four and two threes
       // (column 5 and the rising diagonal) unless the diagonal's only straight-four square,
       // 4,8, is itself forbidden (two fours). It is, so 5,7 is a four-three and allowed, the
@@ -67,10 +75,10 @@ TEST(Forbidden, TableOfPositions) {
       // may use 8,4 too: 5,7 becomes forbidden and 4,7 allowed.
       {"two levels down: forbidden",
        {".", ".", ".", ".........o", ".", "....x..x", "....x.x", "o.xx?.", ".....x", ".....x"},
-       true},
+       TForbidden::ThreeThree},
       {"two levels down: allowed",
        {".", ".", ".", ".", ".", "....x..x", "....x.x", "o.xx?.", ".....x", ".....x"},
-       false},
+       TForbidden::None},
   };
   for (const auto& c : cases) {
     const TSquareIndex square = Marked(c.Rows);
@@ -82,10 +90,11 @@ TEST(Forbidden, TableOfPositions) {
         for (int x = 0; x < static_cast<int>(c.Rows[y].size()); ++x)
           if (c.Rows[y][x] == 'x' || c.Rows[y][x] == 'o')
             board->Place(SquareAt(x, y), c.Rows[y][x] == 'x' ? 0 : 1);
-      EXPECT_EQ(IsForbidden(*board, square), c.Forbidden) << c.Name;
-      EXPECT_EQ(ForbiddenFor(*board, 0, square), c.Forbidden && rule == TRule::Renju) << c.Name;
+      const bool forbidden = c.Kind != TForbidden::None;
+      EXPECT_EQ(ForbiddenKind(*board, square), c.Kind) << c.Name;
+      EXPECT_EQ(ForbiddenFor(*board, 0, square), forbidden && rule == TRule::Renju) << c.Name;
       EXPECT_FALSE(ForbiddenFor(*board, 1, square)) << c.Name;
-      EXPECT_EQ(PlainForbidden(PlainOf(*board), SquareX(square), SquareY(square)), c.Forbidden)
+      EXPECT_EQ(PlainForbidden(PlainOf(*board), SquareX(square), SquareY(square)), forbidden)
           << c.Name << " (plain)";
     }
   }
