@@ -29,6 +29,9 @@ struct TMatchOptions {
   int Concurrency = 1;         // games played at the same time, each by its own pair of players
   int BoardSize = kBoardSize;  // the board is BoardSize x BoardSize (brain engines only below 20)
   bool ExactlyFive = false;    // only exactly five wins; six or more in a row do not
+  // Renju: x wins by exactly five and loses by a forbidden move (three-three, four-four,
+  // overline), o wins by five or more; brains are told INFO rule 4.
+  bool Renju = false;
 };
 
 // Indexed by colour: 0 as x, 1 as o.

@@ -195,7 +195,7 @@ class TPlayGame {
   TGameRecord Play() {
     out_ << "You play " << args_.Colour << (args_.Colour == 'x' ? " (you move first)" : "")
          << " against " << args_.Engine << " on " << args_.BoardSize << " x " << args_.BoardSize
-         << ", " << RuleName(args_.ExactlyFive)
+         << ", " << RuleName(args_.ExactlyFive, false)
          << ". Type X,Y for a stone, hint, undo, resign or help.\n";
     for (;;) {
       const std::vector<TSquare> stones = record_.Stones();
