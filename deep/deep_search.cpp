@@ -394,9 +394,13 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
     return finish(SquareAt(board.Width() / 2, board.Height() / 2), 0, "centre");
   if (board.ClassCount(me, P4Five) > 0)
     return finish(board.FindClass(me, P4Five), kWinScore - 1, "five");
-  // Two fives to stop (an open four) are a loss: one is blocked, the other made.
-  if (const int oppFives = board.ClassCount(opp, P4Five); oppFives > 0)
-    return finish(board.FindClass(opp, P4Five), oppFives >= 2 ? -(kWinScore - 2) : 0, "block");
+  // Two fives to stop (an open four) are a loss: one is blocked, the other made; so is a five
+  // whose block is forbidden.
+  if (const int oppFives = board.ClassCount(opp, P4Five); oppFives > 0) {
+    const TSquareIndex block = board.FindClass(opp, P4Five);
+    const bool lost = oppFives >= 2 || ForbiddenFor(board, me, block);
+    return finish(block, lost ? -(kWinScore - 2) : 0, "block");
+  }
   if (const TSquareIndex four = FindAllowedClass(board, me, P4Flex4); four != kNoSquare)
     return finish(four, kWinScore - 3, "open four");
 

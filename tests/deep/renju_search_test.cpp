@@ -88,6 +88,7 @@ TEST(RenjuSearch, WhiteWinsWithAFourBlackCannotBlock) {
     const TSearchResult result = search->Think(*board, limits);
     EXPECT_NE(result.Move, SquareAt(6, 7));
     EXPECT_TRUE(board->IsEmpty(result.Move) && !IsForbidden(*board, result.Move));
+    EXPECT_EQ(result.Score, -(kWinScore - 2));
   }
 }
 
