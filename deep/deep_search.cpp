@@ -109,7 +109,10 @@ int TDeepSearch::GenerateMoves(const TDeepBoard& board, TScoredMove* moves, int 
     return count;
   }
   // 2. An open four the opponent threatens: its defences and fours of one's own.
-  const bool defend = board.ClassCountAtLeast(opp, P4Flex4) > 0;
+  // (Black's open four on a forbidden square threatens nothing.)
+  const bool defend = board.ClassCountAtLeast(opp, P4Flex4) > 0 &&
+                      (opp != 0 || board.Rule() != TRule::Renju ||
+                       FindAllowedClass(board, opp, P4Flex4) != kNoSquare);
   forced = defend;
   const TDeepBoard::TArea area = board.StoneArea(defend ? kLineReach - 1 : 2);
   for (int y = area.MinY; y <= area.MaxY; ++y) {
