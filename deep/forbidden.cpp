@@ -6,17 +6,21 @@ namespace zarvo::deep {
 namespace {
 
 // The stones looked at deeper in the recursion: one per level, and one more for a five or a
-// straight four tried on top. Real positions need a few; at the limit a three is taken to count,
-// which can only make black more careful.
+// straight four tried on top; and the squares judged for one answer. Real positions need a few
+// of each; a position made to branch at every level could need millions. At either limit a three
+// is taken to count, which can only make black more careful.
 constexpr int kMaxStonesOnTop = 16;
+constexpr int kMaxJudged = 4096;
 
 // The board's stones with black stones placed on top of them for the look ahead.
 class TStonesOnTop {
  public:
   explicit TStonesOnTop(const TDeepBoard& board) : board_(board) {}
 
-  bool Full() const { return count_ == kMaxStonesOnTop; }
+  // Whether the look ahead must stop here.
+  bool Full() const { return count_ == kMaxStonesOnTop || judged_ >= kMaxJudged; }
   void Push(int square) { onTop_[count_++] = square; }
+  void CountJudged() { ++judged_; }
   void Pop() { --count_; }
 
   bool Black(int square) const {
@@ -36,6 +40,7 @@ class TStonesOnTop {
   const TDeepBoard& board_;
   std::array<int, kMaxStonesOnTop + 1> onTop_{};  // a five or a four tried on a full stack
   int count_ = 0;
+  int judged_ = 0;
 };
 
 // The black run through `square` along a line: its ends as steps from the square.
@@ -96,6 +101,7 @@ bool ThreeAlong(TStonesOnTop& stones, int square, int step, bool judgeExtra) {
 
 // Black on the empty square `square` of `stones`.
 TForbidden ForbiddenOnTop(TStonesOnTop& stones, int square) {
+  stones.CountJudged();
   stones.Push(square);
   const auto decided = [&stones](TForbidden forbidden) {
     stones.Pop();
