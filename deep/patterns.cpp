@@ -71,12 +71,6 @@ class TLineClassifier {
   std::vector<uint8_t> memo_;
 };
 
-// The rule a side's lines are read by: under renju black plays exactly five, white freestyle.
-TRule LineRule(TRule rule, int side) {
-  if (rule != TRule::Renju) return rule;
-  return side == 0 ? TRule::ExactlyFive : TRule::Freestyle;
-}
-
 TSeenLine SeenBy(uint32_t key, int side, TRule rule) {
   TSeenLine line{};
   const uint32_t own = side == 0 ? kCodeBlack : kCodeWhite;
@@ -84,7 +78,7 @@ TSeenLine SeenBy(uint32_t key, int side, TRule rule) {
     if (offset == 0) continue;
     uint32_t code = (key >> LineKeyShift(offset)) & 3;
     // Freestyle never looks five squares away: a five through the centre lies within four.
-    if (LineRule(rule, side) == TRule::Freestyle && (offset == -5 || offset == 5)) code = kCodeWall;
+    if (rule == TRule::Freestyle && (offset == -5 || offset == 5)) code = kCodeWall;
     line[kCentre + offset] = code == kCodeEmpty ? kSeenEmpty : code == own ? kSeenOwn : kSeenStop;
   }
   line[kCentre] = kSeenOwn;
@@ -99,10 +93,20 @@ TPatternTables::TPatternTables(TRule rule)
                    &Combination()},
       keyMask_(rule == TRule::Freestyle ? 0xFFFFu : 0xFFFFFu) {
   lines_.assign(static_cast<std::size_t>(keyMask_) + 1, 0);
-  TLineClassifier blackLines(LineRule(rule, 0)), whiteLines(LineRule(rule, 1));
+  if (rule == TRule::Renju) {
+    // Black's lines are those of exactly five, white's those of freestyle: both tables are built
+    // anyway, and a copy takes no time.
+    const TPatternTables& exactlyFive = For(TRule::ExactlyFive);
+    const TPatternTables& freestyle = For(TRule::Freestyle);
+    for (uint32_t key = 0; key <= keyMask_; ++key)
+      lines_[key] = static_cast<uint8_t>((exactlyFive.PackedPatterns(key) & 15) |
+                                         (freestyle.PackedPatterns(key) & 0xF0));
+    return;
+  }
+  TLineClassifier classifier(rule);
   for (uint32_t key = 0; key <= keyMask_; ++key) {
-    const TPattern black = blackLines.Classify(SeenBy(key, 0, rule));
-    const TPattern white = whiteLines.Classify(SeenBy(key, 1, rule));
+    const TPattern black = classifier.Classify(SeenBy(key, 0, rule));
+    const TPattern white = classifier.Classify(SeenBy(key, 1, rule));
     lines_[key] = static_cast<uint8_t>(black | white << 4);
   }
 }
