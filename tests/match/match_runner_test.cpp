@@ -192,6 +192,28 @@ TEST(MatchRunner, RenjuRefusesXsForbiddenMoveAndLetsOsSixWin) {
   }
 }
 
+// A brain is told the match's rule (the chatty engine names it in its messages).
+TEST(MatchRunner, BrainsAreToldTheRule) {
+  const TScriptedEngines engines;
+  const struct {
+    bool ExactlyFive, Renju;
+    const char* Message;
+  } cases[] = {{false, false, "thinking hard under rule 0"},
+               {true, false, "thinking hard under rule 1"},
+               {false, true, "thinking hard under rule 4"}};
+  for (const auto& c : cases) {
+    TPlayers players(engines, "pipe-chatty", "pipe-legal");
+    TMatchOptions options = FastOptions(1);
+    options.KeepMessages = true;
+    options.ExactlyFive = c.ExactlyFive;
+    options.Renju = c.Renju;
+    const TMatchResult result = RunMatch(*players.First, *players.Second, options);
+    ASSERT_EQ(result.Games.size(), 1u);
+    ASSERT_FALSE(result.Games[0].Messages.empty());
+    EXPECT_EQ(result.Games[0].Messages[0].Text, c.Message);
+  }
+}
+
 // The draw pattern needs an opening on squares of its colours: (0,0) is an x square of the
 // pattern and (2,0) an o square.
 TEST(MatchRunner, FullBoardIsADrawForBothEngines) {
@@ -363,7 +385,7 @@ TEST(MatchRunner, MessagesAreKeptOnRequest) {
     ASSERT_EQ(game.Messages.size(), xMoves);
     for (std::size_t k = 0; k < xMoves; ++k) {
       EXPECT_EQ(game.Messages[k].Stone, static_cast<int>(3 + 2 * k));
-      EXPECT_EQ(game.Messages[k].Text, "thinking hard");
+      EXPECT_EQ(game.Messages[k].Text, "thinking hard under rule 0");
     }
     std::istringstream text(RecordText(game));
     std::string error;
