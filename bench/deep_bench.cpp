@@ -1,12 +1,15 @@
 // Costs of the deep search's inner operations on one middle-game position: a move made and taken
 // back on the incremental board, the evaluation, the continuous-four solver at a leaf, and a
-// fixed-depth search.
+// fixed-depth search; and the renju check of black's forbidden moves over the squares a move
+// generation looks at.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "deep/deep_search.h"
+#include "deep/forbidden.h"
 
 namespace zarvo::deep {
 namespace {
@@ -52,6 +55,30 @@ void BM_DeepLeafVcf(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(solver.FindVcf(*game.Board, 6, 200));
 }
 BENCHMARK(BM_DeepLeafVcf);
+
+// Every empty square next to the stones of a renju middle game dense with black's threes (a
+// three-three among them), judged for black as the move generation judges them.
+void BM_RenjuForbiddenNearStones(benchmark::State& state) {
+  auto board = std::make_unique<TDeepBoard>(15, 15, TRule::Renju);
+  constexpr int kGame[][2] = {{7, 7}, {8, 8}, {7, 9}, {8, 6},  {6, 8},  {9, 9}, {8, 10},
+                              {6, 6}, {5, 9}, {9, 7}, {6, 10}, {10, 6}, {5, 6}, {4, 10}};
+  for (const auto& move : kGame) board->Move(SquareAt(move[0], move[1]));
+  std::vector<TSquareIndex> squares;
+  const TDeepBoard::TArea area = board->StoneArea(2);
+  for (int y = area.MinY; y <= area.MaxY; ++y)
+    for (int x = area.MinX; x <= area.MaxX; ++x)
+      if (board->IsEmpty(SquareAt(x, y)) && board->IsNearStones(SquareAt(x, y)))
+        squares.push_back(SquareAt(x, y));
+  int forbidden = 0;
+  for (auto _ : state)
+    for (TSquareIndex square : squares) forbidden += ForbiddenFor(*board, 0, square);
+  state.counters["squares/s"] = benchmark::Counter(
+      static_cast<double>(squares.size()) * static_cast<double>(state.iterations()),
+      benchmark::Counter::kIsRate);
+  state.counters["forbidden"] = static_cast<double>(forbidden) /
+                                static_cast<double>(std::max<int64_t>(state.iterations(), 1));
+}
+BENCHMARK(BM_RenjuForbiddenNearStones);
 
 void BM_DeepSearchDepth6(benchmark::State& state) {
   TDeepMiddleGame game;

@@ -123,7 +123,7 @@ void TDeepBoard::Recount(TSquareIndex square) {
                                         key_[3][square]};
   for (int side = 0; side < 2; ++side) {
     const uint16_t packed = PackedFor(*tables_, keys, side);
-    const TPattern4 cls = tables_->Combine(packed);
+    const TPattern4 cls = tables_->Combine(packed, side);
     const int16_t value = ValueOf(packed);
     packed_[side][square] = packed;
     SetClass(side, square, cls);
@@ -146,7 +146,7 @@ void TDeepBoard::Refresh(TSquareIndex square, int direction) {
     const int16_t delta = static_cast<int16_t>(kLineValue[pattern] - kLineValue[oldPattern]);
     value_[side][square] = static_cast<int16_t>(value_[side][square] + delta);
     valueSum_[side] += delta;
-    const uint8_t cls = tables_->Combine(packed);
+    const uint8_t cls = tables_->Combine(packed, side);
     if (cls != class_[side][square]) {
       --classCount_[side][class_[side][square]];
       ++classCount_[side][cls];
@@ -288,7 +288,7 @@ void TDeepBoard::CheckAround(TSquareIndex square) const {
       const uint16_t packed = PackedFor(*tables_, keys, side);
       const uint8_t cls = class_[side][here];
       expect(packed == packed_[side][here], "deep board: line patterns");
-      expect(tables_->Combine(packed) == cls, "deep board: class");
+      expect(tables_->Combine(packed, side) == cls, "deep board: class");
       expect(ValueOf(packed) == value_[side][here], "deep board: value");
       expect(((threats_[side][here / 64] >> (here % 64)) & 1) == (cls >= P4Flex3),
              "deep board: threat set");

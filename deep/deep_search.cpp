@@ -4,6 +4,8 @@
 #include <cmath>
 #include <system_error>
 
+#include "deep/forbidden.h"
+
 namespace zarvo::deep {
 namespace {
 
@@ -207,13 +209,17 @@ int TDeepSearch::GenerateMoves(const TDeepBoard& board, TScoredMove* moves, int 
   const int me = board.SideToMove(), opp = Opponent(me);
   int count = 0;
   forced = true;
-  // 1. A four of the opponent's: the block is the only move.
+  // 1. A four of the opponent's: the block is the only move, none when it is forbidden.
   if (board.ClassCount(opp, P4Five) > 0) {
-    moves[count++] = {board.FindClass(opp, P4Five, board.LastMove()), 0};
+    const TSquareIndex block = board.FindClass(opp, P4Five, board.LastMove());
+    if (!ForbiddenFor(board, me, block)) moves[count++] = {block, 0};
     return count;
   }
   // 2. An open four the opponent threatens: its defences and fours of one's own.
-  const bool defend = board.ClassCountAtLeast(opp, P4Flex4) > 0;
+  // (Black's open four on a forbidden square threatens nothing.)
+  const bool defend = board.ClassCountAtLeast(opp, P4Flex4) > 0 &&
+                      (opp != 0 || board.Rule() != TRule::Renju ||
+                       FindAllowedClass(board, opp, P4Flex4) != kNoSquare);
   forced = defend;
   const TDeepBoard::TArea area = board.StoneArea(defend ? kLineReach - 1 : 2);
   for (int y = area.MinY; y <= area.MaxY; ++y) {
@@ -222,6 +228,7 @@ int TDeepSearch::GenerateMoves(const TDeepBoard& board, TScoredMove* moves, int 
       if (!board.IsEmpty(square)) continue;
       const TPattern4 mine = board.Class(square, me), theirs = board.Class(square, opp);
       if (defend ? mine < P4Block4 && theirs < P4Block4 : !board.IsNearStones(square)) continue;
+      if (ForbiddenFor(board, me, square)) continue;
       // 3. Quiet moves near the stones, ranked by what they make and what they take.
       int score = kAttackWeight[mine] + kDefendWeight[theirs] +
                   (board.SquareValue(square, me) + board.SquareValue(square, opp)) / 4 +
@@ -235,7 +242,7 @@ int TDeepSearch::GenerateMoves(const TDeepBoard& board, TScoredMove* moves, int 
       if (count < kMaxMoves) moves[count++] = {square, score};
     }
   }
-  if (count == 0 && !board.Full()) {
+  if (count == 0 && board.StoneCount() == 0) {
     // An empty board: its centre.
     moves[count++] = {SquareAt(board.Width() / 2, board.Height() / 2), 0};
   }
@@ -252,11 +259,16 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
   if (board.ClassCount(me, P4Five) > 0) return kWinScore - ply - 1;
   const int oppFives = board.ClassCount(opp, P4Five);
   if (oppFives >= 2) return -(kWinScore - ply - 2);
-  if (oppFives == 0 && board.ClassCount(me, P4Flex4) > 0) return kWinScore - ply - 3;
+  // Black's classes under renju may hold forbidden squares: its open four is checked, its four
+  // and three left to the search.
+  const bool renjuBlack = me == 0 && board.Rule() == TRule::Renju;
+  if (oppFives == 0 && board.ClassCount(me, P4Flex4) > 0 &&
+      (!renjuBlack || FindAllowedClass(board, me, P4Flex4) != kNoSquare))
+    return kWinScore - ply - 3;
   // A four with an open three, or two open threes, against an opponent who cannot make a four:
   // its one reply stops one threat and the other becomes an open four. (The root needs a move:
   // its search finds the same win a ply deeper.)
-  if (ply > 0 && oppFives == 0 && board.ClassCountAtLeast(opp, P4Block4) == 0 &&
+  if (ply > 0 && !renjuBlack && oppFives == 0 && board.ClassCountAtLeast(opp, P4Block4) == 0 &&
       (board.ClassCount(me, P4Block4Flex3) > 0 || board.ClassCount(me, P4Flex3Double) > 0))
     return kWinScore - ply - 5;
   if (board.Full()) return 0;
@@ -316,6 +328,8 @@ int TDeepSearch::Search(TDeepBoard& board, int depth, int alpha, int beta, int p
         moves);
     forced = true;
   }
+  // Nothing to play: a four whose block is forbidden (lost), or only forbidden squares nearby.
+  if (count == 0) return oppFives == 1 ? -(kWinScore - ply - 2) : Evaluate(board);
   const int width = forced || ply == 0 ? count : std::min(count, MoveCountLimit(depth, pvNode));
 
   const int alphaIn = alpha;
@@ -464,6 +478,20 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
 
   TSearchResult result;
   const auto finish = [&](TSquareIndex move, int score, const char* reason) {
+    // Never a forbidden square nor no move while an allowed square is left (black under renju,
+    // lost or not: a four whose block is forbidden leaves the search nothing to play).
+    if (ForbiddenFor(board, board.SideToMove(), move) || (move == kNoSquare && !board.Full())) {
+      bool forced = false;
+      TScoredMove* moves = moveStack_[0].data();
+      const int count = GenerateMoves(board, moves, 0, kNoSquare, forced);
+      move = count > 0 ? std::max_element(moves, moves + count,
+                                          [](const TScoredMove& a, const TScoredMove& b) {
+                                            return a.Score < b.Score;
+                                          })
+                             ->Square
+                       : AnyAllowedSquare(board, board.SideToMove());
+      reason = "allowed move";
+    }
     result.Move = move;
     result.Score = score;
     result.Reason = reason;
@@ -480,11 +508,15 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
     return finish(SquareAt(board.Width() / 2, board.Height() / 2), 0, "centre");
   if (board.ClassCount(me, P4Five) > 0)
     return finish(board.FindClass(me, P4Five), kWinScore - 1, "five");
-  // Two fives to stop (an open four) are a loss: one is blocked, the other made.
-  if (const int oppFives = board.ClassCount(opp, P4Five); oppFives > 0)
-    return finish(board.FindClass(opp, P4Five), oppFives >= 2 ? -(kWinScore - 2) : 0, "block");
-  if (board.ClassCount(me, P4Flex4) > 0)
-    return finish(board.FindClass(me, P4Flex4), kWinScore - 3, "open four");
+  // Two fives to stop (an open four) are a loss: one is blocked, the other made; so is a five
+  // whose block is forbidden.
+  if (const int oppFives = board.ClassCount(opp, P4Five); oppFives > 0) {
+    const TSquareIndex block = board.FindClass(opp, P4Five);
+    const bool lost = oppFives >= 2 || ForbiddenFor(board, me, block);
+    return finish(block, lost ? -(kWinScore - 2) : 0, "block");
+  }
+  if (const TSquareIndex four = FindAllowedClass(board, me, P4Flex4); four != kNoSquare)
+    return finish(four, kWinScore - 3, "open four");
 
   // 2. A forced win by fours, then by threes, at the root.
   if (limits.RootSolvers) {

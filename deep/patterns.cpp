@@ -89,9 +89,20 @@ TSeenLine SeenBy(uint32_t key, int side, TRule rule) {
 
 TPatternTables::TPatternTables(TRule rule)
     : rule_(rule),
-      combination_(&Combination()),
+      combination_{rule == TRule::Renju ? &RenjuBlackCombination() : &Combination(),
+                   &Combination()},
       keyMask_(rule == TRule::Freestyle ? 0xFFFFu : 0xFFFFFu) {
   lines_.assign(static_cast<std::size_t>(keyMask_) + 1, 0);
+  if (rule == TRule::Renju) {
+    // Black's lines are those of exactly five, white's those of freestyle: both tables are built
+    // anyway, and a copy takes no time.
+    const TPatternTables& exactlyFive = For(TRule::ExactlyFive);
+    const TPatternTables& freestyle = For(TRule::Freestyle);
+    for (uint32_t key = 0; key <= keyMask_; ++key)
+      lines_[key] = static_cast<uint8_t>((exactlyFive.PackedPatterns(key) & 15) |
+                                         (freestyle.PackedPatterns(key) & 0xF0));
+    return;
+  }
   TLineClassifier classifier(rule);
   for (uint32_t key = 0; key <= keyMask_; ++key) {
     const TPattern black = classifier.Classify(SeenBy(key, 0, rule));
@@ -103,8 +114,12 @@ TPatternTables::TPatternTables(TRule rule)
 const TPatternTables& TPatternTables::For(TRule rule) {
   static const TPatternTables freestyle(TRule::Freestyle);
   if (rule == TRule::Freestyle) return freestyle;
-  static const TPatternTables exactlyFive(TRule::ExactlyFive);
-  return exactlyFive;
+  if (rule == TRule::ExactlyFive) {
+    static const TPatternTables exactlyFive(TRule::ExactlyFive);
+    return exactlyFive;
+  }
+  static const TPatternTables renju(TRule::Renju);
+  return renju;
 }
 
 TPattern4 TPatternTables::CombineOf(const std::array<TPattern, 4>& patterns) {
@@ -124,21 +139,42 @@ TPattern4 TPatternTables::CombineOf(const std::array<TPattern, 4>& patterns) {
   return P4None;
 }
 
-const std::array<TPattern4, 1 << 16>& TPatternTables::Combination() {
-  static const auto table = [] {
-    std::array<TPattern4, 1 << 16> combined{};
-    for (uint32_t packed = 0; packed < combined.size(); ++packed) {
-      std::array<TPattern, 4> patterns{};
-      bool valid = true;
-      for (int d = 0; d < 4; ++d) {
-        const uint32_t p = (packed >> (4 * d)) & 15;
-        valid = valid && p < kPatternCount;
-        patterns[d] = static_cast<TPattern>(p);
-      }
-      combined[packed] = valid ? CombineOf(patterns) : P4None;
+TPattern4 TPatternTables::RenjuBlackCombineOf(const std::array<TPattern, 4>& patterns) {
+  std::array<int, kPatternCount> n{};
+  for (TPattern pattern : patterns) ++n[pattern];
+  if (n[PFive]) return P4Five;
+  if (n[PFlex4] + n[PBlock4] >= 2 || n[PFlex3] >= 2) return P4None;
+  return CombineOf(patterns);
+}
+
+namespace {
+
+// Every packed set of four patterns combined by `combine` (codes beyond the patterns: P4None).
+template <class TCombine>
+std::array<TPattern4, 1 << 16> CombinationBy(TCombine combine) {
+  std::array<TPattern4, 1 << 16> combined{};
+  for (uint32_t packed = 0; packed < combined.size(); ++packed) {
+    std::array<TPattern, 4> patterns{};
+    bool valid = true;
+    for (int d = 0; d < 4; ++d) {
+      const uint32_t p = (packed >> (4 * d)) & 15;
+      valid = valid && p < kPatternCount;
+      patterns[d] = static_cast<TPattern>(p);
     }
-    return combined;
-  }();
+    combined[packed] = valid ? combine(patterns) : P4None;
+  }
+  return combined;
+}
+
+}  // namespace
+
+const TPatternTables::TCombination& TPatternTables::Combination() {
+  static const TCombination table = CombinationBy(CombineOf);
+  return table;
+}
+
+const TPatternTables::TCombination& TPatternTables::RenjuBlackCombination() {
+  static const TCombination table = CombinationBy(RenjuBlackCombineOf);
   return table;
 }
 

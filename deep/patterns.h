@@ -68,20 +68,29 @@ class TPatternTables {
   // Both sides' patterns at once: the first player's in the low four bits, the second's above.
   uint8_t PackedPatterns(uint32_t key) const { return lines_[key & keyMask_]; }
 
-  // The class of a square from its four patterns packed four bits each (direction 0 lowest).
-  TPattern4 Combine(uint32_t packedPatterns) const { return (*combination_)[packedPatterns]; }
+  // The class of a square for a side from its four patterns packed four bits each (direction 0
+  // lowest).
+  TPattern4 Combine(uint32_t packedPatterns, int side) const {
+    return (*combination_[side])[packedPatterns];
+  }
   static TPattern4 CombineOf(const std::array<TPattern, 4>& patterns);
+  // Black's class under renju: a four-four or a three-three is forbidden there (unless a five
+  // comes with it), so it is worth nothing; the rarer cases (a three whose four squares are
+  // forbidden, an overline beside a four) are left to the forbidden-move check.
+  static TPattern4 RenjuBlackCombineOf(const std::array<TPattern, 4>& patterns);
 
   TRule Rule() const { return rule_; }
 
  private:
+  using TCombination = std::array<TPattern4, 1 << 16>;
   explicit TPatternTables(TRule rule);
-  static const std::array<TPattern4, 1 << 16>& Combination();
+  static const TCombination& Combination();
+  static const TCombination& RenjuBlackCombination();
 
   TRule rule_;
-  // The one combination table of every rule, held here so that the board's make and undo reach
-  // it without the guard of a function's static.
-  const std::array<TPattern4, 1 << 16>* combination_;
+  // The combination tables by side (shared by every rule but black's under renju), held here so
+  // that the board's make and undo reach them without the guard of a function's static.
+  std::array<const TCombination*, 2> combination_;
   uint32_t keyMask_;            // freestyle reads distance 1..4 only
   std::vector<uint8_t> lines_;  // indexed by line key & keyMask_
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "deep/forbidden.h"
+
 namespace zarvo::deep {
 namespace {
 
@@ -27,6 +29,16 @@ int CollectClass(const TDeepBoard& board, int side, TPattern4 low, TPattern4 hig
   std::sort(out, out + count,
             [](const TCandidate& a, const TCandidate& b) { return a.Order > b.Order; });
   return count;
+}
+
+// Drops the squares `mover` may not play from `moves` (black's forbidden squares under renju);
+// the count left.
+int DropForbidden(const TDeepBoard& board, int mover, TCandidate* moves, int count) {
+  if (mover != 0 || board.Rule() != TRule::Renju) return count;
+  return static_cast<int>(
+      std::remove_if(moves, moves + count,
+                     [&](const TCandidate& m) { return IsForbidden(board, m.Square); }) -
+      moves);
 }
 
 }  // namespace
@@ -119,6 +131,7 @@ bool TThreatSolver::Attack(TDeepBoard& board, int threats, int ply) {
   if (oppFives >= 2) return false;
   if (oppFives == 1) {
     const TSquareIndex block = board.FindClass(opp, P4Five, board.LastMove());
+    if (ForbiddenFor(board, me, block)) return false;
     board.Move(block);
     const bool won = Defend(board, threats, ply + 1);
     board.Undo();
@@ -127,10 +140,12 @@ bool TThreatSolver::Attack(TDeepBoard& board, int threats, int ply) {
   }
   // 3. An open four (or two fours) wins when the defender has no four to answer with.
   if (board.ClassCount(me, P4Flex4) > 0 && board.ClassCountAtLeast(opp, P4Block4) == 0) {
-    line_[ply] = board.FindClass(me, P4Flex4);
-    lineLength_ = ply + 1;
-    winPlies_ = ply + 3;
-    return true;
+    if (const TSquareIndex four = FindAllowedClass(board, me, P4Flex4); four != kNoSquare) {
+      line_[ply] = four;
+      lineLength_ = ply + 1;
+      winPlies_ = ply + 3;
+      return true;
+    }
   }
   if (threats <= 0) return false;
   const uint64_t key = board.Hash() ^ (threes_ ? kThreeSalt : 0);
@@ -142,6 +157,7 @@ bool TThreatSolver::Attack(TDeepBoard& board, int threats, int ply) {
   if (threes_ && board.ClassCountAtLeast(opp, P4Flex4) == 0)
     count +=
         CollectClass(board, me, P4Flex3, P4Flex3Double, moves.data() + count, kMaxMoves - count);
+  count = DropForbidden(board, me, moves.data(), count);
   for (int i = 0; i < count; ++i) {
     board.Move(moves[i].Square);
     const bool won = Defend(board, threats - 1, ply + 1);
@@ -168,20 +184,26 @@ bool TThreatSolver::Defend(TDeepBoard& board, int threats, int ply) {
   std::array<TCandidate, kMaxMoves> moves;
   int count = 0;
   const int attackerFives = board.ClassCount(attacker, P4Five);
-  if (attackerFives == 1) {
-    moves[count++] = {board.FindClass(attacker, P4Five, board.LastMove()), 0};
-  } else if (attackerFives >= 2) {
-    count = CollectClass(board, me, P4Block4, P4Flex4, moves.data(), kMaxMoves);
+  if (attackerFives > 0) {
+    if (attackerFives == 1)
+      moves[count++] = {board.FindClass(attacker, P4Five, board.LastMove()), 0};
+    else
+      count = CollectClass(board, me, P4Block4, P4Flex4, moves.data(), kMaxMoves);
+    // No reply left (black's block may be forbidden): the five comes next.
+    count = DropForbidden(board, me, moves.data(), count);
     if (count == 0) {
       lineLength_ = ply;
       winPlies_ = ply + 2;
       return true;
     }
-  } else if (threes_ && board.ClassCount(attacker, P4Flex4) > 0) {
+  } else if (threes_ && board.ClassCount(attacker, P4Flex4) > 0 &&
+             (attacker != 0 || board.Rule() != TRule::Renju ||
+              FindAllowedClass(board, attacker, P4Flex4) != kNoSquare)) {
     count = CollectClass(board, me, P4Block4, P4Flex4, moves.data(), kMaxMoves);
     count +=
         CollectClass(board, attacker, P4Block4, P4Flex4, moves.data() + count, kMaxMoves - count);
     if (count == kMaxMoves) return false;  // too many to be sure of all
+    count = DropForbidden(board, me, moves.data(), count);
   } else {
     return false;  // the last attacking move threatened nothing
   }

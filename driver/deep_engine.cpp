@@ -99,6 +99,7 @@ int UsableThreads(int64_t wanted) {
 void TDeepEngine::NewGame() {
   deep::TPatternTables::For(deep::TRule::Freestyle);
   deep::TPatternTables::For(deep::TRule::ExactlyFive);
+  deep::TPatternTables::For(deep::TRule::Renju);
   search_->SetTableBytes(tableBytes_);
   search_->SetThreads(threads_);
   search_->Clear();

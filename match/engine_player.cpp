@@ -230,7 +230,9 @@ class TPipePlayer final : public TPlayer {
       // The limits of the game, then time_left before each move.
       std::string info = "INFO timeout_turn " + std::to_string(request.MoveTimeMs) + "\n";
       info += "INFO timeout_match " + std::to_string(request.GameTimeMs.value_or(0)) + "\n";
-      info += request.ExactlyFive ? "INFO rule 1\n" : "INFO rule 0\n";
+      info += request.Renju         ? "INFO rule 4\n"
+              : request.ExactlyFive ? "INFO rule 1\n"
+                                    : "INFO rule 0\n";
       if (!Send(info, TClock::now() + milliseconds(kStartTimeoutMs)))
         return Lost(TAnswerKind::Crash, "stopped reading its input", TClock::now());
     }

@@ -28,6 +28,7 @@ struct TMoveRequest {
   const std::atomic<bool>* Stop = nullptr;  // set: give up waiting and answer Cancelled
   int BoardSize = kBoardSize;               // told to a brain with START
   bool ExactlyFive = false;                 // told to a brain with INFO rule 1
+  bool Renju = false;                       // told to a brain with INFO rule 4
 };
 
 // The most an engine is waited for: its time for this move plus the tolerance.

@@ -65,8 +65,8 @@ std::optional<TSquare> BoardSquare(std::string_view text, const TGameBoard& boar
 // The text form read back; finished says whether it had its result.
 std::optional<TGameRecord> ParseGameText(std::istream& in, std::string& error, bool& finished);
 
-// Indexed by ExactlyFive.
-constexpr std::array<std::string_view, 2> kRuleNames{"freestyle", "exactly five"};
+// Freestyle, exactly five, renju.
+constexpr std::array<std::string_view, 3> kRuleNames{"freestyle", "exactly five", "renju"};
 
 }  // namespace
 
@@ -84,8 +84,8 @@ std::string_view OutcomeName(TOutcome outcome) {
   return kOutcomeNames[static_cast<std::size_t>(outcome)];
 }
 
-std::string_view RuleName(bool exactlyFive) {
-  return kRuleNames[exactlyFive ? 1 : 0];
+std::string_view RuleName(bool exactlyFive, bool renju) {
+  return kRuleNames[renju ? 2 : exactlyFive ? 1 : 0];
 }
 
 std::vector<TSquare> TGameRecord::Stones() const {
@@ -101,7 +101,8 @@ TGameBoard TGameRecord::FinalBoard() const {
 std::vector<TSquare> TGameRecord::WinningLine() const {
   const std::vector<TSquare> stones = Stones();
   if (Reason != TEndReason::Five || stones.empty()) return {};
-  return FiveThrough(FinalBoard(), stones.back(), ExactlyFive);
+  const bool byX = stones.size() % 2 == 1;
+  return FiveThrough(FinalBoard(), stones.back(), ExactlyFive || (Renju && byX));
 }
 
 namespace {
@@ -112,7 +113,7 @@ void WriteGame(std::ostream& text, const TGameRecord& record) {
   text << "x: " << record.XEngine << '\n';
   text << "o: " << record.OEngine << '\n';
   text << "Board: " << record.BoardSize << '\n';
-  text << "Rule: " << RuleName(record.ExactlyFive) << '\n';
+  text << "Rule: " << RuleName(record.ExactlyFive, record.Renju) << '\n';
   text << "Opening:";
   if (record.Opening.empty()) text << " none";
   for (const TSquare& square : record.Opening) text << ' ' << SquareText(square);
@@ -221,9 +222,10 @@ std::optional<TGameRecord> ParseGameText(std::istream& in, std::string& error, b
       // The stones are checked against the board, so the game comes first.
       if (haveOpening) return fail("the board and rule go before the opening");
       if (key == "Rule") {
-        if (value != kRuleNames[0] && value != kRuleNames[1])
-          return fail("unknown rule " + Shown(value) + " (freestyle or exactly five)");
+        if (value != kRuleNames[0] && value != kRuleNames[1] && value != kRuleNames[2])
+          return fail("unknown rule " + Shown(value) + " (freestyle, exactly five or renju)");
         record.ExactlyFive = value == kRuleNames[1];
+        record.Renju = value == kRuleNames[2];
         continue;
       }
       const auto words = Words(value);

@@ -49,10 +49,12 @@ struct TEngineMessage {
 struct TGameRecord {
   int Number = 1;
   std::string XEngine, OEngine;  // x plays the first stone of the opening
-  // The game: a BoardSize x BoardSize board, and whether only exactly five wins. A record
-  // written before records said so was a 20 x 20 freestyle game.
+  // The game: a BoardSize x BoardSize board, and whether only exactly five wins, or renju is
+  // played (x by exactly five and without its forbidden moves; ExactlyFive is false then). A
+  // record written before records said so was a 20 x 20 freestyle game.
   int BoardSize = kBoardSize;
   bool ExactlyFive = false;
+  bool Renju = false;
   std::vector<TSquare> Opening;
   std::vector<TPlayedMove> Moves;
   TOutcome Outcome = TOutcome::Draw;
@@ -69,15 +71,16 @@ struct TGameRecord {
   std::vector<TSquare> WinningLine() const;
 };
 
-// "freestyle" or "exactly five", as a record and the tools' captions say it.
-std::string_view RuleName(bool exactlyFive);
+// "freestyle", "exactly five" or "renju", as a record and the tools' captions say it.
+std::string_view RuleName(bool exactlyFive, bool renju);
 
 // The text form, one item per line:
 //   Game: 3
 //   x: file:/opt/engines/Zarvo2
 //   o: pipe:/opt/engines/pbrain-zarvo2
 //   Board: 15                      (15 to 20; without it 20)
-//   Rule: exactly five             ("freestyle" or "exactly five"; without it freestyle)
+//   Rule: exactly five             ("freestyle", "exactly five" or "renju"; without it
+//                                  freestyle)
 //   Opening: 9,9 10,10 9,10        ("none" for an empty board)
 //   Message 4: o depth 7 eval 30   (optional: what the brain said with its answer for stone 4)
 //   Move 4: o 10,9 123 ms          (stone number counted from the opening's first stone)

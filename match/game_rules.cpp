@@ -1,6 +1,9 @@
 #include "match/game_rules.h"
 
+#include <memory>
+
 #include "base/decimal_text.h"
+#include "deep/forbidden.h"
 
 namespace zarvo::match {
 
@@ -42,6 +45,28 @@ std::vector<TSquare> FiveThrough(const TGameBoard& board, TSquare square, bool e
     if (wins && run.size() > best.size()) best = std::move(run);
   }
   return best;
+}
+
+std::string_view RenjuForbidden(const TGameBoard& board, TSquare square) {
+  if (!board.OnBoard(square) || !board.IsEmpty(square)) return {};
+  // The deep engine's judge, on a board of its own: x is its side 0, black.
+  const auto deep =
+      std::make_unique<deep::TDeepBoard>(board.Size(), board.Size(), deep::TRule::Renju);
+  for (int y = 0; y < board.Size(); ++y)
+    for (int x = 0; x < board.Size(); ++x)
+      if (const char stone = board.At({x, y}); stone == 'x' || stone == 'o')
+        deep->Place(deep::SquareAt(x, y), stone == 'x' ? 0 : 1);
+  switch (deep::ForbiddenKind(*deep, deep::SquareAt(square.X, square.Y))) {
+    case deep::TForbidden::Overline:
+      return "overline";
+    case deep::TForbidden::FourFour:
+      return "four-four";
+    case deep::TForbidden::ThreeThree:
+      return "three-three";
+    case deep::TForbidden::None:
+      break;
+  }
+  return {};
 }
 
 std::string SquareText(TSquare square) {

@@ -1,4 +1,5 @@
-// The rules a match is judged by: stones alternate from x, five or more in a row wins, a full
+// The rules a match is judged by: stones alternate from x, five or more in a row wins (exactly
+// five by the exactly-five rule, and for x under renju, where x's forbidden moves lose), a full
 // board is a draw.
 #pragma once
 
@@ -57,6 +58,10 @@ TGameBoard BoardOf(const std::vector<TSquare>& stones, int size);
 // empty when there is none. The board's edge ends a line.
 // With exactlyFive, only a run of exactly five counts.
 std::vector<TSquare> FiveThrough(const TGameBoard& board, TSquare square, bool exactlyFive = false);
+
+// Why x (black, the first player) may not play the empty square under renju: "overline",
+// "four-four" or "three-three"; empty when it may.
+std::string_view RenjuForbidden(const TGameBoard& board, TSquare square);
 
 // A five's squares as a record's Detail line gives them: "7,8 8,8 9,8 10,8 11,8".
 std::string RunText(const std::vector<TSquare>& run);

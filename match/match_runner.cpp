@@ -23,6 +23,7 @@ class TGame {
     record_.OEngine = players[1]->Label();
     record_.BoardSize = options.BoardSize;
     record_.ExactlyFive = options.ExactlyFive;
+    record_.Renju = options.Renju;
     record_.Opening = opening;
     stones_ = opening;
     timeLeft_.fill(options.GameTimeMs);
@@ -49,6 +50,7 @@ class TGame {
       request.ToleranceMs = options_.ToleranceMs;
       request.BoardSize = options_.BoardSize;
       request.ExactlyFive = options_.ExactlyFive;
+      request.Renju = options_.Renju;
       request.Stop = options_.Stop;
       const TAnswer answer = players_[side]->Play(request);
       if (answer.Kind == TAnswerKind::Cancelled) return std::nullopt;
@@ -89,12 +91,21 @@ class TGame {
         return record_;
       }
 
-      // 4. The move stands; five or more in a row wins.
+      if (const std::string_view forbidden = RenjuForbidden(board_, answer.Square);
+          options_.Renju && colour == 'x' && !forbidden.empty()) {
+        End(otherWins, TEndReason::IllegalMove,
+            "answered " + SquareText(answer.Square) + ": " + std::string(forbidden) +
+                ", forbidden to x under renju");
+        return record_;
+      }
+
+      // 4. The move stands; five or more in a row wins (exactly five for x under renju).
       board_.Place(answer.Square, colour);
       stones_.push_back(answer.Square);
       record_.Moves.push_back({answer.Square, answer.ElapsedMs});
       if (timeLeft_[side]) *timeLeft_[side] -= answer.ElapsedMs;
-      const std::vector<TSquare> five = FiveThrough(board_, answer.Square, options_.ExactlyFive);
+      const std::vector<TSquare> five = FiveThrough(
+          board_, answer.Square, options_.ExactlyFive || (options_.Renju && colour == 'x'));
       if (!five.empty()) {
         End(colour == 'x' ? TOutcome::XWins : TOutcome::OWins, TEndReason::Five, RunText(five));
         return record_;

@@ -33,6 +33,9 @@ struct TMatchOptions {
   // 2k + 2), each game as the whole match would play it. Whole pairs, so the pair-based test
   // counts every pair of a shard; the shards of one match play each of its games once.
   int ShardIndex = 0, ShardCount = 1;
+  // Renju: x wins by exactly five and loses by a forbidden move (three-three, four-four,
+  // overline), o wins by five or more; brains are told INFO rule 4.
+  bool Renju = false;
 };
 
 // Indexed by colour: 0 as x, 1 as o.

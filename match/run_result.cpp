@@ -10,8 +10,6 @@
 namespace zarvo::match {
 namespace {
 
-// Indexed by ExactlyFive, as records say it.
-constexpr std::array<std::string_view, 2> kRules{"freestyle", "exactly five"};
 
 template <typename TNumber>
 std::optional<TNumber> NumberOf(std::string_view text) {
@@ -127,6 +125,7 @@ TMatchIdentity IdentityOf(const std::array<std::string, 2>& engines, const TMatc
   match.ToleranceMs = options.ToleranceMs;
   match.BoardSize = options.BoardSize;
   match.ExactlyFive = options.ExactlyFive;
+  match.Renju = options.Renju;
   match.Sprt = sprt;
   return match;
 }
@@ -137,7 +136,7 @@ std::string RunHeaderText(const TMatchIdentity& match, int shardIndex, int shard
        << "\nGames: " << match.Games << "\nOpenings: " << match.Openings
        << "\nMove time: " << match.MoveTimeMs << "\nGame time: " << match.GameTimeMs
        << "\nTolerance: " << match.ToleranceMs << "\nBoard: " << match.BoardSize
-       << "\nRule: " << kRules[match.ExactlyFive ? 1 : 0] << '\n';
+       << "\nRule: " << RuleName(match.ExactlyFive, match.Renju) << '\n';
   if (match.Sprt)
     text << "SPRT: " << DoubleText(match.Sprt->Elo0) << ' ' << DoubleText(match.Sprt->Elo1) << ' '
          << DoubleText(match.Sprt->Alpha) << ' ' << DoubleText(match.Sprt->Beta) << '\n';
@@ -215,8 +214,14 @@ std::optional<TRunResult> ParseRunResult(std::istream& in, std::string& error) {
         good = n && *n >= 15 && *n <= kBoardSize;
         match.BoardSize = n.value_or(kBoardSize);
       } else if (key == "Rule") {
-        good = value == kRules[0] || value == kRules[1];
-        match.ExactlyFive = value == kRules[1];
+        good = false;
+        for (const bool renju : {false, true})
+          for (const bool exactlyFive : {false, true})
+            if (!(renju && exactlyFive) && value == RuleName(exactlyFive, renju)) {
+              good = true;
+              match.ExactlyFive = exactlyFive;
+              match.Renju = renju;
+            }
       } else if (key == "SPRT") {
         const std::vector<std::string_view> words = Split(value, ' ');
         std::array<double, 4> numbers{};

@@ -12,7 +12,7 @@
 //   Game time: 0               ms for each engine and game, 0 unlimited
 //   Tolerance: 500             ms
 //   Board: 20
-//   Rule: freestyle            ("freestyle" or "exactly five")
+//   Rule: freestyle            ("freestyle", "exactly five" or "renju")
 //   SPRT: 0 5 0.05 0.05        ELO0 ELO1 ALPHA BETA; only in a match with the sequential test
 //   Shard: 3/8                 this run plays the pairs k with k % 8 == 3
 //   Game 7: x wins | five | A 12 3400 410 0 0 | B 11 3300 390 1 20
@@ -50,6 +50,7 @@ struct TMatchIdentity {
   int64_t ToleranceMs = 0;
   int BoardSize = kBoardSize;
   bool ExactlyFive = false;
+  bool Renju = false;
   std::optional<TSprtSettings> Sprt;
 
   bool operator==(const TMatchIdentity&) const = default;

@@ -356,21 +356,24 @@ void TBrainSession::Info(std::string_view args, std::vector<std::string>& out) {
     }
   } else if (key == "RULE") {
     // Bit 1 exactly five, 4 renju, 8 caro change what wins; bit 2 (continuous game) does not.
-    // The deep search plays exactly five (and renju as exactly five, for now); the classic
-    // choice knows freestyle only.
+    // The deep search plays exactly five and renju (rule 5 too: renju's black already needs
+    // exactly five); the classic choice knows freestyle only.
     const int64_t rule = number ? *number & ~int64_t{2} : -1;
-    const bool exactlyFive = deep_ && (rule == 1 || rule == 4 || rule == 5);
-    rule_ = exactlyFive ? deep::TRule::ExactlyFive : deep::TRule::Freestyle;
-    if (rule != 0 && !(exactlyFive && rule == 1) && !ruleMessageGiven_) {
+    const bool renju = deep_ && (rule == 4 || rule == 5);
+    const bool exactlyFive = deep_ && rule == 1;
+    rule_ = renju         ? deep::TRule::Renju
+            : exactlyFive ? deep::TRule::ExactlyFive
+                          : deep::TRule::Freestyle;
+    const bool asAsked = rule == 0 || exactlyFive || (renju && rule == 4);
+    if (!asAsked && !ruleMessageGiven_) {
       ruleMessageGiven_ = true;
-      out.push_back(exactlyFive ? "MESSAGE Zarvo2 knows no renju yet; rule " + Printable(value) +
-                                      " is played as exactly five"
-                                : std::string(deep_ ? "MESSAGE Zarvo2 plays freestyle (five or "
-                                                      "more in a row wins) and exactly five "
-                                                      "(only five wins)"
-                                                    : "MESSAGE Zarvo2 plays only freestyle (five "
-                                                      "or more in a row wins)") +
-                                      "; rule " + Printable(value) + " is played as freestyle");
+      out.push_back(renju ? "MESSAGE Zarvo2 plays rule " + Printable(value) + " as renju"
+                          : std::string(deep_ ? "MESSAGE Zarvo2 plays freestyle (five or more in "
+                                                "a row wins), exactly five (only five wins) and "
+                                                "renju (rule 4)"
+                                              : "MESSAGE Zarvo2 plays only freestyle (five or "
+                                                "more in a row wins)") +
+                                "; rule " + Printable(value) + " is played as freestyle");
     }
   }
   // game_type, evaluate and unknown keys change nothing the engine uses.

@@ -222,9 +222,7 @@ TReply TGameSession::LoadRecord(std::string_view text) {
   ++gameId_;
   review_ = true;
   stones_ = stones;
-  five_.clear();
-  if (record->Reason == TEndReason::Five && !stones.empty())
-    five_ = FiveThrough(BoardOf(stones, settings_.BoardSize), stones.back(), settings_.ExactlyFive);
+  five_ = record->WinningLine();  // by the record's rule, renju's among them
   over_ = true;
   record_ = std::move(*record);
   job_.reset();

@@ -114,7 +114,9 @@ std::vector<TEvalSample> SamplesOf(const match::TGameRecord& game) {
     return samples;
   const std::vector<TSquare> stones = game.Stones();
   TDeepBoard board(game.BoardSize, game.BoardSize,
-                   game.ExactlyFive ? TRule::ExactlyFive : TRule::Freestyle);
+                   game.Renju         ? TRule::Renju
+                   : game.ExactlyFive ? TRule::ExactlyFive
+                                      : TRule::Freestyle);
   const int firstSide = board.SideToMove();
   for (std::size_t i = 0; i + 1 < stones.size(); ++i) {
     const TSquare s = stones[i];

@@ -139,7 +139,7 @@ std::optional<std::vector<TSquare>> ParseMoveList(std::string_view text, std::st
 
 std::string BoardName(const TAnalysisPosition& position) {
   return std::to_string(position.BoardSize) + " x " + std::to_string(position.BoardSize) + ", " +
-         std::string(match::RuleName(position.ExactlyFive));
+         std::string(match::RuleName(position.ExactlyFive, position.Renju));
 }
 
 }  // namespace
@@ -197,7 +197,9 @@ int RunAnalyse(TArgs args, std::ostream& out, std::ostream& err) {
   options.Time = {parsed.TimeMs, parsed.TimeMs};
   options.MaxDepth = parsed.Depth;
   options.Width = options.Height = position->BoardSize;
-  options.Rule = position->ExactlyFive ? deep::TRule::ExactlyFive : deep::TRule::Freestyle;
+  options.Rule = position->Renju         ? deep::TRule::Renju
+                 : position->ExactlyFive ? deep::TRule::ExactlyFive
+                                         : deep::TRule::Freestyle;
   std::vector<deep::TIterationInfo> iterations;
   options.OnIteration = [&](const deep::TIterationInfo& info) {
     out << (parsed.Json ? IterationJson(info) : IterationText(info)) << '\n' << std::flush;

@@ -68,6 +68,7 @@ std::optional<TAnalysisPosition> PositionOfRecord(const match::TGameRecord& reco
   stones.resize(stone - 1);
   auto position = PositionOfMoves(stones, record.BoardSize, record.ExactlyFive, error);
   if (!position) return std::nullopt;
+  position->Renju = record.Renju;
   position->Source =
       "game " + std::to_string(record.Number) + " before stone " + std::to_string(stone);
   const std::vector<TSquare> all = record.Stones();

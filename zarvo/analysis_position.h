@@ -16,7 +16,8 @@ namespace zarvo::tool {
 struct TAnalysisPosition {
   int BoardSize = kBoardSize;
   bool ExactlyFive = false;
-  TBoardText Board;  // 'x', 'o' and '.', twenty rows
+  bool Renju = false;  // a renju record's position
+  TBoardText Board;    // 'x', 'o' and '.', twenty rows
   char ToMove = 'x';
   std::string Source;  // what the caption says the position is
 };

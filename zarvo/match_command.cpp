@@ -76,6 +76,8 @@ constexpr std::string_view kMatchUsage =
     "  --messages        keep the brains' MESSAGE lines in the records\n"
     "  --board N         an N x N board, 15 to 20 (default 20); below 20 brains only\n"
     "  --exact-five      only exactly five in a row wins (brains are told INFO rule 1)\n"
+    "  --renju           renju (brains only, told INFO rule 4): x wins by exactly five and\n"
+    "                    loses by a three-three, four-four or overline; o wins by five or more\n"
     "  --concurrency N   games played at the same time (default 1; see the README for a fair\n"
     "                    setting), each by its own engine processes in their own folders\n"
     "  --sprt ELO0,ELO1[,ALPHA,BETA]\n"
@@ -166,6 +168,10 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
     }
     if (arg == "--merge") {
       parsed.Merge = true;
+      continue;
+    }
+    if (arg == "--renju") {
+      parsed.Options.Renju = true;
       continue;
     }
     if (!arg.starts_with("--")) {
@@ -270,6 +276,12 @@ std::optional<std::string> ParseArgs(TArgs args, TMatchArgs& parsed) {
   if (parsed.Options.BoardSize != kBoardSize)
     for (const std::string& engine : parsed.Engines)
       if (engine.starts_with("file:")) return "--board below 20 needs brain engines (pipe:)";
+  if (parsed.Options.Renju && parsed.Options.ExactlyFive)
+    return "--renju and --exact-five are two rules: choose one";
+  // A move-file engine cannot be told the rule: as x it would play the forbidden moves.
+  if (parsed.Options.Renju)
+    for (const std::string& engine : parsed.Engines)
+      if (engine.starts_with("file:")) return "--renju needs brain engines (pipe:)";
   if (parsed.Options.KeepMessages &&
       std::none_of(parsed.Engines.begin(), parsed.Engines.end(),
                    [](const std::string& engine) { return engine.starts_with("pipe:"); }))
@@ -660,7 +672,7 @@ int Replay(const TMatchArgs& args, std::ostream& out, std::ostream& err) {
   if (!record) return 1;
   const int size = record->BoardSize;
   out << "Game " << record->Number << " (" << size << " x " << size << ", "
-      << RuleName(record->ExactlyFive) << ")\n  x: " << record->XEngine
+      << RuleName(record->ExactlyFive, record->Renju) << ")\n  x: " << record->XEngine
       << "\n  o: " << record->OEngine << "\n";
   const std::vector<TSquare> stones = record->Stones();
   const TGameBoard final = record->FinalBoard();

@@ -30,7 +30,7 @@ using TClock = std::chrono::steady_clock;
 
 constexpr std::string_view kPlayUsage =
     "usage: zarvo play ENGINE [--colour x|o] [--move-time MS] [--tolerance MS] [--board N]\n"
-    "                  [--exact-five] [--record FILE]\n"
+    "                  [--exact-five | --renju] [--record FILE]\n"
     "\n"
     "Plays a game against ENGINE at the terminal. ENGINE is named as for 'zarvo match':\n"
     "\"file:PATH [ARG...]\" (a move-file engine) or \"pipe:PATH [ARG...]\" (a brain).\n"
@@ -42,8 +42,8 @@ constexpr std::string_view kPlayUsage =
     "  undo     take back your last move and the engine's answer to it\n"
     "  resign   give up the game\n"
     "  help     this list\n"
-    "Five or more in a row wins (exactly five with --exact-five); an engine that answers late,\n"
-    "wrongly or not at all loses.\n"
+    "Five or more in a row wins (exactly five with --exact-five, and for x with --renju); an\n"
+    "engine that answers late, wrongly or not at all loses.\n"
     "\n"
     "options:\n"
     "  --colour x|o      your colour; x moves first (default x)\n"
@@ -51,6 +51,8 @@ constexpr std::string_view kPlayUsage =
     "  --tolerance MS    how long past its time the engine is waited for (default 500)\n"
     "  --board N         an N x N board, 15 to 20 (default 20); below 20 brains only\n"
     "  --exact-five      only exactly five in a row wins (a brain is told INFO rule 1)\n"
+    "  --renju           renju (a brain only, told INFO rule 4): x wins by exactly five and may\n"
+    "                    not play a three-three, four-four or overline; o wins by five or more\n"
     "  --record FILE     where the game is saved (default zarvo-play.txt), a record that\n"
     "                    'zarvo show' and 'zarvo match --replay' read\n"
     "\n"
@@ -67,6 +69,7 @@ struct TPlayArgs {
   std::string RecordPath = "zarvo-play.txt";
   int BoardSize = kBoardSize;
   bool ExactlyFive = false;
+  bool Renju = false;
 };
 
 std::optional<std::string> ParseArgs(TArgs args, TPlayArgs& parsed, bool& help) {
@@ -83,6 +86,10 @@ std::optional<std::string> ParseArgs(TArgs args, TPlayArgs& parsed, bool& help) 
     }
     if (arg == "--exact-five") {
       parsed.ExactlyFive = true;
+      continue;
+    }
+    if (arg == "--renju") {
+      parsed.Renju = true;
       continue;
     }
     if (arg != "--colour" && arg != "--move-time" && arg != "--tolerance" && arg != "--record" &&
@@ -115,6 +122,10 @@ std::optional<std::string> ParseArgs(TArgs args, TPlayArgs& parsed, bool& help) 
   // The move files hold a 20 x 20 board: a move-file engine cannot be told another.
   if (parsed.BoardSize != kBoardSize && parsed.Engine.starts_with("file:"))
     return "--board below 20 needs a brain engine (pipe:)";
+  if (parsed.Renju && parsed.ExactlyFive)
+    return "--renju and --exact-five are two rules: choose one";
+  if (parsed.Renju && parsed.Engine.starts_with("file:"))
+    return "--renju needs a brain engine (pipe:)";
   return std::nullopt;
 }
 
@@ -186,6 +197,7 @@ class TPlayGame {
     record_.OEngine = args.Colour == 'o' ? std::string(kHuman) : args.Engine;
     record_.BoardSize = args.BoardSize;
     record_.ExactlyFive = args.ExactlyFive;
+    record_.Renju = args.Renju;
     engine_.NewGame();
   }
 
@@ -195,7 +207,7 @@ class TPlayGame {
   TGameRecord Play() {
     out_ << "You play " << args_.Colour << (args_.Colour == 'x' ? " (you move first)" : "")
          << " against " << args_.Engine << " on " << args_.BoardSize << " x " << args_.BoardSize
-         << ", " << RuleName(args_.ExactlyFive)
+         << ", " << RuleName(args_.ExactlyFive, args_.Renju)
          << ". Type X,Y for a stone, hint, undo, resign or help.\n";
     for (;;) {
       const std::vector<TSquare> stones = record_.Stones();
@@ -212,7 +224,8 @@ class TPlayGame {
       if (neverStarted_) return record_;
       const TPlayedMove& last = record_.Moves.back();
       const std::vector<TSquare> five =
-          FiveThrough(record_.FinalBoard(), last.Square, record_.ExactlyFive);
+          FiveThrough(record_.FinalBoard(), last.Square,
+                      record_.ExactlyFive || (record_.Renju && colour == 'x'));
       if (!five.empty()) {
         std::string detail;
         for (const TSquare& square : five) {
@@ -227,6 +240,13 @@ class TPlayGame {
 
  private:
   TOutcome Win(char colour) const { return colour == 'x' ? TOutcome::XWins : TOutcome::OWins; }
+
+  // Why the stone to play on the square is forbidden under renju (x's turn only); empty when
+  // it is not.
+  std::string_view Forbidden(const TGameBoard& board, TSquare square) const {
+    const bool xToMove = ColourOfStone(record_.Stones().size()) == 'x';
+    return args_.Renju && xToMove ? RenjuForbidden(board, square) : std::string_view{};
+  }
 
   TGameRecord End(TOutcome outcome, TEndReason reason, std::string detail) {
     record_.Outcome = outcome;
@@ -277,6 +297,11 @@ class TPlayGame {
             out_ << SquareText(input.At) << " is taken; choose an empty square.\n";
             continue;
           }
+          if (const std::string_view forbidden = Forbidden(board, input.At); !forbidden.empty()) {
+            out_ << SquareText(input.At) << " is forbidden to x under renju (" << forbidden
+                 << "); choose another square.\n";
+            continue;
+          }
           record_.Moves.push_back({input.At, std::chrono::duration_cast<std::chrono::milliseconds>(
                                                  TClock::now() - asked)
                                                  .count()});
@@ -325,6 +350,7 @@ class TPlayGame {
     request.ToleranceMs = args_.ToleranceMs;
     request.BoardSize = args_.BoardSize;
     request.ExactlyFive = args_.ExactlyFive;
+    request.Renju = args_.Renju;
     const TAnswer answer = engine_.Play(request);
     const TOutcome humanWins = Win(args_.Colour);
     const auto lost = [&](TEndReason reason, std::string detail) {
@@ -350,6 +376,10 @@ class TPlayGame {
     if (!board.IsEmpty(answer.Square))
       return lost(TEndReason::IllegalMove,
                   "answered " + SquareText(answer.Square) + ", an occupied square");
+    if (const std::string_view forbidden = Forbidden(board, answer.Square); !forbidden.empty())
+      return lost(TEndReason::IllegalMove, "answered " + SquareText(answer.Square) + ": " +
+                                               std::string(forbidden) +
+                                               ", forbidden to x under renju");
     record_.Moves.push_back({answer.Square, answer.ElapsedMs});
     engineMoved_ = true;
     out_ << "Engine plays " << SquareText(answer.Square) << " (" << answer.ElapsedMs << " ms)\n";
@@ -371,7 +401,9 @@ class TPlayGame {
     TDeepPlayOptions options;
     options.Time = {args_.MoveTimeMs, args_.MoveTimeMs};
     options.Width = options.Height = args_.BoardSize;
-    options.Rule = args_.ExactlyFive ? deep::TRule::ExactlyFive : deep::TRule::Freestyle;
+    options.Rule = args_.Renju         ? deep::TRule::Renju
+                   : args_.ExactlyFive ? deep::TRule::ExactlyFive
+                                       : deep::TRule::Freestyle;
     deep::TSearchResult details;
     std::optional<deep::TSearchResult> result;
     if (hintEngine_->Play(position->Board, position->ToMove == 'x' ? kStoneX : kStoneO, options,

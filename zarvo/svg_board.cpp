@@ -142,7 +142,8 @@ std::string GameSvg(const match::TGameRecord& record) {
 
   DrawCaption(svg, size, 1,
               "Game " + std::to_string(record.Number) + " (" + std::to_string(size) + " x " +
-                  std::to_string(size) + ", " + std::string(match::RuleName(record.ExactlyFive)) +
+                  std::to_string(size) + ", " +
+                  std::string(match::RuleName(record.ExactlyFive, record.Renju)) +
                   "). x (black): " + record.XEngine);
   DrawCaption(svg, size, 2, "o (white): " + record.OEngine);
   DrawCaption(svg, size, 3,

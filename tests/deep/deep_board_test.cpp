@@ -23,7 +23,7 @@ std::unique_ptr<TDeepBoard> Rebuilt(const TDeepBoard& board) {
 
 TEST(DeepBoard, MovesAndUndosKeepTheBoardEqualToAFreshOne) {
   std::mt19937 random(2026);
-  for (const TRule rule : {TRule::Freestyle, TRule::ExactlyFive}) {
+  for (const TRule rule : {TRule::Freestyle, TRule::ExactlyFive, TRule::Renju}) {
     for (const int size : {15, 17, 20}) {
       auto board = std::make_unique<TDeepBoard>(size, size, rule);
       for (int game = 0; game < 6; ++game) {

@@ -54,6 +54,38 @@ TEST(DeepPatterns, LinesForTheFirstPlayer) {
   }
 }
 
+// Under renju black's lines read as exactly five's and white's as freestyle's: an overline is
+// nothing to black and a five to white. Black's four-four and three-three are forbidden and worth
+// nothing to it; white's win.
+TEST(DeepPatterns, RenjuReadsBlackAsExactlyFiveAndWhiteAsFreestyle) {
+  const TPatternTables& renju = TPatternTables::For(TRule::Renju);
+  const TPatternTables& exact = TPatternTables::For(TRule::ExactlyFive);
+  EXPECT_EQ(int{renju.Pattern(KeyOf(".xx.x?x...."), 0)}, int{PBlock3});
+  EXPECT_EQ(int{renju.Pattern(KeyOf(".oo.o?o...."), 1)}, int{PBlock4});
+  EXPECT_EQ(int{renju.Pattern(KeyOf("..xxx?x...."), 0)}, int{PFive});
+  const auto packed = [](TPattern a, TPattern b, TPattern c = PNone) {
+    return uint32_t{a} | uint32_t{b} << 4 | uint32_t{c} << 8;
+  };
+  const struct {
+    uint32_t Packed;
+    TPattern4 Black, White;
+  } classes[] = {
+      {packed(PBlock4, PBlock4), P4None, P4Flex4},
+      {packed(PFlex4, PBlock4), P4None, P4Flex4},
+      {packed(PFlex3, PFlex3), P4None, P4Flex3Double},
+      {packed(PBlock4, PFlex3, PFlex3), P4None, P4Block4Flex3},
+      {packed(PFive, PBlock4, PBlock4), P4Five, P4Five},
+      {packed(PBlock4, PFlex3), P4Block4Flex3, P4Block4Flex3},
+      {packed(PFlex4, PBlock3), P4Flex4, P4Flex4},
+      {packed(PFlex3, PBlock3), P4Flex3Plus, P4Flex3Plus},
+  };
+  for (const auto& c : classes) {
+    EXPECT_EQ(int{renju.Combine(c.Packed, 0)}, int{c.Black}) << c.Packed;
+    EXPECT_EQ(int{renju.Combine(c.Packed, 1)}, int{c.White}) << c.Packed;
+    EXPECT_EQ(int{exact.Combine(c.Packed, 0)}, int{c.White}) << c.Packed;
+  }
+}
+
 TEST(DeepPatterns, TheSecondPlayerSeesTheSameShapesInItsOwnStones) {
   const TPatternTables& tables = TPatternTables::For(TRule::Freestyle);
   EXPECT_EQ(int{tables.Pattern(KeyOf("..ooo?....."), 1)}, int{PFlex4});

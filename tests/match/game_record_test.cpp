@@ -66,17 +66,19 @@ TEST(GameRecord, TextNumbersMovesFromTheOpening) {
 TEST(GameRecord, BoardSizeAndRuleReadBack) {
   const struct {
     int Size;
-    bool ExactlyFive;
+    bool ExactlyFive, Renju;
     const char* Lines;
   } cases[] = {
-      {20, false, "Board: 20\nRule: freestyle\n"},
-      {15, true, "Board: 15\nRule: exactly five\n"},
-      {17, false, "Board: 17\nRule: freestyle\n"},
+      {20, false, false, "Board: 20\nRule: freestyle\n"},
+      {15, true, false, "Board: 15\nRule: exactly five\n"},
+      {17, false, false, "Board: 17\nRule: freestyle\n"},
+      {15, false, true, "Board: 15\nRule: renju\n"},
   };
   for (const auto& c : cases) {
     TGameRecord record = SampleRecord();
     record.BoardSize = c.Size;
     record.ExactlyFive = c.ExactlyFive;
+    record.Renju = c.Renju;
     record.Moves.resize(1);  // the others lie beyond a 15 x 15 board
     const std::string text = RecordText(record);
     EXPECT_NE(text.find(std::string(c.Lines) + "Opening: "), std::string::npos) << text;
@@ -86,6 +88,7 @@ TEST(GameRecord, BoardSizeAndRuleReadBack) {
     ASSERT_TRUE(back) << error;
     EXPECT_EQ(back->BoardSize, c.Size);
     EXPECT_EQ(back->ExactlyFive, c.ExactlyFive);
+    EXPECT_EQ(back->Renju, c.Renju);
     EXPECT_EQ(RecordText(*back), text);
   }
 }
@@ -112,6 +115,12 @@ TEST(GameRecord, TheWinningLineFollowsTheRecordsRule) {
   EXPECT_EQ(record.WinningLine().size(), 6u);
   record.ExactlyFive = true;
   EXPECT_TRUE(record.WinningLine().empty());
+  // Under renju only x needs exactly five.
+  record.ExactlyFive = false;
+  record.Renju = true;
+  EXPECT_TRUE(record.WinningLine().empty());
+  record.Opening.insert(record.Opening.begin(), {0, 0});  // the same stones, colours swapped
+  EXPECT_EQ(record.WinningLine().size(), 6u);
 }
 
 TEST(GameRecord, InconsistentTextIsRefused) {
@@ -136,7 +145,7 @@ TEST(GameRecord, InconsistentTextIsRefused) {
       {"not a record\n", "Key: value"},
       {"Game: 1\nBoard: 14\nOpening: 9,9\n" + tail, "board size"},
       {"Game: 1\nBoard: 21\nOpening: 9,9\n" + tail, "board size"},
-      {"Game: 1\nRule: renju\nOpening: 9,9\n" + tail, "unknown rule"},
+      {"Game: 1\nRule: caro\nOpening: 9,9\n" + tail, "unknown rule"},
       {head + "Board: 15\n" + tail, "before the opening"},
       {"Game: 1\nBoard: 15\nOpening: 9,9 15,3\n" + tail, "bad square"},
       {"Game: 1\nBoard: 15\nOpening: 9,9\nMove 2: o 3,15 1 ms\n" + tail, "bad square"},

@@ -151,6 +151,71 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+// Under renju x's overline is a forbidden move that loses, o's six wins; in freestyle x's six
+// wins. The line engine to move fills the gap of "xxx.xx" (or "ooo.oo").
+TEST(MatchRunner, RenjuRefusesXsForbiddenMoveAndLetsOsSixWin) {
+  const std::vector<TSquare> run = {{3, 3}, {4, 3}, {5, 3}, {7, 3}, {8, 3}};
+  const std::vector<TSquare> apart = {{10, 10}, {12, 12}, {14, 10}, {10, 14}, {16, 16}, {16, 10}};
+  // The line's stones for `colour` and the stones apart for the other, in play order from x.
+  const auto opening = [&](char colour) {
+    TOpening stones;
+    for (std::size_t i = 0; i < (colour == 'x' ? 10u : 11u); ++i) {
+      const bool lineStone = (i % 2 == 0) == (colour == 'x');
+      stones.push_back(lineStone ? run[i / 2] : apart[i / 2]);
+    }
+    return stones;
+  };
+  const struct {
+    bool Renju;
+    char Liner;  // the colour of the line engine, with the line's stones
+    TEndReason Reason;
+    TOutcome Outcome;
+    const char* Detail;
+  } cases[] = {
+      {true, 'x', TEndReason::IllegalMove, TOutcome::OWins,
+       "answered 6,3: overline, forbidden to x under renju"},
+      {false, 'x', TEndReason::Five, TOutcome::XWins, "3,3 4,3 5,3 6,3 7,3 8,3"},
+      {true, 'o', TEndReason::Five, TOutcome::OWins, "3,3 4,3 5,3 6,3 7,3 8,3"},
+  };
+  const TScriptedEngines engines;
+  for (const auto& c : cases) {
+    TPlayers players(engines, c.Liner == 'x' ? "pipe-line" : "pipe-legal",
+                     c.Liner == 'x' ? "pipe-legal" : "pipe-line");
+    TMatchOptions options = FastOptions(1);
+    options.Renju = c.Renju;
+    options.Openings = {opening(c.Liner)};
+    const TMatchResult result = RunMatch(*players.First, *players.Second, options);
+    ASSERT_EQ(result.Games.size(), 1u);
+    const TGameRecord& game = result.Games[0];
+    EXPECT_EQ(game.Reason, c.Reason) << game.Detail;
+    EXPECT_EQ(game.Outcome, c.Outcome) << game.Detail;
+    EXPECT_EQ(game.Detail, c.Detail);
+    EXPECT_EQ(game.Renju, c.Renju);
+  }
+}
+
+// A brain is told the match's rule (the chatty engine names it in its messages).
+TEST(MatchRunner, BrainsAreToldTheRule) {
+  const TScriptedEngines engines;
+  const struct {
+    bool ExactlyFive, Renju;
+    const char* Message;
+  } cases[] = {{false, false, "thinking hard under rule 0"},
+               {true, false, "thinking hard under rule 1"},
+               {false, true, "thinking hard under rule 4"}};
+  for (const auto& c : cases) {
+    TPlayers players(engines, "pipe-chatty", "pipe-legal");
+    TMatchOptions options = FastOptions(1);
+    options.KeepMessages = true;
+    options.ExactlyFive = c.ExactlyFive;
+    options.Renju = c.Renju;
+    const TMatchResult result = RunMatch(*players.First, *players.Second, options);
+    ASSERT_EQ(result.Games.size(), 1u);
+    ASSERT_FALSE(result.Games[0].Messages.empty());
+    EXPECT_EQ(result.Games[0].Messages[0].Text, c.Message);
+  }
+}
+
 // The draw pattern needs an opening on squares of its colours: (0,0) is an x square of the
 // pattern and (2,0) an o square.
 TEST(MatchRunner, FullBoardIsADrawForBothEngines) {
@@ -322,7 +387,7 @@ TEST(MatchRunner, MessagesAreKeptOnRequest) {
     ASSERT_EQ(game.Messages.size(), xMoves);
     for (std::size_t k = 0; k < xMoves; ++k) {
       EXPECT_EQ(game.Messages[k].Stone, static_cast<int>(3 + 2 * k));
-      EXPECT_EQ(game.Messages[k].Text, "thinking hard");
+      EXPECT_EQ(game.Messages[k].Text, "thinking hard under rule 0");
     }
     std::istringstream text(RecordText(game));
     std::string error;

@@ -351,8 +351,28 @@ TEST(BrainSession, NonFreestyleRuleIsToldOnce) {
   // Each rule the message names is said with what wins under it, and never contradicts it.
   TBrainSession deep{TBrainOptions{}};
   EXPECT_EQ(Feed(deep, {"INFO rule 8"}),
-            (TLines{"MESSAGE Zarvo2 plays freestyle (five or more in a row wins) and exactly five "
-                    "(only five wins); rule 8 is played as freestyle"}));
+            (TLines{"MESSAGE Zarvo2 plays freestyle (five or more in a row wins), exactly five "
+                    "(only five wins) and renju (rule 4); rule 8 is played as freestyle"}));
+}
+
+// Rule 4 is renju, played without a word: the engine as black (the first player) refuses the
+// three-three at 6,7 that wins it the game by exactly five. Rule 5 is played as renju and said.
+TEST(BrainSession, RenjuKeepsBlackOffItsForbiddenSquares) {
+  for (const char* rule : {"INFO rule 1", "INFO rule 4"}) {
+    TBrainOptions options;
+    options.Messages = false;
+    TBrainSession session(options);
+    EXPECT_EQ(Feed(session, {rule, "START 15", "INFO timeout_turn 300"}), (TLines{"OK"}));
+    const TLines answer = Feed(session, {"BOARD", "6,5,1", "0,0,2", "6,6,1", "14,0,2", "4,7,1",
+                                         "0,14,2", "5,7,1", "14,14,2", "DONE"});
+    ASSERT_EQ(answer.size(), 1u);
+    if (std::string_view(rule) == "INFO rule 1")
+      EXPECT_EQ(answer[0], "6,7");
+    else
+      EXPECT_NE(answer[0], "6,7");
+  }
+  TBrainSession five{TBrainOptions{}};
+  EXPECT_EQ(Feed(five, {"INFO rule 5"}), (TLines{"MESSAGE Zarvo2 plays rule 5 as renju"}));
 }
 
 // The deep search's MESSAGE lines: one per finished iteration, with the nodes so far and the

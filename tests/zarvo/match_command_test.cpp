@@ -259,6 +259,28 @@ TEST(MatchCommandRealEngines, TheDeepSearchPlaysA15x15ExactlyFiveMatch) {
 }
 #endif
 
+#ifdef PBRAIN_EXE
+// Two deep searches under renju on 15 x 15: the brains are told the rule, no game ends on a
+// fault (a forbidden move by x would be an illegal one), and the records and the replay say
+// renju.
+TEST(MatchCommandRealEngines, TheDeepSearchPlaysARenjuMatch) {
+  const TTempDir records;
+  const TRun run = RunTool({"match", "pipe:" PBRAIN_EXE, "pipe:" PBRAIN_EXE, "--games", "2",
+                            "--move-time", "50", "--tolerance", "3000", "--board", "15", "--renju",
+                            "--records", records.Path().string()});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  for (const char* fault : {"illegal move", "bad answer", "crash", "no answer", "timeout", "error"})
+    EXPECT_EQ(run.Out.find(fault), std::string::npos) << run.Out;
+  for (const char* name : {"game-001.txt", "game-002.txt"}) {
+    EXPECT_NE(records.Read(name).find("\nBoard: 15\nRule: renju\nOpening: "), std::string::npos)
+        << records.Read(name);
+    const TRun replay = RunTool({"match", "--replay", (records / name).string()});
+    ASSERT_EQ(replay.Status, 0) << replay.Err;
+    EXPECT_NE(replay.Out.find("(15 x 15, renju)"), std::string::npos) << replay.Out;
+  }
+}
+#endif
+
 // The line player wins every game against the legal one: pairs of sweeps, seventeen are
 // enough for H1 (and, with the engines the other way round, for H0). The test ends the match
 // there, with games left and nothing reported as stopped; too few games leave it inconclusive.
@@ -429,6 +451,8 @@ TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
       {{"match", legal, legal, "--concurrency", "0"}, 2, "--concurrency must be at least 1"},
       {{"match", legal, legal, "--board", "14"}, 2, "--board takes 15 to 20"},
       {{"match", legal, legal, "--board", "15"}, 2, "needs brain engines"},
+      {{"match", legal, legal, "--renju"}, 2, "--renju needs brain engines"},
+      {{"match", legal, legal, "--renju", "--exact-five"}, 2, "two rules: choose one"},
       {{"match", legal, legal, "--dir1", "x", "--concurrency", "2"}, 2, "cannot go with"},
       {{"match", legal, "pipe:" + engines.Dir().Path().string() + "/pipe-legal \"x"},
        2,
@@ -443,6 +467,7 @@ TEST(MatchCommandErrors, BadUsageIsRefusedBeforeAnyGame) {
       // Options that would do nothing in the combination given.
       {{"match", "--replay", notRecord, "--board", "15"}, 2, "--board does not go with --replay"},
       {{"match", "--replay", notRecord, "--exact-five"}, 2, "--exact-five does not go with"},
+      {{"match", "--replay", notRecord, "--renju"}, 2, "--renju does not go with"},
       {{"match", legal, legal, "--openings", openings, "--seed", "3"}, 2, "with --openings none"},
       {{"match", legal, legal, "--messages"}, 2, "it needs --records"},
       {{"match", legal, legal, "--messages", "--records", engines.Dir().Path().string()},

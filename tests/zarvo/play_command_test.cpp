@@ -166,6 +166,38 @@ TEST(PlayCommand, PersonPlaysUndoesAndResigns) {
   EXPECT_EQ(testing::RunTool({"match", "--replay", record}).Status, 0);
 }
 
+// Under renju the person as x is refused a three-three (in the corner, away from the scripted
+// engine's stones near the middle), told why, and the record says renju.
+TEST(PlayCommand, RenjuRefusesXsForbiddenSquare) {
+  const TScriptedEngines engines;
+  const TTempDir dir;
+  const std::string record = (dir / "game.txt").string();
+  TTerminal terminal({"play", engines.Entry("pipe-legal"), "--renju", "--move-time", "500",
+                      "--tolerance", "3000", "--record", record});
+  ASSERT_TRUE(terminal.Started());
+  ASSERT_TRUE(terminal.WaitFor(" on 20 x 20, renju.")) << terminal.Screen();
+  int stone = 1;
+  for (const char* move : {"16,18", "17,18", "18,16", "18,17"}) {
+    ASSERT_TRUE(terminal.WaitFor("Your move (x, stone " + std::to_string(stone) + "): "))
+        << terminal.Screen();
+    terminal.Type(move);
+    stone += 2;
+  }
+  ASSERT_TRUE(terminal.WaitFor("Your move (x, stone 9): ")) << terminal.Screen();
+  terminal.Type("18,18");
+  ASSERT_TRUE(
+      terminal.WaitFor("18,18 is forbidden to x under renju (three-three); choose "
+                       "another square."))
+      << terminal.Screen();
+  terminal.Type("resign");
+  ASSERT_TRUE(terminal.WaitFor("Game saved to " + record)) << terminal.Screen();
+  EXPECT_EQ(terminal.ExitStatus(), 0);
+  const auto game = ReadRecord(record);
+  ASSERT_TRUE(game);
+  EXPECT_TRUE(game->Renju);
+  EXPECT_EQ(game->Moves.size(), 8u);
+}
+
 // Playing o against a move-file engine that fails: the person wins by the engine's fault.
 TEST(PlayCommand, EngineThatFailsLoses) {
   const TScriptedEngines engines;

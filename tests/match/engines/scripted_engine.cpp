@@ -5,7 +5,8 @@
 //              line     the square that makes its longest line (wins against legal)
 //              draw     only squares of its own colour in a pattern without five in a row
 //              slow     legal, but 150 ms past its time
-//              chatty   legal, with MESSAGE and DEBUG lines before each answer (pipe)
+//              chatty   legal, with MESSAGE (naming the INFO rule it was told) and DEBUG lines
+//                       before each answer (pipe)
 //              nostart  answers START with ERROR (pipe)
 //   and, once it has two stones of its own on the board:
 //              occupied, offboard, garbage, crash, hang, silent (ends without an answer),
@@ -122,6 +123,7 @@ int RunPipe(const std::string& behaviour) {
   };
   clear();
   long turnMs = 1000;
+  long rule = 0;  // as INFO rule told it
   // Own stones are 'a', the opponent's 'b', until the colour is known from the counts.
   const auto answer = [&] {
     int own = 0, opp = 0;
@@ -131,7 +133,8 @@ int RunPipe(const std::string& behaviour) {
     TBoard coloured = board;
     for (auto& row : coloured)
       for (char& c : row) c = c == 'a' ? colour : c == 'b' ? (colour == 'x' ? 'o' : 'x') : '.';
-    if (behaviour == "chatty") std::cout << "MESSAGE thinking hard\nDEBUG depth 1\n" << std::flush;
+    if (behaviour == "chatty")
+      std::cout << "MESSAGE thinking hard under rule " << rule << "\nDEBUG depth 1\n" << std::flush;
     const std::string move = Choose(coloured, colour, behaviour);
     if (behaviour == "slow") SleepMs(turnMs + 150);
     int x = -1, y = -1;
@@ -160,6 +163,7 @@ int RunPipe(const std::string& behaviour) {
       long value = 0;
       words >> value;
       if (argument == "timeout_turn") turnMs = value;
+      if (argument == "rule") rule = value;
     } else if (command == "BEGIN") {
       answer();
     } else if (command == "TURN") {
