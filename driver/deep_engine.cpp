@@ -144,17 +144,14 @@ std::optional<TFolderPosition> ReadFolderPosition(const std::filesystem::path& f
   return position;
 }
 
-std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state,
-                                         TMonotonicClock::time_point start) {
-  const auto position = ReadFolderPosition(state.WorkDir);
-  if (!position) return std::nullopt;
-
+std::optional<TSquare> DeepMoveForFiles(const TEngineState& state, const TFolderPosition& position,
+                                        TMonotonicClock::time_point start) {
   TDeepPlayOptions options;
   options.Start = start;
   options.Time = deep::PlanThinkingTime(deep::ProcessMoveSettings(state.Time.TimeBudget.count()));
   // A process per move: a table no larger than this one search can fill.
   TDeepEngine engine(deep::TableBytesForTime(options.Time.HardMs));
-  return engine.Play(position->Board, position->Side, options);
+  return engine.Play(position.Board, position.Side, options);
 }
 
 bool DeepSearchRequested(const char* environmentValue) {

@@ -89,23 +89,16 @@ class TDeepEngine {
   int threads_ = 1;                            // for the next move on
 };
 
-// The side to move ("Tah.dat") and the board ("Plocha.dat") of a working folder, read as Zarvo2
-// reads them.
-struct TFolderPosition {
-  int Side = 0;
-  TBoardText Board;
-};
-// The folder's position; when a file cannot be opened, nothing, and `unreadable` (if given)
-// names that file.
+// A working folder's position, read as Zarvo2 reads it; when a file cannot be opened, nothing,
+// and `unreadable` (if given) names that file.
 std::optional<TFolderPosition> ReadFolderPosition(const std::filesystem::path& folder,
                                                   std::filesystem::path* unreadable = nullptr);
 
-// Zarvo2 with the deep search: the move for the exchange files in the state's working directory
-// within the state's time budget (the time manager's rule for a process per move) from `start`
-// (the process's start: the manager's clock runs from there), or nothing when a file cannot be
-// read or no move was found.
-std::optional<TSquare> DeepMoveFromFiles(const TEngineState& state,
-                                         TMonotonicClock::time_point start);
+// Zarvo2 with the deep search: the move for the position its exchange files gave, within the
+// state's time budget (the time manager's rule for a process per move) from `start` (the
+// process's start: the manager's clock runs from there), or nothing when no move was found.
+std::optional<TSquare> DeepMoveForFiles(const TEngineState& state, const TFolderPosition& position,
+                                        TMonotonicClock::time_point start);
 
 // Whether ZARVO_SEARCH asks Zarvo2 for the deep search ("deep"); anything else keeps the classic.
 bool DeepSearchRequested(const char* environmentValue);

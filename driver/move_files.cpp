@@ -65,7 +65,8 @@ void LoadBoard(TEngineState& state, int side, const TBoardText& board, TPosition
   }
 }
 
-bool ReadMoveFiles(TEngineState& state, TPosition& position, std::filesystem::path* unreadable) {
+bool ReadMoveFiles(TEngineState& state, TPosition& position, std::filesystem::path* unreadable,
+                   TFolderPosition* read) {
   InitPosition(position);
 
   // Only regular files count: a directory cannot be read, a pipe would block the move until
@@ -85,7 +86,9 @@ bool ReadMoveFiles(TEngineState& state, TPosition& position, std::filesystem::pa
     if (unreadable) *unreadable = state.FilePath(kBoardFileName);
     return false;
   }
-  LoadBoard(state, side, ReadBoardText(boardFile), position);
+  const TBoardText board = ReadBoardText(boardFile);
+  LoadBoard(state, side, board, position);
+  if (read) *read = {side, board};
   return true;
 }
 

@@ -35,10 +35,18 @@ uint8_t SideFromCounts(const TBoardText& board);
 // EarlyOppStone. side is -1 when the move file named no side.
 void LoadBoard(TEngineState& state, int side, const TBoardText& board, TPosition& position);
 
+// The side to move ("Tah.dat", a stone code or -1) and the board ("Plocha.dat") as read.
+struct TFolderPosition {
+  int Side = 0;
+  TBoardText Board;
+};
+
 // Reads both exchange files into the position and the state. False, with nothing read, when
-// either is not a regular file that can be opened; unreadable, when given, then names it.
+// either is not a regular file that can be opened; unreadable, when given, then names it. `read`,
+// when given, keeps what the files said, for a second engine to start from without reading them
+// again.
 bool ReadMoveFiles(TEngineState& state, TPosition& position,
-                   std::filesystem::path* unreadable = nullptr);
+                   std::filesystem::path* unreadable = nullptr, TFolderPosition* read = nullptr);
 
 // Replaces the move file with the line "X,Y" CR LF. When the move file has disappeared it is
 // re-created empty and no answer is written; anything but a regular file of that name (a folder,

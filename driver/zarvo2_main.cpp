@@ -62,9 +62,10 @@ int main(int argc, char** argv) {
   TEngineState state;
   state.Time.StartTime = TMonotonicClock::now();  // before any file is read: it all counts
   TPosition position{};
+  TFolderPosition files;  // what the files said, for the deep search
   try {
     std::filesystem::path unreadable;
-    if (!ReadMoveFiles(state, position, &unreadable)) {
+    if (!ReadMoveFiles(state, position, &unreadable, &files)) {
       // A manager always writes the files, so this is a person who ran the program by hand.
       std::cerr << "Zarvo2: no " << unreadable.filename().string()
                 << " here to read: a move-file manager starts Zarvo2 in a folder holding "
@@ -79,7 +80,7 @@ int main(int argc, char** argv) {
     // ZARVO_SEARCH=deep: the deep search, within the same budget counted from the process's
     // start; the classic choice if it finds nothing.
     if (DeepSearchRequested(std::getenv("ZARVO_SEARCH"))) {
-      if (const auto deepMove = DeepMoveFromFiles(state, ProcessStartTime())) {
+      if (const auto deepMove = DeepMoveForFiles(state, files, ProcessStartTime())) {
         WriteMoveFile(state, deepMove->X, deepMove->Y);
         return 0;
       }

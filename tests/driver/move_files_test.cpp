@@ -5,6 +5,7 @@
 #include <sstream>
 #include <vector>
 
+#include "driver/deep_engine.h"
 #include "tests/test_support.h"
 
 namespace zarvo {
@@ -168,6 +169,27 @@ TEST(MoveFiles, MissingOrDirectoryFilesReadNothing) {
     std::filesystem::create_directory(dir / "Plocha.dat");
     EXPECT_FALSE(ReadIn(dir).Ok);
   }
+}
+
+// One reading serves both engines: what the files said is kept for the deep search, the same as
+// a reading of its own would give, and the files may be gone by the time it starts.
+TEST(MoveFiles, WhatTheFilesSaidIsKeptForASecondEngine) {
+  TTempDir dir;
+  dir.Write("Tah.dat", "o");
+  dir.Write("Plocha.dat", BoardText({{3, 3, 'x'}, {4, 4, 'o'}, {5, 3, 'x'}}));
+  const std::optional<TFolderPosition> own = ReadFolderPosition(dir.Path());
+  ASSERT_TRUE(own);
+  TEngineState state;
+  state.WorkDir = dir.Path();
+  TPosition position{};
+  TFolderPosition kept;
+  ASSERT_TRUE(ReadMoveFiles(state, position, nullptr, &kept));
+  std::filesystem::remove(dir / "Plocha.dat");
+  EXPECT_EQ(kept.Side, kStoneO);
+  EXPECT_EQ(kept.Side, own->Side);
+  EXPECT_EQ(kept.Board.RowCount, own->Board.RowCount);
+  EXPECT_EQ(kept.Board.Rows, own->Board.Rows);
+  EXPECT_FALSE(ReadFolderPosition(dir.Path()));
 }
 
 TEST(MoveFiles, WriteMoveFileReplacesTheMoveFileWithOneLine) {
