@@ -1,12 +1,10 @@
-// The one reader of decimal numbers and "X,Y" squares, for the engine's files, its front ends
-// and its tools alike.
+// The one reader of decimal numbers, for the engine's files, its front ends and its tools alike
+// ("X,Y" squares: base/square_text.h).
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string_view>
-
-#include "base/square.h"
 
 namespace zarvo {
 
@@ -20,9 +18,5 @@ std::optional<int64_t> ParseDecimalIn(std::string_view text, int64_t low, int64_
 
 // Decimal digits only, no sign, within 0..high.
 std::optional<int64_t> ParseDigits(std::string_view text, int64_t high);
-
-// "X,Y": two numbers of ParseDecimal, each within 32 bits, and nothing else. Whether the square
-// is on the board is the caller's to check: a number is never cut to fit first.
-std::optional<TSquare> ParseSquareText(std::string_view text);
 
 }  // namespace zarvo

@@ -42,7 +42,7 @@ int DeepSideToMove(const TBoardText& board, int side) {
 }
 
 std::string SquareText(deep::TSquareIndex square) {
-  return std::to_string(deep::SquareX(square)) + "," + std::to_string(deep::SquareY(square));
+  return SquareText(deep::SquareX(square), deep::SquareY(square));
 }
 
 namespace {

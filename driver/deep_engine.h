@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "base/square_text.h"
 #include "deep/deep_search.h"
 #include "deep/time_manager.h"
 #include "driver/move_files.h"

@@ -69,10 +69,6 @@ std::string_view RenjuForbidden(const TGameBoard& board, TSquare square) {
   return {};
 }
 
-std::string SquareText(TSquare square) {
-  return std::to_string(square.X) + "," + std::to_string(square.Y);
-}
-
 namespace {
 
 std::string_view Trimmed(std::string_view text) {

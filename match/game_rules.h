@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/square.h"
+#include "base/square_text.h"
 #include "board/position.h"
 
 namespace zarvo::match {
@@ -65,9 +66,6 @@ std::string_view RenjuForbidden(const TGameBoard& board, TSquare square);
 
 // A five's squares as a record's Detail line gives them: "7,8 8,8 9,8 10,8 11,8".
 std::string RunText(const std::vector<TSquare>& run);
-
-// "X,Y" of a square.
-std::string SquareText(TSquare square);
 
 // Two decimal integers separated by a comma, blanks around either allowed; the square need not
 // be on the board (an off-board answer is an illegal move, not text that is no move).

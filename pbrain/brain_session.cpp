@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/random.h"
+#include "base/square_text.h"
 #include "driver/swap2.h"
 #include "pbrain/brain_text.h"
 
@@ -29,13 +30,6 @@ std::optional<TSquare> SquareOf(int64_t x, int64_t y, const TBrainBoard& board) 
 
 std::string BoardName(const TBrainBoard& board) {
   return std::to_string(board.Width()) + " x " + std::to_string(board.Height()) + " board";
-}
-
-std::string SquareText(int x, int y) {
-  return std::to_string(x) + "," + std::to_string(y);
-}
-std::string SquareText(TSquare square) {
-  return SquareText(square.X, square.Y);
 }
 
 // A swap2 opening as a board of the game's size: stones alternate black, white, black...; the

@@ -13,7 +13,7 @@ std::optional<std::string> Won(const match::TGameBoard& board, bool exactlyFive)
     for (int x = 0; x < board.Size(); ++x)
       if (!board.IsEmpty({x, y}) && !match::FiveThrough(board, {x, y}, exactlyFive).empty())
         return std::string(1, board.At({x, y})) + " already has five in a row at " +
-               match::SquareText({x, y});
+               SquareText({x, y});
   return std::nullopt;
 }
 
@@ -34,8 +34,7 @@ std::optional<TAnalysisPosition> PositionOfMoves(const std::vector<TSquare>& sto
   match::TGameBoard board(boardSize);
   for (std::size_t i = 0; i < stones.size(); ++i) {
     const TSquare square = stones[i];
-    const std::string where =
-        "stone " + std::to_string(i + 1) + " (" + match::SquareText(square) + ")";
+    const std::string where = "stone " + std::to_string(i + 1) + " (" + SquareText(square) + ")";
     if (!board.OnBoard(square)) {
       error = where + " is off the " + std::to_string(boardSize) + " x " +
               std::to_string(boardSize) + " board";
@@ -72,8 +71,7 @@ std::optional<TAnalysisPosition> PositionOfRecord(const match::TGameRecord& reco
   position->Source =
       "game " + std::to_string(record.Number) + " before stone " + std::to_string(stone);
   const std::vector<TSquare> all = record.Stones();
-  if (stone <= all.size())
-    position->Source += " (played: " + match::SquareText(all[stone - 1]) + ")";
+  if (stone <= all.size()) position->Source += " (played: " + SquareText(all[stone - 1]) + ")";
   return position;
 }
 
@@ -86,8 +84,8 @@ std::optional<TAnalysisPosition> PositionOfBoardText(const TBoardText& text, int
       const char c = text.Rows[y][x];
       if (c != 'x' && c != 'o') continue;
       if (!board.OnBoard({x, y})) {
-        error = "a stone at " + match::SquareText({x, y}) + " is off the " +
-                std::to_string(boardSize) + " x " + std::to_string(boardSize) + " board";
+        error = "a stone at " + SquareText({x, y}) + " is off the " + std::to_string(boardSize) +
+                " x " + std::to_string(boardSize) + " board";
         return std::nullopt;
       }
       board.Place({x, y}, c);

@@ -4,6 +4,7 @@
 
 #include "base/decimal_text.h"
 #include "base/square.h"
+#include "base/square_text.h"
 
 namespace zarvo::tool {
 namespace {

@@ -7,6 +7,7 @@
 
 #include "base/decimal_text.h"
 #include "base/square.h"
+#include "base/square_text.h"
 #include "board/position.h"
 
 namespace zarvo::tool {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 
+#include "base/square_text.h"
 #include "zarvo/text_args.h"
 
 namespace zarvo {
