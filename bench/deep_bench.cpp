@@ -16,7 +16,8 @@ namespace {
 
 // A middle game of 13 stones from the benchmark suite, and the empty squares next to them.
 struct TDeepMiddleGame {
-  std::unique_ptr<TDeepBoard> Board = std::make_unique<TDeepBoard>();
+  std::unique_ptr<TDeepBoard> Board =
+      std::make_unique<TDeepBoard>(kMaxBoardSize, kMaxBoardSize, TRule::Freestyle);
   std::vector<TSquareIndex> Moves;
 
   TDeepMiddleGame() {

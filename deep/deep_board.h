@@ -58,8 +58,7 @@ inline constexpr std::array<int16_t, kPatternCount> kLineValue = {0,  1,  4,  6,
 class TDeepBoard {
  public:
   // An empty board of the given size (clamped to the supported range).
-  explicit TDeepBoard(int width = kMaxBoardSize, int height = kMaxBoardSize,
-                      TRule rule = TRule::Freestyle);
+  TDeepBoard(int width, int height, TRule rule);
 
   int Width() const { return width_; }
   int Height() const { return height_; }

@@ -129,7 +129,7 @@ class TDeepSearch {
   std::vector<std::thread> threads_;
   std::atomic<bool> stopHelpers_ = false;
   int helperIndex_ = 0;
-  TDeepBoard helperBoard_;
+  TDeepBoard helperBoard_{kMaxBoardSize, kMaxBoardSize, TRule::Freestyle};  // set per move
   int finishedDepth_ = 0;
   int finishedScore_ = 0;
   std::vector<TSquareIndex> finishedLine_;

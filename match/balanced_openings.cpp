@@ -54,7 +54,7 @@ deep::TSearchLimits FixedLimits(int depth, int64_t nodes, const TBalancedSetting
 }
 
 void SetUp(deep::TDeepBoard& board, const TOpening& stones) {
-  board = deep::TDeepBoard();
+  board = deep::TDeepBoard(kBoardSize, kBoardSize, deep::TRule::Freestyle);
   for (const TSquare& stone : stones) board.Move(deep::SquareAt(stone.X, stone.Y));
 }
 
@@ -103,7 +103,7 @@ std::vector<TBalancedOpening> GenerateBalancedOpenings(const TBalancedSettings& 
   std::array<std::unique_ptr<deep::TDeepSearch>, 2> players{
       std::make_unique<deep::TDeepSearch>(kTableBytes),
       std::make_unique<deep::TDeepSearch>(kTableBytes)};
-  auto board = std::make_unique<deep::TDeepBoard>();
+  auto board = std::make_unique<deep::TDeepBoard>(kBoardSize, kBoardSize, deep::TRule::Freestyle);
   TRandom random(settings.Seed);
   std::set<TPositionKey> seen;
   std::vector<TBalancedOpening> kept;

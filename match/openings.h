@@ -22,6 +22,6 @@ std::optional<std::vector<TOpening>> ParseOpenings(std::istream& in, std::string
 // Two to four stones, colours alternating from x, on distinct squares of the board's central
 // 7 x 7 area (6 .. 12 on 20 x 20, 4 .. 10 on 15 x 15): neither side has more than two stones,
 // so neither starts with a threat.
-TOpening RandomOpening(TRandom& random, int boardSize = kBoardSize);
+TOpening RandomOpening(TRandom& random, int boardSize);
 
 }  // namespace zarvo::match

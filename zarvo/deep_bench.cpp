@@ -16,11 +16,11 @@ int RunDeepBench(const std::vector<std::vector<TSquare>>& suite, int depth, std:
       << '\n';
   auto search = std::make_unique<deep::TDeepSearch>(std::size_t{16} << 20);
   search->SetThreads(threads);
-  auto board = std::make_unique<deep::TDeepBoard>();
+  auto board = std::make_unique<deep::TDeepBoard>(kBoardSize, kBoardSize, deep::TRule::Freestyle);
   uint64_t searchNodes = 0, solverNodes = 0;
   double totalMs = 0;
   for (std::size_t k = 0; k < suite.size(); ++k) {
-    *board = deep::TDeepBoard();
+    *board = deep::TDeepBoard(kBoardSize, kBoardSize, deep::TRule::Freestyle);
     for (const TSquare& move : suite[k]) {
       const deep::TSquareIndex square = deep::SquareAt(move.X, move.Y);
       if (board->IsEmpty(square)) board->Move(square);

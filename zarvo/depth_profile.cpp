@@ -33,14 +33,14 @@ int RunDepthProfile(const std::vector<std::vector<TSquare>>& suite,
       << "score" << std::setw(12) << "solver" << std::setw(16) << toDepth << std::setw(12)
       << "solver" << '\n';
   auto search = std::make_unique<deep::TDeepSearch>(TDeepEngine::kDefaultTableBytes);
-  auto board = std::make_unique<deep::TDeepBoard>();
+  auto board = std::make_unique<deep::TDeepBoard>(kBoardSize, kBoardSize, deep::TRule::Freestyle);
   std::vector<int> depths;
   // Capped searches count as the cap plus one, so that they sort above every finished one.
   std::vector<int64_t> nodesToDepth;
   const auto start = std::chrono::steady_clock::now();
   for (std::size_t k = 0; k < suite.size(); ++k) {
     const auto searchPosition = [&](int64_t maxNodes, int maxDepth) {
-      *board = deep::TDeepBoard();
+      *board = deep::TDeepBoard(kBoardSize, kBoardSize, deep::TRule::Freestyle);
       for (const TSquare& move : suite[k]) {
         const deep::TSquareIndex square = deep::SquareAt(move.X, move.Y);
         if (board->IsEmpty(square)) board->Move(square);

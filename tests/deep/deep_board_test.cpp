@@ -60,7 +60,7 @@ TEST(DeepBoard, MovesAndUndosKeepTheBoardEqualToAFreshOne) {
 TEST(DeepBoard, SameAsSeesTheStateARebuildRecomputes) {
   // Boards that differ from x at 7,7 and o at 8,8 (x to move) in one thing only.
   const auto base = [] {
-    auto board = std::make_unique<TDeepBoard>(15, 15);
+    auto board = std::make_unique<TDeepBoard>(15, 15, TRule::Freestyle);
     board->Move(SquareAt(7, 7));
     board->Move(SquareAt(8, 8));
     return board;
@@ -85,21 +85,21 @@ TEST(DeepBoard, SameAsSeesTheStateARebuildRecomputes) {
        }},
       {"the size",
        [] {
-         auto board = std::make_unique<TDeepBoard>(16, 16);
+         auto board = std::make_unique<TDeepBoard>(16, 16, TRule::Freestyle);
          board->Move(SquareAt(7, 7));
          board->Move(SquareAt(8, 8));
          return board;
        }},
       {"the stones",
        [] {
-         auto board = std::make_unique<TDeepBoard>(15, 15);
+         auto board = std::make_unique<TDeepBoard>(15, 15, TRule::Freestyle);
          board->Move(SquareAt(7, 7));
          board->Move(SquareAt(8, 7));
          return board;
        }},
       {"the colours",
        [] {
-         auto board = std::make_unique<TDeepBoard>(15, 15);
+         auto board = std::make_unique<TDeepBoard>(15, 15, TRule::Freestyle);
          board->Move(SquareAt(8, 8));
          board->Move(SquareAt(7, 7));
          return board;
@@ -126,7 +126,7 @@ TEST(DeepBoardDeathTest, AWrongCallStopsACheckingBuild) {
   for (const auto& c : cases) {
     EXPECT_DEATH(
         {
-          auto board = std::make_unique<TDeepBoard>(15, 15);
+          auto board = std::make_unique<TDeepBoard>(15, 15, TRule::Freestyle);
           board->Move(SquareAt(7, 7));
           c.Call(*board);
         },
@@ -137,7 +137,7 @@ TEST(DeepBoardDeathTest, AWrongCallStopsACheckingBuild) {
 TEST(DeepBoard, SquaresBeyondASmallBoardAreWalls) {
   // On 15 x 15 a four against the right edge has one square to make five, on 20 x 20 two.
   for (const int size : {15, 20}) {
-    TDeepBoard board(size, size);
+    TDeepBoard board(size, size, TRule::Freestyle);
     for (int x = 12; x <= 14; ++x) board.Place(SquareAt(x, 7), 0);
     const TPattern4 expected = size == 15 ? P4Block4 : P4Flex4;
     EXPECT_EQ(int{board.Class(SquareAt(11, 7), 0)}, int{expected}) << size;
@@ -160,7 +160,7 @@ TEST(DeepBoard, ClassesAndCountsFollowTheThreats) {
 }
 
 TEST(DeepBoard, TheKeyDependsOnTheStonesNotTheirOrder) {
-  TDeepBoard a, b;
+  TDeepBoard a(20, 20, TRule::Freestyle), b(20, 20, TRule::Freestyle);
   a.Move(SquareAt(3, 3));
   a.Move(SquareAt(4, 4));
   a.Move(SquareAt(5, 5));

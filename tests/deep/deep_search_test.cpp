@@ -82,7 +82,7 @@ TEST(DeepSearch, PlaysItsOwnFasterWinAgainstAThreat) {
   for (std::string line; std::getline(in, line);) {
     if (line.empty() || line.starts_with("#")) continue;
     ++cases;
-    auto board = std::make_unique<TDeepBoard>();
+    auto board = std::make_unique<TDeepBoard>(kMaxBoardSize, kMaxBoardSize, TRule::Freestyle);
     std::istringstream fields(line);
     std::string word;
     while (fields >> word && word != "->") {
@@ -149,14 +149,14 @@ TEST(DeepSearch, RulesDecideBeforeAnySearch) {
     const TSearchResult result = search->Think(board, Unhurried(4));
     EXPECT_EQ(result.Move, SquareAt(c.X, c.Y)) << c.What << ": " << result.Reason;
   }
-  TDeepBoard empty(15, 15);
+  TDeepBoard empty(15, 15, TRule::Freestyle);
   EXPECT_EQ(search->Think(empty, Unhurried(4)).Move, SquareAt(7, 7));
 }
 
 TEST(DeepSearch, AnswersAnEmptySquareWhateverTheBoard) {
   auto search = std::make_unique<TDeepSearch>(std::size_t{1} << 20);
   // A board with one empty square left, and a board where both sides already have fives.
-  auto full = std::make_unique<TDeepBoard>(15, 15);
+  auto full = std::make_unique<TDeepBoard>(15, 15, TRule::Freestyle);
   for (int y = 0; y < 15; ++y)
     for (int x = 0; x < 15; ++x)
       if (x != 14 || y != 14) full->Place(SquareAt(x, y), ((x + 2 * y) / 2 + y) % 2);

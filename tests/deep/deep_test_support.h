@@ -36,7 +36,7 @@ struct TPuzzle {
   std::vector<std::string> Rows;
 
   TDeepBoard Board() const {
-    TDeepBoard board;
+    TDeepBoard board(kMaxBoardSize, kMaxBoardSize, TRule::Freestyle);
     for (int y = 0; y < static_cast<int>(Rows.size()); ++y)
       for (int x = 0; x < static_cast<int>(Rows[y].size()); ++x)
         if (Rows[y][x] == 'x' || Rows[y][x] == 'o')

@@ -50,7 +50,7 @@ const std::vector<TThreatCase>& ThreatCases() {
 }
 
 TDeepBoard BoardOf(const std::vector<std::string_view>& rows, char toMove) {
-  TDeepBoard board(15, 15);
+  TDeepBoard board(15, 15, TRule::Freestyle);
   for (int y = 0; y < static_cast<int>(rows.size()); ++y)
     for (int x = 0; x < static_cast<int>(rows[y].size()); ++x)
       if (rows[y][x] == 'x' || rows[y][x] == 'o') board.Place(SquareAt(x, y), rows[y][x] == 'o');

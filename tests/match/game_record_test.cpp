@@ -227,8 +227,8 @@ TEST(Openings, RandomOpeningsAreSmallCentralAndRepeatable) {
   TRandom random(42), again(42);
   std::set<std::size_t> sizes;
   for (int i = 0; i < 200; ++i) {
-    const TOpening opening = RandomOpening(random);
-    EXPECT_EQ(opening, RandomOpening(again));
+    const TOpening opening = RandomOpening(random, kBoardSize);
+    EXPECT_EQ(opening, RandomOpening(again, kBoardSize));
     sizes.insert(opening.size());
     std::set<std::pair<int, int>> squares;
     for (const TSquare& square : opening) {
