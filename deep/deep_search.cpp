@@ -478,6 +478,7 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
 
   TSearchResult result;
   const auto finish = [&](TSquareIndex move, int score, const char* reason) {
+    StopHelpers();
     // Never a forbidden square nor no move while an allowed square is left (black under renju,
     // lost or not: a four whose block is forbidden leaves the search nothing to play).
     if (ForbiddenFor(board, board.SideToMove(), move) || (move == kNoSquare && !board.Full())) {
@@ -518,6 +519,12 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
   if (const TSquareIndex four = FindAllowedClass(board, me, P4Flex4); four != kNoSquare)
     return finish(four, kWinScore - 3, "open four");
 
+  // The helper threads search from here on, while this thread looks for forced wins and
+  // defences: their table entries are there when its own search starts. They search every
+  // move; one of theirs answers only if the defences below allow it.
+  rootFiltered_ = false;
+  StartHelpers(board);
+
   // 2. A forced win by fours, then by threes, at the root.
   if (limits.RootSolvers) {
     const auto vcfDeadline = limits.Start + std::chrono::milliseconds(phases_.RootVcfMs);
@@ -555,7 +562,6 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
   // 4. Iterative deepening with aspiration windows around the last score. The waits between
   // looks at the clock are measured from here: the root's solvers look on their own.
   pauses_.Resume(std::chrono::steady_clock::now());
-  StartHelpers(board);
   int score = 0;
   for (int depth = 1; depth <= limits.MaxDepth; ++depth) {
     const int found = Iterate(board, depth, score);
@@ -600,7 +606,8 @@ TSearchResult TDeepSearch::Think(TDeepBoard& board, const TSearchLimits& limits,
   if (std::abs(result.Score) < kWinBound || result.Depth == 0) {
     for (const auto& helper : helpers_) {
       if (helper->finishedDepth_ > result.Depth && helper->finishedScore_ > -kWinBound &&
-          !helper->finishedLine_.empty()) {
+          !helper->finishedLine_.empty() &&
+          (!rootFiltered_ || rootAllowed_[helper->finishedLine_.front()])) {
         result.Depth = helper->finishedDepth_;
         result.Score = helper->finishedScore_;
         result.Line = helper->finishedLine_;
