@@ -20,16 +20,7 @@ namespace {
 
 using testing::BoardOf;
 using testing::Puzzles;
-
-// No clock: node limits and a depth bound the work, so a slow build or a busy machine gets the
-// same answers.
-TSearchLimits Unhurried(int maxDepth) {
-  TSearchLimits limits;
-  limits.SoftMs = limits.HardMs = int64_t{1} << 40;
-  limits.MaxDepth = maxDepth;
-  limits.RootVctNodes = 50'000;
-  return limits;
-}
+using testing::Unhurried;
 
 TEST(DeepSearch, FindsTheOnlyDefenceAgainstAContinuousFour) {
   const auto puzzles = Puzzles("save");

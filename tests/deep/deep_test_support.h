@@ -2,6 +2,7 @@
 // anything else empty; the top-left character is square 0,0.
 #pragma once
 
+#include <cstdint>
 #include <fstream>
 #include <initializer_list>
 #include <sstream>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "deep/deep_board.h"
+#include "deep/deep_search.h"
 
 namespace zarvo::deep::testing {
 
@@ -25,6 +27,16 @@ inline TDeepBoard BoardOf(std::initializer_list<std::string_view> rows, char toM
   }
   board.SetSideToMove(toMove == 'x' ? 0 : 1);
   return board;
+}
+
+// Limits without a clock: node limits and a depth bound the work, so a slow build or a busy
+// machine gets the same answers.
+inline TSearchLimits Unhurried(int maxDepth) {
+  TSearchLimits limits;
+  limits.SoftMs = limits.HardMs = int64_t{1} << 40;
+  limits.MaxDepth = maxDepth;
+  limits.RootVctNodes = 50'000;
+  return limits;
 }
 
 // One case of tests/deep/puzzles.txt.

@@ -16,14 +16,7 @@ namespace zarvo::deep {
 namespace {
 
 using testing::BoardOf;
-
-TSearchLimits Unhurried(int maxDepth) {
-  TSearchLimits limits;
-  limits.SoftMs = limits.HardMs = int64_t{1} << 40;
-  limits.MaxDepth = maxDepth;
-  limits.RootVctNodes = 50'000;
-  return limits;
-}
+using testing::Unhurried;
 
 // Squares that win for black by exactly five (two fours, two open threes): forbidden under
 // renju, where black plays elsewhere (and may still win otherwise).
