@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
         return 2;
       }
       ++i;
-      options.Threads = UsableThreads(static_cast<int64_t>(*count));
+      options.Threads = static_cast<int>(*count);  // the session holds it to the cores
     } else if (argument == "--classic") {
       options.Classic = true;
     } else if (argument == "--no-messages") {

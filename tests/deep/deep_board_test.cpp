@@ -59,12 +59,13 @@ TEST(DeepBoard, MovesAndUndosKeepTheBoardEqualToAFreshOne) {
 
 TEST(DeepBoard, SameAsSeesTheStateARebuildRecomputes) {
   // Boards that differ from x at 7,7 and o at 8,8 (x to move) in one thing only.
-  const auto base = [] {
-    auto board = std::make_unique<TDeepBoard>(15, 15, TRule::Freestyle);
-    board->Move(SquareAt(7, 7));
-    board->Move(SquareAt(8, 8));
+  const auto made = [](int size, TRule rule, TSquareIndex first, TSquareIndex second) {
+    auto board = std::make_unique<TDeepBoard>(size, size, rule);
+    board->Move(first);
+    board->Move(second);
     return board;
   };
+  const auto base = [&] { return made(15, TRule::Freestyle, SquareAt(7, 7), SquareAt(8, 8)); };
   EXPECT_TRUE(base()->SameAs(*base()));
   struct {
     const char* What;
@@ -76,34 +77,10 @@ TEST(DeepBoard, SameAsSeesTheStateARebuildRecomputes) {
          board->SetSideToMove(1);
          return board;
        }},
-      {"the rule",
-       [] {
-         auto board = std::make_unique<TDeepBoard>(15, 15, TRule::ExactlyFive);
-         board->Move(SquareAt(7, 7));
-         board->Move(SquareAt(8, 8));
-         return board;
-       }},
-      {"the size",
-       [] {
-         auto board = std::make_unique<TDeepBoard>(16, 16, TRule::Freestyle);
-         board->Move(SquareAt(7, 7));
-         board->Move(SquareAt(8, 8));
-         return board;
-       }},
-      {"the stones",
-       [] {
-         auto board = std::make_unique<TDeepBoard>(15, 15, TRule::Freestyle);
-         board->Move(SquareAt(7, 7));
-         board->Move(SquareAt(8, 7));
-         return board;
-       }},
-      {"the colours",
-       [] {
-         auto board = std::make_unique<TDeepBoard>(15, 15, TRule::Freestyle);
-         board->Move(SquareAt(8, 8));
-         board->Move(SquareAt(7, 7));
-         return board;
-       }},
+      {"the rule", [&] { return made(15, TRule::ExactlyFive, SquareAt(7, 7), SquareAt(8, 8)); }},
+      {"the size", [&] { return made(16, TRule::Freestyle, SquareAt(7, 7), SquareAt(8, 8)); }},
+      {"the stones", [&] { return made(15, TRule::Freestyle, SquareAt(7, 7), SquareAt(8, 7)); }},
+      {"the colours", [&] { return made(15, TRule::Freestyle, SquareAt(8, 8), SquareAt(7, 7)); }},
   };
   for (const auto& c : cases) EXPECT_FALSE(c.Make()->SameAs(*base())) << c.What;
 }

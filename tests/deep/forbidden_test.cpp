@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/random.h"
 #include "tests/deep/deep_test_support.h"
 #include "tests/deep/plain_renju.h"
 
@@ -102,13 +103,8 @@ TEST(Forbidden, TableOfPositions) {
 
 // Random positions dense with black stones, every empty square judged both ways.
 TEST(Forbidden, AgreesWithThePlainReadingOnRandomPositions) {
-  uint64_t state = 0x2545F4914F6CDD1Dull;
-  const auto next = [&state](int bound) {
-    state ^= state << 13;
-    state ^= state >> 7;
-    state ^= state << 17;
-    return static_cast<int>(state % static_cast<uint64_t>(bound));
-  };
+  TRandom random(0x2545F491u);
+  const auto next = [&random](int bound) { return random.Random(bound); };
   testing::plainThreesRefused = 0;
   int forbidden = 0, judged = 0;
   for (int game = 0; game < 800; ++game) {

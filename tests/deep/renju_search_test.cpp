@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "base/random.h"
 #include "deep/deep_search.h"
 #include "deep/forbidden.h"
 #include "tests/deep/deep_test_support.h"
@@ -89,13 +90,8 @@ TEST(RenjuSearch, WhiteWinsWithAFourBlackCannotBlock) {
 // 20 ms a move: every black move allowed, every five the mover had was taken, and the game ends
 // in a five by the rule.
 TEST(RenjuSearch, SelfPlayGamesAreLegalToTheEnd) {
-  uint64_t state = 0x9E3779B97F4A7C15ull;
-  const auto next = [&state](int bound) {
-    state ^= state << 13;
-    state ^= state >> 7;
-    state ^= state << 17;
-    return static_cast<int>(state % static_cast<uint64_t>(bound));
-  };
+  TRandom random(0x9E3779B9u);
+  const auto next = [&random](int bound) { return random.Random(bound); };
   auto search = std::make_unique<TDeepSearch>(std::size_t{16} << 20);
   constexpr int kGames = 16;
   int finished = 0, forbiddenOffered = 0;
